@@ -1,0 +1,80 @@
+#include "app/DemoCommand.h"
+
+#include "app/HostContext.h"
+#include "host/core/AlgorithmCatalog.h"
+
+#include <QFile>
+
+#include <fmt/core.h>
+#include <fmt/ranges.h>
+
+namespace Tesselon {
+namespace {
+
+constexpr const char* resourcePaths[] = {
+    ":/Navigation/Sphere.obj",
+    ":/Navigation/ToolCalibration/pivoting.gif",
+    ":/Navigation/ToolCalibration/rotation.gif",
+    ":/Navigation/ToolCalibration/dip.gif",
+    ":/Navigation/ToolCalibration/flip.gif",
+};
+
+}  // namespace
+
+DemoCommand::DemoCommand(CLI::App& program, HostContext& context)
+    : Command(program, context, "demo", "Run the main job on built-in data and explain each step")
+{
+}
+
+int DemoCommand::run()
+{
+    fmt::print("Tesselon demo\n=============\n\n");
+    if (!showPlugins())
+        return 1;
+    showAlgorithms();
+    showResources();
+    fmt::print("\nDemo finished.\n");
+    return 0;
+}
+
+bool DemoCommand::showPlugins()
+{
+    fmt::print("1. Loading plug-ins from {}\n", fmt::join(context().pluginFolders(), ", "));
+    PluginLoader& loader = context().plugins();
+    for (const auto& plugin : loader.loaded())
+        fmt::print("   Loaded {}: {} (needs {}).\n", plugin.id, plugin.description,
+                   fmt::join(plugin.dependencies, ", "));
+    for (const auto& refused : loader.refused())
+        fmt::print("   Refused: {}\n", refused.reason);
+    if (loader.loaded().empty()) {
+        fmt::print("   No plug-in could be loaded, so there is nothing to show. Build the project first.\n");
+        return false;
+    }
+    return true;
+}
+
+void DemoCommand::showAlgorithms()
+{
+    const AlgorithmCatalog catalog(context().plugins().algorithmFactories());
+    fmt::print("\n2. The plug-ins offer {} algorithms in the host's menus.\n", catalog.size());
+    for (const auto& [category, entries] : catalog.byCategory()) {
+        fmt::print("   {}:\n", category);
+        for (const auto& entry : entries)
+            fmt::print("     - {}\n", entry.descriptor->displayName());
+    }
+}
+
+void DemoCommand::showResources()
+{
+    fmt::print(
+        "\n3. Resources compiled into the navigation plug-in, as the calibration wizard will show them:\n");
+    for (const char* path : resourcePaths) {
+        QFile file(path);
+        if (file.exists())
+            fmt::print("   {:<46} {:>8} bytes\n", path, file.size());
+        else
+            fmt::print("   {:<46} missing\n", path);
+    }
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/Command.h"
+
+namespace Tesselon {
+
+/// `tesselon demo`: the main job on built-in data, telling a newcomer what happened at each step.
+class DemoCommand : public Command
+{
+public:
+    DemoCommand(CLI::App& program, HostContext& context);
+    int run() override;
+
+private:
+    bool showPlugins();
+    void showAlgorithms();
+    void showResources();
+};
+
+}  // namespace Tesselon

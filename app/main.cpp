@@ -1,0 +1,45 @@
+// The tesselon program: loads the plug-ins and runs one command on them.
+#include "app/AlgorithmsCommand.h"
+#include "app/DemoCommand.h"
+#include "app/HostContext.h"
+#include "app/PluginsCommand.h"
+#include "host/core/Log.h"
+
+#include <QCoreApplication>
+
+#include <fmt/core.h>
+
+#include <memory>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using namespace Tesselon;
+    QCoreApplication application(argc, argv);
+    HostContext context(QCoreApplication::applicationDirPath().toStdString());
+
+    CLI::App program("Tesselon: surgical navigation on live tracking data.", "tesselon");
+    program.require_subcommand(1);
+    bool verbose = false;
+    program.add_flag("-v,--verbose", verbose, "Log information messages too");
+
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<DemoCommand>(program, context));
+    commands.push_back(std::make_unique<PluginsCommand>(program, context));
+    commands.push_back(std::make_unique<AlgorithmsCommand>(program, context));
+
+    try {
+        program.parse(argc, argv);
+    } catch (const CLI::Success& success) {
+        return program.exit(success);
+    } catch (const CLI::ParseError& error) {
+        fmt::print(stderr, "tesselon: {} (see 'tesselon --help').\n", error.what());
+        return 2;
+    }
+
+    Log::setMinimumLevel(verbose ? Log::Info : Log::Warning);
+    for (const auto& command : commands)
+        if (command->isChosen())
+            return command->run();
+    return 2;
+}

@@ -1,0 +1,7 @@
+#include "navigation/plugin/NavigationAlgorithmFactory.h"
+
+namespace Tesselon {
+
+NavigationAlgorithmFactory::NavigationAlgorithmFactory() : AlgorithmFactory("Navigation", false) {}
+
+}  // namespace Tesselon

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "host/core/AlgorithmFactory.h"
+
+namespace Tesselon {
+
+/// Offers the navigation algorithms to the host under the factory name "Navigation".
+class NavigationAlgorithmFactory : public AlgorithmFactory
+{
+public:
+    /// Registers every algorithm of the plug-in, in menu order.
+    NavigationAlgorithmFactory();
+};
+
+}  // namespace Tesselon
