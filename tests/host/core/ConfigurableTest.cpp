@@ -1,0 +1,211 @@
+#include "host/core/Configurable.h"
+#include "host/core/Parameter.h"
+#include "host/core/SignalReceiver.h"
+#include "host/core/io/PropertiesFile.h"
+
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Tesselon {
+namespace {
+
+enum class Method
+{
+    Pivot = 0,
+    Direction = 1
+};
+
+class Tracker : public Configurable
+{
+public:
+    Tracker()
+    {
+        rate.setAttribute("min", "0");
+        rate.setAttribute("max", "100");
+        method.setAttribute("values", "Pivot,Direction");
+    }
+
+    Parameter<double> rate{"rate", 0.5, this};
+    Parameter<int> samples{"samples", 10, this};
+    Parameter<std::string> toolName{"toolName", "pointer", this};
+    Parameter<Eigen::Vector3d> offset{"offset", Eigen::Vector3d(0, 0, -150), this};
+    Parameter<Method> method{"method", Method::Pivot, this};
+};
+
+class ChangeCounter : public SignalReceiver
+{
+public:
+    explicit ChangeCounter(ParameterBase& parameter)
+    {
+        parameter.valueChanged.connect(this, [this] { ++m_count; });
+    }
+    int count() const { return m_count; }
+
+private:
+    int m_count = 0;
+};
+
+std::vector<std::string> parameterNames(const Configurable& configurable)
+{
+    std::vector<std::string> names;
+    for (const ParameterBase* parameter : configurable.parameters())
+        names.push_back(parameter->name());
+    return names;
+}
+
+class ParameterChangeTest : public testing::Test
+{
+protected:
+    Tracker m_tracker;
+    ChangeCounter m_rateChanges{m_tracker.rate};
+};
+
+TEST_F(ParameterChangeTest, NotifiesOnlyRealChanges)
+{
+    m_tracker.rate = 0.5;
+    EXPECT_EQ(m_rateChanges.count(), 0);
+    m_tracker.rate = 0.75;
+    m_tracker.rate.setValue(0.75);
+    EXPECT_EQ(m_rateChanges.count(), 1);
+    EXPECT_EQ(m_tracker.rate.value(), 0.75);
+}
+
+TEST_F(ParameterChangeTest, NotANumberEqualsItself)
+{
+    m_tracker.rate = std::nan("");
+    m_tracker.rate = std::nan("");
+    EXPECT_EQ(m_rateChanges.count(), 1);
+}
+
+TEST_F(ParameterChangeTest, MalformedTextChangesNothing)
+{
+    EXPECT_FALSE(m_tracker.rate.setText("fast"));
+    EXPECT_EQ(m_tracker.rate.value(), 0.5);
+    EXPECT_TRUE(m_tracker.rate.setText("2"));
+    EXPECT_EQ(m_tracker.rate.text(), "2");
+    EXPECT_EQ(m_rateChanges.count(), 1);
+}
+
+TEST(ConfigurableTest, WritesParametersInRegistrationOrder)
+{
+    const Tracker tracker;
+    Properties properties("Tracker");
+    tracker.configuration(&properties);
+
+    EXPECT_EQ(properties.paramNames(), parameterNames(tracker));
+    EXPECT_EQ(properties.paramNames(),
+              (std::vector<std::string>{"rate", "samples", "toolName", "offset", "method"}));
+    EXPECT_EQ(properties.paramType("offset"), ParamType::Vector3);
+    EXPECT_EQ(properties.paramType("method"), ParamType::Enumeration);
+    EXPECT_EQ(properties.paramAttributes("rate"), (Properties::Attributes{{"min", "0"}, {"max", "100"}}));
+}
+
+TEST(ConfigurableTest, ConfigurationRoundTripsThroughAFile)
+{
+    Tracker source;
+    source.rate = 0.1;
+    source.samples = -3;
+    source.toolName = std::string("needle <2>\n");
+    source.offset = Eigen::Vector3d(1e-300, -0.0, 7);
+    source.method = Method::Direction;
+    Properties written("Tracker");
+    source.configuration(&written);
+
+    Tracker target;
+    const Properties read = PropertiesFile::fromXml(PropertiesFile::toXml(written));
+    target.configure(&read);
+
+    Properties rewritten("Tracker");
+    target.configuration(&rewritten);
+    EXPECT_EQ(rewritten, written);
+    EXPECT_EQ(target.method.value(), Method::Direction);
+}
+
+TEST(ConfigurableTest, ConfigureReadsOnlyValidPresentValues)
+{
+    Tesselon::Test::LogCapture capture;
+    Tracker tracker;
+    ChangeCounter sampleChanges(tracker.samples);
+    Properties properties;
+    properties.setParam("rate", 9.0);
+    properties.setParamText("samples", "many");
+    properties.setParam("unrelated", 1);
+
+    tracker.configure(&properties);
+    tracker.configure(nullptr);
+
+    EXPECT_EQ(tracker.rate.value(), 9.0);
+    EXPECT_EQ(tracker.samples.value(), 10);
+    EXPECT_EQ(tracker.toolName.value(), "pointer");
+    EXPECT_EQ(sampleChanges.count(), 0);
+    EXPECT_EQ(capture->count("Parameter \"samples\" has the text \"many\", which is not a valid integer."),
+              1);
+}
+
+TEST(ConfigurableTest, ConfigureDefaultsResetsEveryParameter)
+{
+    Tracker tracker;
+    tracker.rate = 2.0;
+    tracker.toolName = std::string("other");
+    tracker.method = Method::Direction;
+    tracker.rate.setDefaultValue(4.0);
+    ChangeCounter methodChanges(tracker.method);
+    ChangeCounter sampleChanges(tracker.samples);
+
+    tracker.configureDefaults();
+
+    EXPECT_EQ(tracker.rate.value(), 4.0);
+    EXPECT_EQ(tracker.toolName.value(), "pointer");
+    EXPECT_EQ(tracker.method.value(), Method::Pivot);
+    EXPECT_EQ(methodChanges.count(), 1);
+    EXPECT_EQ(sampleChanges.count(), 0);
+}
+
+TEST(ConfigurableRegistration, IgnoresDuplicatesAndFindsByName)
+{
+    Tracker tracker;
+    tracker.registerParameter(&tracker.samples);
+    EXPECT_EQ(tracker.parameters().size(), 5u);
+    EXPECT_EQ(tracker.parameter("offset"), &tracker.offset);
+    EXPECT_EQ(tracker.parameter("missing"), nullptr);
+}
+
+TEST(ConfigurableRegistration, ParameterLeavesWhenDestroyed)
+{
+    Tracker tracker;
+    auto extra = std::make_unique<Parameter<bool>>("extra", false, &tracker);
+    EXPECT_EQ(tracker.parameter("extra"), extra.get());
+    extra.reset();
+    EXPECT_EQ(tracker.parameter("extra"), nullptr);
+    EXPECT_EQ(tracker.parameters().size(), 5u);
+}
+
+TEST(ConfigurableRegistration, OwnerMayDieFirst)
+{
+    auto tracker = std::make_unique<Tracker>();
+    Parameter<int> outside("outside", 1, tracker.get());
+    tracker.reset();
+    EXPECT_EQ(outside.owner(), nullptr);
+}
+
+TEST(ConfigurableRegistration, RegisteringElsewhereMovesTheParameter)
+{
+    Tracker first;
+    Configurable second;
+    second.registerParameter(&first.rate);
+
+    EXPECT_EQ(first.parameter("rate"), nullptr);
+    EXPECT_EQ(second.parameters(), (std::vector<ParameterBase*>{&first.rate}));
+    EXPECT_EQ(first.rate.owner(), &second);
+    second.unregisterParameter(&first.rate);
+    EXPECT_EQ(first.rate.owner(), nullptr);
+}
+
+}  // namespace
+}  // namespace Tesselon

@@ -1,0 +1,359 @@
+#include "host/core/io/PropertiesFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Tesselon {
+namespace {
+
+using Attributes = Properties::Attributes;
+
+Properties roundTrip(const Properties& properties)
+{
+    return PropertiesFile::fromXml(PropertiesFile::toXml(properties), "round trip");
+}
+
+std::string fileContents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+// Texts that XML mangles unless escaped with care.
+const std::vector<std::string> trickyTexts = {
+    "",
+    "<a & b>",
+    "\"double\" and 'single'",
+    "&amp; is not an entity here",
+    "]]>",
+    "  leading and trailing  ",
+    " ",
+    "tab\there",
+    "line\nbreak",
+    "crlf\r\nend",
+    "lone\rcr",
+    "\r\n\t \n",
+    "Gr\xC3\xBC\xC3\x9F"
+    "e \xE2\x9C\x93 \xF0\x9D\x84\x9E",
+    "\x7F and \xC2\x85",
+};
+
+TEST(PropertiesFileRoundTrip, KeepsEveryValueType)
+{
+    using Limits = std::numeric_limits<double>;
+    const std::vector<double> doubles = {0.1,           1e-300,           -0.0,          Limits::denorm_min(),
+                                         Limits::max(), Limits::lowest(), Limits::min(), Limits::infinity()};
+    Properties properties("Values");
+    for (std::size_t i = 0; i < doubles.size(); ++i)
+        properties.setParam("double" + std::to_string(i), doubles[i]);
+    properties.setParam("bool", true);
+    properties.setParam("int", std::numeric_limits<int>::min());
+    properties.setParam("vector", Eigen::Vector3d(0.1, -0.0, 1e-300));
+    Eigen::Matrix4d matrix = Eigen::Matrix4d::Random();
+    matrix(2, 3) = Limits::denorm_min();
+    properties.setParam("matrix", matrix);
+
+    const Properties read = roundTrip(properties);
+
+    ASSERT_EQ(read, properties);
+    for (std::size_t i = 0; i < doubles.size(); ++i) {
+        double value = 0;
+        ASSERT_TRUE(read.param("double" + std::to_string(i), value));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(doubles[i])) << i;
+    }
+    Eigen::Matrix4d readMatrix;
+    ASSERT_TRUE(read.param("matrix", readMatrix));
+    EXPECT_EQ(readMatrix, matrix);
+    EXPECT_EQ(read.paramType("matrix"), ParamType::Matrix4);
+}
+
+TEST(PropertiesFileRoundTrip, KeepsTrickyTextsEverywhere)
+{
+    for (const std::string& text : trickyTexts) {
+        Properties properties(text);
+        properties.setParam("value", text);
+        properties.setParam(text + "name", 1);
+        properties.setParamAttribute("value", text + "key", text);
+        properties.addSubProperties(text)->setParamText(text, text);
+
+        EXPECT_EQ(roundTrip(properties), properties) << PropertiesFile::toXml(properties);
+    }
+}
+
+TEST(PropertiesFileRoundTrip, KeepsRepeatedChildrenAndAttributesInOrder)
+{
+    Properties properties("Scene");
+    properties.setParamAttributes("mode", "values: 'Pivot3d,NeedleDir', hidden: true, min: 1");
+    properties.setParamType("mode", ParamType::Enumeration);
+    for (int i = 0; i < 4; ++i) {
+        Properties* tool = properties.addSubProperties(i == 2 ? "camera" : "tool");
+        tool->setParam("index", i);
+        tool->addSubProperties("tool")->setParam("nested", i);
+    }
+    properties.addSubProperties("empty");
+
+    const Properties read = roundTrip(properties);
+
+    EXPECT_EQ(read, properties);
+    EXPECT_EQ(read.paramAttributes("mode"),
+              (Attributes{{"values", "Pivot3d,NeedleDir"}, {"hidden", "true"}, {"min", "1"}}));
+    ASSERT_EQ(read.subProperties("tool").size(), 3u);
+    EXPECT_EQ(read.subProperties("tool")[2]->paramText("index"), "3");
+}
+
+// Random trees over an alphabet of characters that stress escaping and white space handling.
+class RandomTree
+{
+public:
+    explicit RandomTree(unsigned seed) : m_random(seed) {}
+
+    Properties make(int depth)
+    {
+        Properties properties(text());
+        const int params = number(0, 5);
+        for (int i = 0; i < params; ++i)
+            addParam(properties);
+        const int children = depth > 0 ? number(0, 3) : 0;
+        for (int i = 0; i < children; ++i)
+            properties.addSubProperties(make(depth - 1));
+        return properties;
+    }
+
+private:
+    void addParam(Properties& properties)
+    {
+        const std::string name = text();
+        if (number(0, 1) == 0)
+            properties.setParam(
+                name, std::bit_cast<double>(std::uniform_int_distribution<std::uint64_t>()(m_random)));
+        else
+            properties.setParamText(name, text());
+        if (number(0, 2) == 0)
+            properties.setParamType(name, static_cast<ParamType>(number(0, 8)));
+        const int attributes = number(0, 3);
+        for (int i = 0; i < attributes; ++i)
+            properties.setParamAttribute(name, text(), text());
+    }
+
+    std::string text()
+    {
+        static const std::vector<std::string> pieces = {
+            "a",  "Z",   "0",    " ",        "\t",           "\n",
+            "\r", "<",   ">",    "&",        "\"",           "'",
+            ";",  "]]>", "&lt;", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+        std::string result;
+        const int length = number(0, 8);
+        for (int i = 0; i < length; ++i)
+            result += pieces[number(0, static_cast<int>(pieces.size()) - 1)];
+        return result;
+    }
+
+    int number(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+
+    std::mt19937 m_random;
+};
+
+TEST(PropertiesFileRoundTrip, RandomTreesRoundTrip)
+{
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        const Properties properties = RandomTree(seed).make(3);
+        ASSERT_EQ(roundTrip(properties), properties) << "seed " << seed << '\n'
+                                                     << PropertiesFile::toXml(properties);
+    }
+}
+
+TEST(PropertiesFileReading, AcceptsHandWrittenLayout)
+{
+    const std::string xml =
+        "<?xml version=\"1.0\"?>\r\n"
+        "<!-- calibration of the pointer -->\r\n"
+        "<properties name=\"Pointer\">\r\n"
+        "  <param value=\"0.5\" name=\"rate\" type=\"3\"></param>\r\n"
+        "  <param name=\"mode\" value=\"1\"><attribute value=\"a,b\" name=\"values\"/></param>\r\n"
+        "  <properties name=\"tip\"><param name=\"offset\" type=\"5\" value=\"0 0 -150\"/></properties>\r\n"
+        "</properties>\r\n";
+
+    const Properties read = PropertiesFile::fromXml(xml);
+
+    double rate = 0;
+    Eigen::Vector3d offset;
+    EXPECT_TRUE(read.param("rate", rate));
+    EXPECT_EQ(rate, 0.5);
+    EXPECT_EQ(read.paramAttribute("mode", "values"), "a,b");
+    ASSERT_NE(read.subProperty("tip"), nullptr);
+    EXPECT_TRUE(read.subProperty("tip")->param("offset", offset));
+    EXPECT_EQ(offset, Eigen::Vector3d(0, 0, -150));
+}
+
+struct BadInput
+{
+    const char* description;
+    std::string xml;
+    int line;
+    const char* fragment;
+};
+
+void PrintTo(const BadInput& input, std::ostream* out)
+{
+    *out << input.description;
+}
+
+class PropertiesFileMalformed : public testing::TestWithParam<BadInput>
+{
+};
+
+TEST_P(PropertiesFileMalformed, NamesSourceLineAndProblem)
+{
+    const BadInput& input = GetParam();
+    try {
+        PropertiesFile::fromXml(input.xml, "bad.xml");
+        FAIL() << "no error for " << input.description;
+    } catch (const PropertiesFileError& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(error.line(), input.line) << message;
+        EXPECT_EQ(message.rfind("bad.xml, line " + std::to_string(input.line) + ": ", 0), 0u) << message;
+        EXPECT_NE(message.find(input.fragment), std::string::npos) << message;
+    }
+}
+
+const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+// The body starts on line 3.
+std::string inRoot(const std::string& body)
+{
+    return header + "<properties name=\"a\">\n" + body + "\n</properties>\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, PropertiesFileMalformed,
+    testing::Values(
+        BadInput{"empty", "", 1, "expected a <properties> element"},
+        BadInput{"unclosed root", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\"/>\n", 4,
+                 "<properties> (opened on line 2) is closed"},
+        BadInput{"unclosed param", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\">\n", 4,
+                 "<param> (opened on line 3) is closed"},
+        BadInput{"wrong root", header + "<param name=\"x\" value=\"1\"/>", 2, "expected the root element"},
+        BadInput{"root without name", header + "<properties>\n</properties>", 2,
+                 "missing attribute \"name\""},
+        BadInput{"unknown element", inRoot("<paramm name=\"x\" value=\"1\"/>"), 3,
+                 "unknown element <paramm>"},
+        BadInput{"param without name", inRoot("<param value=\"1\"/>"), 3,
+                 "missing attribute \"name\" on <param>"},
+        BadInput{"param without value", inRoot("<param name=\"x\"/>"), 3, "missing attribute \"value\""},
+        BadInput{"bad type", inRoot("\n<param name=\"x\" type=\"9\" value=\"1\"/>"), 4,
+                 "bad type number \"9\""},
+        BadInput{"misspelt attribute", inRoot("<param name=\"x\" vlaue=\"1\"/>"), 3,
+                 "unknown attribute \"vlaue\""},
+        BadInput{"mismatched end tag", inRoot("<param name=\"x\" value=\"1\">"), 4, "malformed XML"},
+        BadInput{"duplicate parameter",
+                 inRoot("<param name=\"x\" value=\"1\"/>\n<param name=\"x\" value=\"2\"/>"), 4,
+                 "parameter \"x\" appears twice"},
+        BadInput{"duplicate attribute",
+                 inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"min\" value=\"0\"/>\n"
+                        "<attribute name=\"min\" value=\"1\"/></param>"),
+                 5, "attribute \"min\" of parameter \"x\" appears twice"},
+        BadInput{"text in properties", inRoot("  stray"), 4, "unexpected text \"stray\""},
+        BadInput{"text in param", inRoot("<param name=\"x\" value=\"1\">2</param>"), 3,
+                 "unexpected text \"2\""},
+        BadInput{"element in attribute",
+                 inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"k\" "
+                        "value=\"v\">\n<b/></attribute></param>"),
+                 5, "unknown element <b>"},
+        BadInput{"undeclared entity", header + "<properties name=\"a&nbsp;\"/>", 2, "malformed XML"},
+        BadInput{"document type", header + "<!DOCTYPE properties>\n<properties name=\"a\"/>", 2,
+                 "document type declarations are not supported"},
+        BadInput{"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"}),
+    [](const testing::TestParamInfo<BadInput>& info) {
+        std::string name = info.param.description;
+        for (char& c : name)
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+class PropertiesFileOnDisk : public testing::Test
+{
+protected:
+    std::string path(const char* name) const { return QDir(m_directory.path()).filePath(name).toStdString(); }
+
+    QTemporaryDir m_directory;
+};
+
+TEST_F(PropertiesFileOnDisk, WritesAndReadsBack)
+{
+    Properties properties("Disk");
+    properties.setParam("text", std::string("a\r\nb"));
+    properties.addSubProperties("child")->setParam("x", 0.1);
+
+    PropertiesFile::write(properties, path("settings.xml"));
+    EXPECT_EQ(PropertiesFile::read(path("settings.xml")), properties);
+}
+
+TEST_F(PropertiesFileOnDisk, UnwritableTextLeavesTheOldFile)
+{
+    Properties properties("Disk");
+    properties.setParam("a", 1);
+    PropertiesFile::write(properties, path("settings.xml"));
+    const std::string before = fileContents(path("settings.xml"));
+
+    properties.addSubProperties("child")->setParam("bell", std::string("ring\x07"));
+    try {
+        PropertiesFile::write(properties, path("settings.xml"));
+        FAIL() << "control character accepted";
+    } catch (const PropertiesFileError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find(path("settings.xml")), std::string::npos) << message;
+        EXPECT_NE(message.find("parameter \"bell\" in properties \"Disk/child\""), std::string::npos)
+            << message;
+        EXPECT_NE(message.find("U+0007"), std::string::npos) << message;
+    }
+    EXPECT_EQ(fileContents(path("settings.xml")), before);
+}
+
+TEST_F(PropertiesFileOnDisk, RefusesTextsXmlCannotHold)
+{
+    const std::vector<std::string> texts = {std::string("nul\0", 4), "\x01", "\x0B",        "\x1F",
+                                            "\xEF\xBF\xBE",          "\xC3", "\xED\xA0\x80"};
+    for (const std::string& text : texts) {
+        Properties properties("P");
+        properties.setParamAttribute("p", "tooltip", text);
+        EXPECT_THROW(PropertiesFile::toXml(properties), PropertiesFileError);
+        Properties named(text);
+        EXPECT_THROW(PropertiesFile::toXml(named), PropertiesFileError);
+    }
+}
+
+TEST_F(PropertiesFileOnDisk, ReportsFilesItCannotOpen)
+{
+    const std::string missing = path("missing.xml");
+    const std::string unreachable = path("no-such-folder/settings.xml");
+    try {
+        PropertiesFile::read(missing);
+        FAIL();
+    } catch (const PropertiesFileError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind(missing + ": cannot open for reading", 0), 0u)
+            << error.what();
+    }
+    try {
+        PropertiesFile::write(Properties("P"), unreachable);
+        FAIL();
+    } catch (const PropertiesFileError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind(unreachable + ": cannot", 0), 0u) << error.what();
+    }
+}
+
+}  // namespace
+}  // namespace Tesselon
