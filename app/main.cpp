@@ -28,6 +28,15 @@ int main(int argc, char** argv)
     commands.push_back(std::make_unique<PluginsCommand>(program, context));
     commands.push_back(std::make_unique<AlgorithmsCommand>(program, context));
 
+    const auto isCommand = [&](const std::string& name) {
+        const auto names =
+            program.get_subcommands([&](CLI::App* command) { return command->get_name() == name; });
+        return !names.empty();
+    };
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(argv[1])) {
+        fmt::print(stderr, "tesselon: '{}' is not a command (see 'tesselon --help').\n", argv[1]);
+        return 2;
+    }
     try {
         program.parse(argc, argv);
     } catch (const CLI::Success& success) {

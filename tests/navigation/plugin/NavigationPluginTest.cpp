@@ -55,8 +55,9 @@ TEST(NavigationPlugin, LoadsThroughTheHostAndHandsOverBothFactories)
 {
     PluginLoader loader;
     loader.loadFiles({pluginPath});
-    ASSERT_EQ(loader.loaded().size(), 1u);
-    const auto& plugin = loader.loaded().front();
+    const auto loaded = loader.loaded();
+    ASSERT_EQ(loaded.size(), 1u);
+    const auto& plugin = loaded.front();
     EXPECT_EQ(plugin.id, "Tesselon.Navigation");
     EXPECT_EQ(plugin.description, "Plugin for real-time navigation and visualization of tracking tools");
     EXPECT_EQ(plugin.author, "Tesselon Navigation");
