@@ -44,11 +44,11 @@ public:
     /// The images of this kind (`Data::Unknown` for any) and modality (0 for any), in order.
     /// Templated only so that this header needs no image type; call it without arguments in <>.
     template <class Image = SharedImageSet>
-    std::vector<Image*> getImages(int kind = Data::Unknown, int modality = 0) const
+    std::vector<Image*> getImages(Data::Kind kind = Data::Kind::Unknown, int modality = 0) const
     {
         std::vector<Image*> images;
         for (Image* image : getAll<Image>())
-            if ((kind == Data::Unknown || image->kind() == kind) &&
+            if ((kind == Data::Kind::Unknown || image->kind() == kind) &&
                 (modality == 0 || image->modality() == modality))
                 images.push_back(image);
         return images;
@@ -56,7 +56,7 @@ public:
 
     /// The first image of this kind and modality, or null.
     template <class Image = SharedImageSet>
-    Image* getImage(int kind = Data::Unknown, int modality = 0) const
+    Image* getImage(Data::Kind kind = Data::Kind::Unknown, int modality = 0) const
     {
         const auto images = getImages<Image>(kind, modality);
         return images.empty() ? nullptr : images.front();

@@ -21,7 +21,7 @@ class StreamAlgorithm : public Algorithm
 public:
     static bool createCompatible(const DataList& data, Algorithm** out)
     {
-        if (data.size() != 1 || !data.getFirst(Data::TrackingStream))
+        if (data.size() != 1 || !data.getFirst(Data::Kind::TrackingStream))
             return false;
         if (out)
             *out = new StreamAlgorithm;
@@ -63,8 +63,8 @@ class AlgorithmFactoryTest : public testing::Test
 {
 protected:
     AlgorithmFactory factory{"Navigation", false};
-    TestData stream{Data::TrackingStream};
-    TestData volume{Data::Volume};
+    TestData stream{Data::Kind::TrackingStream};
+    TestData volume{Data::Kind::Volume};
 };
 
 TEST_F(AlgorithmFactoryTest, FullIdJoinsFactoryNameAndIdAndNameSplitsAtLastSemicolon)

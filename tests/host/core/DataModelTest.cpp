@@ -64,15 +64,15 @@ TEST(DataComponentList, ConcurrentGetOrCreateMakesOneComponent)
 
 TEST(DataList, FiltersByKindModalityAndType)
 {
-    TestData stream(Data::TrackingStream);
-    Image ct(Data::Volume, 3);
-    Image xray(Data::Image, 1);
+    TestData stream(Data::Kind::TrackingStream);
+    Image ct(Data::Kind::Volume, 3);
+    Image xray(Data::Kind::Image, 1);
     const DataList list{&xray, &stream, &ct};
 
-    EXPECT_EQ(list.getFirst(Data::TrackingStream), &stream);
-    EXPECT_EQ(list.getFirst(Data::Mesh), nullptr);
+    EXPECT_EQ(list.getFirst(Data::Kind::TrackingStream), &stream);
+    EXPECT_EQ(list.getFirst(Data::Kind::Mesh), nullptr);
     EXPECT_EQ(list.getImages<Image>(), (std::vector<Image*>{&xray, &ct}));
-    EXPECT_EQ(list.getImages<Image>(Data::Volume), std::vector<Image*>{&ct});
-    EXPECT_EQ(list.getImages<Image>(Data::Unknown, 1), std::vector<Image*>{&xray});
-    EXPECT_EQ(list.getImage<Image>(Data::Volume, 1), nullptr);
+    EXPECT_EQ(list.getImages<Image>(Data::Kind::Volume), std::vector<Image*>{&ct});
+    EXPECT_EQ(list.getImages<Image>(Data::Kind::Unknown, 1), std::vector<Image*>{&xray});
+    EXPECT_EQ(list.getImage<Image>(Data::Kind::Volume, 1), nullptr);
 }
