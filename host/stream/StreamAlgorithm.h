@@ -1,0 +1,22 @@
+#pragma once
+
+#include "host/core/Algorithm.h"
+#include "host/core/SignalReceiver.h"
+#include "host/stream/Stream.h"
+
+namespace Tesselon {
+
+/// An algorithm whose result is a new stream, handed to the host through `takeOutput`.
+class StreamAlgorithm : public Algorithm, public SignalReceiver
+{
+public:
+    /// The stream the algorithm created, or null.
+    virtual Stream* stream() const = 0;
+    /// Forgets the created stream without deleting it.
+    virtual void resetStream() = 0;
+
+    /// Hands the created stream to the caller, who owns it from then on.
+    std::vector<std::unique_ptr<Data>> takeOutput() override;
+};
+
+}  // namespace Tesselon

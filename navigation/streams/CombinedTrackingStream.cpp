@@ -1,0 +1,267 @@
+#include "navigation/streams/CombinedTrackingStream.h"
+
+#include "host/core/DataList.h"
+#include "host/core/Log.h"
+
+#include <Eigen/LU>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace Tesselon {
+namespace {
+
+constexpr const char* outputIdPrefix = "relative-";
+constexpr double singularDeterminant = 1e-12;
+
+std::vector<std::string> splitAtCommasAndSemicolons(const std::string& text)
+{
+    std::vector<std::string> pieces(1);
+    for (char c : text) {
+        if (c == ',' || c == ';')
+            pieces.emplace_back();
+        else
+            pieces.back() += c;
+    }
+    return pieces;
+}
+
+std::string tildesToBlanks(std::string text)
+{
+    std::replace(text.begin(), text.end(), '~', ' ');
+    return text;
+}
+
+/// referenceToTracker⁻¹ · targetToTracker, or nothing when the reference pose cannot be inverted.
+std::optional<Eigen::Matrix4d> targetInReference(const Eigen::Matrix4d& referenceToTracker,
+                                                 const Eigen::Matrix4d& targetToTracker)
+{
+    Eigen::Matrix4d trackerToReference;
+    double determinant = 0.0;
+    bool invertible = false;
+    referenceToTracker.computeInverseAndDetWithCheck(trackerToReference, determinant, invertible,
+                                                     singularDeterminant);
+    if (!invertible)
+        return std::nullopt;
+    return trackerToReference * targetToTracker;
+}
+
+}  // namespace
+
+CombinedTrackingStream::CombinedTrackingStream(const DataList& inputs)
+    : CombinedTrackingStream(inputs.getAll<TrackingStream>())
+{
+}
+
+CombinedTrackingStream::CombinedTrackingStream(std::vector<TrackingStream*> inputs)
+    : TrackingStream("Combined Tracking Stream"), m_inputs(std::move(inputs))
+{
+    for (TrackingStream* input : m_inputs)
+        input->newData.connect(this, &CombinedTrackingStream::onStreamData);
+}
+
+CombinedTrackingStream::~CombinedTrackingStream()
+{
+    disconnectAll();
+    closeAsync().wait();
+}
+
+bool CombinedTrackingStream::isCompatible(const DataList& data)
+{
+    return !data.empty() && std::all_of(data.begin(), data.end(),
+                                        [](Data* entry) { return dynamic_cast<TrackingStream*>(entry); });
+}
+
+std::vector<TrackingInstrument> CombinedTrackingStream::instruments() const
+{
+    std::lock_guard lock(m_outputMutex);
+    return m_lastSentInstruments;
+}
+
+void CombinedTrackingStream::setForwardWithoutCombination(bool forward)
+{
+    std::lock_guard lock(m_instructionMutex);
+    m_forwardWithoutCombination = forward;
+}
+
+bool CombinedTrackingStream::isForwardWithoutCombination() const
+{
+    std::lock_guard lock(m_instructionMutex);
+    return m_forwardWithoutCombination;
+}
+
+void CombinedTrackingStream::addOutputInstrument(const CombinationInstruction& instruction)
+{
+    std::lock_guard lock(m_instructionMutex);
+    addOutputInstrumentLocked(instruction);
+}
+
+void CombinedTrackingStream::addOutputInstrumentLocked(const CombinationInstruction& instruction)
+{
+    TrackingInstrument instrument;
+    instrument.id =
+        TrackerID(outputIdPrefix + std::to_string(m_outputs.size()), "", instruction.outputInstrument);
+    instrument.quality = 0.0;
+    instrument.timestamp = 0;
+    instrument.visible = true;
+    m_outputs.push_back({std::make_unique<CombinationInstruction>(instruction), instrument});
+}
+
+std::vector<CombinationInstruction> CombinedTrackingStream::instructions() const
+{
+    std::lock_guard lock(m_instructionMutex);
+    std::vector<CombinationInstruction> copies;
+    for (const Output& output : m_outputs)
+        copies.push_back(*output.instruction);
+    return copies;
+}
+
+std::optional<TrackingInstrument> CombinedTrackingStream::latestInstrument(
+    const std::string& streamName, const std::string& instrumentText) const
+{
+    const auto sample = m_latestSamples.find(streamName);
+    if (sample == m_latestSamples.end())
+        return std::nullopt;
+    return sample->second->instrument(TrackerID::fromIDModelNameString(instrumentText).ID());
+}
+
+std::optional<Eigen::Matrix4d> CombinedTrackingStream::combinedPose(const CombinationInstruction& instruction,
+                                                                    const TrackingInstrument& target) const
+{
+    if (m_forwardWithoutCombination)
+        return target.matrix;
+    const auto reference = latestInstrument(instruction.preStreamName, instruction.preInstrument);
+    if (!reference)
+        return std::nullopt;
+    if (instruction.combinationMode.value() == CombinationInstruction::Relative)
+        return targetInReference(reference->matrix, target.matrix);
+    return Eigen::Matrix4d(reference->matrix * target.matrix);
+}
+
+void CombinedTrackingStream::onStreamData(std::shared_ptr<const StreamData> sample)
+{
+    auto trackingSample = std::dynamic_pointer_cast<const TrackingStreamData>(sample);
+    if (!trackingSample)
+        return;
+    const std::string sourceName =
+        trackingSample->trackingStream() ? trackingSample->trackingStream()->name() : "";
+    const std::uint64_t arrival = StreamData::nowMilliseconds();
+
+    std::vector<TrackingInstrument> outputInstruments;
+    std::shared_ptr<const TrackingStreamData> componentSource;
+    {
+        std::lock_guard lock(m_instructionMutex);
+        m_latestSamples.insert_or_assign(sourceName, trackingSample);
+        for (Output& output : m_outputs) {
+            const CombinationInstruction& instruction = *output.instruction;
+            const auto target = latestInstrument(instruction.postStreamName, instruction.postInstrument);
+            if (!target)
+                continue;
+            const auto pose = combinedPose(instruction, *target);
+            // A singular reference or a non-finite input drops this output, never a non-finite pose.
+            if (!pose || !pose->allFinite())
+                continue;
+            const double referenceQuality =
+                m_forwardWithoutCombination
+                    ? 1.0
+                    : latestInstrument(instruction.preStreamName, instruction.preInstrument)->quality;
+            if (instruction.postStreamName.value() == sourceName)
+                componentSource = m_latestSamples.at(sourceName);
+            output.instrument.matrix = *pose;
+            output.instrument.quality = referenceQuality * target->quality;
+            output.instrument.timestamp = target->timestamp;
+            output.instrument.visible = true;
+            outputInstruments.push_back(output.instrument);
+        }
+    }
+    if (!componentSource || outputInstruments.empty())
+        return;
+    TrackingStreamData combined(this, outputInstruments);
+    combined.setTimestampDevice(outputInstruments.front().timestamp);
+    combined.setTimestampArrival(arrival);
+    combined.updateComponents(*componentSource);
+    sendStreamData(combined);
+}
+
+void CombinedTrackingStream::sendStreamData(const TrackingStreamData& data)
+{
+    if (!isRunning())
+        return;
+    {
+        std::lock_guard lock(m_outputMutex);
+        m_lastSentInstruments = data.instruments();
+    }
+    newData.emitSignal(std::shared_ptr<const StreamData>(data.clone()));
+}
+
+void CombinedTrackingStream::configure(const Properties* properties)
+{
+    if (!properties)
+        return;
+    Configurable::configure(properties);
+    std::lock_guard lock(m_instructionMutex);
+    m_outputs.clear();
+    properties->param("forwardWithoutCombination", m_forwardWithoutCombination);
+    std::string legacy;
+    if (properties->param("fusionInstructions", legacy) && !legacy.empty())
+        addLegacyInstruction(legacy);
+    if (const Properties* container = properties->subProperty("CombinationInstructions")) {
+        for (const Properties* entry : container->subProperties("Combination")) {
+            CombinationInstruction instruction;
+            instruction.configure(entry);
+            addOutputInstrumentLocked(instruction);
+        }
+    }
+}
+
+void CombinedTrackingStream::addLegacyInstruction(const std::string& text)
+{
+    // "output,?,referenceStream,index,targetStream": the one index names both instruments and its sign
+    // the mode; "~" stands for a blank in stream names.
+    try {
+        const auto pieces = splitAtCommasAndSemicolons(text);
+        CombinationInstruction instruction;
+        instruction.outputInstrument = pieces.at(0);
+        instruction.preStreamName = tildesToBlanks(pieces.at(2));
+        instruction.postStreamName = tildesToBlanks(pieces.at(4));
+        const int index = std::stoi(pieces.at(3));
+        instruction.preInstrument = instrumentTextAt(instruction.preStreamName, index);
+        instruction.postInstrument = instrumentTextAt(instruction.postStreamName, index);
+        instruction.combinationMode =
+            index >= 0 ? CombinationInstruction::Composition : CombinationInstruction::Relative;
+        addOutputInstrumentLocked(instruction);
+    } catch (const std::exception&) {
+        Log::log(Log::Error, "", "Failed to convert string to CombinationInstruction: " + text);
+    }
+}
+
+std::string CombinedTrackingStream::instrumentTextAt(const std::string& streamName, int index) const
+{
+    std::string text;
+    for (const TrackingStream* input : m_inputs) {
+        if (input->name() != streamName)
+            continue;
+        const auto instruments = input->instruments();
+        if (index < 0 || index >= static_cast<int>(instruments.size()))
+            throw std::out_of_range("instrument index outside the stream's instrument list");
+        text = instruments[static_cast<std::size_t>(index)].id.toIDModelNameString(false);
+    }
+    return text;
+}
+
+void CombinedTrackingStream::configuration(Properties* properties) const
+{
+    if (!properties)
+        return;
+    Configurable::configuration(properties);
+    std::lock_guard lock(m_instructionMutex);
+    properties->setParam("forwardWithoutCombination", m_forwardWithoutCombination);
+    Properties* container = properties->subProperty("CombinationInstructions");
+    if (!container)
+        container = properties->addSubProperties("CombinationInstructions");
+    for (const Output& output : m_outputs)
+        output.instruction->configuration(container->addSubProperties("Combination"));
+}
+
+}  // namespace Tesselon

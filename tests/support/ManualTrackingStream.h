@@ -1,0 +1,53 @@
+#pragma once
+
+#include "host/stream/TrackingStream.h"
+#include "host/stream/TrackingStreamData.h"
+
+#include <stdexcept>
+
+namespace Tesselon::Test {
+
+/// A tracking stream that emits exactly what the test hands it, on the test's thread. Its operations
+/// succeed unless told to fail or throw.
+class ManualTrackingStream : public TrackingStream
+{
+public:
+    explicit ManualTrackingStream(std::string name = "Manual Stream") : TrackingStream(std::move(name)) {}
+
+    /// Emits one sample with these instruments and this device timestamp (ms).
+    std::shared_ptr<const TrackingStreamData> emitInstruments(std::vector<TrackingInstrument> instruments,
+                                                              std::uint64_t deviceTimestamp = 0)
+    {
+        auto sample = std::make_shared<TrackingStreamData>(this, instruments);
+        sample->setTimestampDevice(deviceTimestamp);
+        sample->setTimestampArrival(StreamData::nowMilliseconds());
+        m_instruments = std::move(instruments);
+        newData.emitSignal(sample);
+        return sample;
+    }
+
+    std::vector<TrackingInstrument> instruments() const override { return m_instruments; }
+    void setInstruments(std::vector<TrackingInstrument> instruments)
+    {
+        m_instruments = std::move(instruments);
+    }
+
+    bool succeed = true;
+    bool throwOnOpen = false;
+
+protected:
+    bool openImpl() override
+    {
+        if (throwOnOpen)
+            throw std::runtime_error("the device is unplugged");
+        return succeed;
+    }
+    bool startImpl() override { return succeed; }
+    bool stopImpl() override { return succeed; }
+    bool closeImpl() override { return true; }
+
+private:
+    std::vector<TrackingInstrument> m_instruments;
+};
+
+}  // namespace Tesselon::Test
