@@ -105,7 +105,9 @@ void CombinedTrackingStream::addOutputInstrumentLocked(const CombinationInstruct
     instrument.quality = 0.0;
     instrument.timestamp = 0;
     instrument.visible = true;
-    m_outputs.push_back({std::make_unique<CombinationInstruction>(instruction), instrument});
+    m_outputs.push_back({std::make_unique<CombinationInstruction>(instruction), instrument,
+                         TrackerID::fromIDModelNameString(instruction.preInstrument.value()).ID(),
+                         TrackerID::fromIDModelNameString(instruction.postInstrument.value()).ID()});
 }
 
 std::vector<CombinationInstruction> CombinedTrackingStream::instructions() const
@@ -117,24 +119,22 @@ std::vector<CombinationInstruction> CombinedTrackingStream::instructions() const
     return copies;
 }
 
-std::optional<TrackingInstrument> CombinedTrackingStream::latestInstrument(
-    const std::string& streamName, const std::string& instrumentText) const
+std::optional<TrackingInstrument> CombinedTrackingStream::latestInstrument(const std::string& streamName,
+                                                                           const std::string& id) const
 {
     const auto sample = m_latestSamples.find(streamName);
     if (sample == m_latestSamples.end())
         return std::nullopt;
-    return sample->second->instrument(TrackerID::fromIDModelNameString(instrumentText).ID());
+    return sample->second->instrument(id);
 }
 
-std::optional<Eigen::Matrix4d> CombinedTrackingStream::combinedPose(const CombinationInstruction& instruction,
+std::optional<Eigen::Matrix4d> CombinedTrackingStream::combinedPose(const Output& output,
+                                                                    const TrackingInstrument* reference,
                                                                     const TrackingInstrument& target) const
 {
-    if (m_forwardWithoutCombination)
-        return target.matrix;
-    const auto reference = latestInstrument(instruction.preStreamName, instruction.preInstrument);
     if (!reference)
-        return std::nullopt;
-    if (instruction.combinationMode.value() == CombinationInstruction::Relative)
+        return target.matrix;
+    if (output.instruction->combinationMode.value() == CombinationInstruction::Relative)
         return targetInReference(reference->matrix, target.matrix);
     return Eigen::Matrix4d(reference->matrix * target.matrix);
 }
@@ -155,21 +155,23 @@ void CombinedTrackingStream::onStreamData(std::shared_ptr<const StreamData> samp
         m_latestSamples.insert_or_assign(sourceName, trackingSample);
         for (Output& output : m_outputs) {
             const CombinationInstruction& instruction = *output.instruction;
-            const auto target = latestInstrument(instruction.postStreamName, instruction.postInstrument);
+            std::optional<TrackingInstrument> reference;
+            if (!m_forwardWithoutCombination) {
+                reference = latestInstrument(instruction.preStreamName, output.referenceId);
+                if (!reference)
+                    continue;
+            }
+            const auto target = latestInstrument(instruction.postStreamName, output.targetId);
             if (!target)
                 continue;
-            const auto pose = combinedPose(instruction, *target);
+            const auto pose = combinedPose(output, reference ? &*reference : nullptr, *target);
             // A singular reference or a non-finite input drops this output, never a non-finite pose.
             if (!pose || !pose->allFinite())
                 continue;
-            const double referenceQuality =
-                m_forwardWithoutCombination
-                    ? 1.0
-                    : latestInstrument(instruction.preStreamName, instruction.preInstrument)->quality;
             if (instruction.postStreamName.value() == sourceName)
-                componentSource = m_latestSamples.at(sourceName);
+                componentSource = trackingSample;
             output.instrument.matrix = *pose;
-            output.instrument.quality = referenceQuality * target->quality;
+            output.instrument.quality = reference ? reference->quality * target->quality : target->quality;
             output.instrument.timestamp = target->timestamp;
             output.instrument.visible = true;
             outputInstruments.push_back(output.instrument);

@@ -60,11 +60,14 @@ private:
     {
         std::unique_ptr<CombinationInstruction> instruction;
         TrackingInstrument instrument;
+        // The instruments' IDs, parsed once from the instruction's text forms.
+        std::string referenceId;
+        std::string targetId;
     };
 
     std::optional<TrackingInstrument> latestInstrument(const std::string& streamName,
-                                                       const std::string& instrumentText) const;
-    std::optional<Eigen::Matrix4d> combinedPose(const CombinationInstruction& instruction,
+                                                       const std::string& id) const;
+    std::optional<Eigen::Matrix4d> combinedPose(const Output& output, const TrackingInstrument* reference,
                                                 const TrackingInstrument& target) const;
     void addOutputInstrumentLocked(const CombinationInstruction& instruction);
     void addLegacyInstruction(const std::string& text);

@@ -167,8 +167,7 @@ void SmoothedTrackingStream::resetSmoothing()
     m_positionFilters.clear();
     m_orientationFilters.clear();
     m_smoothedQualities.clear();
-    m_poseHistories.clear();
-    m_weightHistories.clear();
+    m_windows.clear();
     m_ringIndex = 0;
     m_lastDeviceTimestamp = 0;
 }
@@ -247,41 +246,37 @@ std::pair<Eigen::Matrix4d, double> SmoothedTrackingStream::updateMovingAverage(i
                                                                                const Eigen::Matrix4d& pose,
                                                                                double quality)
 {
-    const auto known = static_cast<int>(m_poseHistories.size());
+    const auto known = static_cast<int>(m_windows.size());
     if (index < 0 || index > known) {
         Log::log(Log::Error, category, "Index out of range");
         return {pose, quality};
     }
+    const WindowEntry entry{pose.topRightCorner<3, 1>(), rotationAsWxyz(pose), quality};
     if (index == known) {
-        m_poseHistories.push_back({pose});
-        m_weightHistories.push_back({quality});
+        m_windows.push_back({entry});
         return {pose, quality};
     }
-    auto& poses = m_poseHistories[index];
-    auto& weights = m_weightHistories[index];
+    auto& window = m_windows[static_cast<std::size_t>(index)];
     const auto interval = static_cast<std::uint32_t>(std::max(minimumInterval, smoothingInterval.value()));
-    if (poses.size() < interval) {
-        poses.push_back(pose);
-        weights.push_back(quality);
+    if (window.size() < interval) {
+        window.push_back(entry);
     } else {
         m_ringIndex = std::min(m_ringIndex, interval - 1);
-        poses[m_ringIndex] = pose;
-        weights[m_ringIndex] = quality;
+        window[m_ringIndex] = entry;
     }
 
     // Quaternions q and -q are one orientation: align every entry with the first before summing.
-    const Eigen::Vector4d reference = rotationAsWxyz(poses.front());
+    const Eigen::Vector4d& reference = window.front().wxyz;
     Eigen::Vector3d translationSum = Eigen::Vector3d::Zero();
     Eigen::Vector4d quaternionSum = Eigen::Vector4d::Zero();
     double weightSum = 0.0;
-    for (std::size_t k = 0; k < poses.size(); ++k) {
-        const double weight = weights[k];
-        translationSum += weight * poses[k].topRightCorner<3, 1>();
-        weightSum += weight;
-        const Eigen::Vector4d q = rotationAsWxyz(poses[k]);
-        quaternionSum += q.dot(reference) > 0.0 ? Eigen::Vector4d(weight * q) : Eigen::Vector4d(-weight * q);
+    for (const WindowEntry& stored : window) {
+        translationSum += stored.weight * stored.translation;
+        weightSum += stored.weight;
+        const double sign = stored.wxyz.dot(reference) > 0.0 ? 1.0 : -1.0;
+        quaternionSum += (sign * stored.weight) * stored.wxyz;
     }
-    const double averageQuality = weightSum / static_cast<double>(poses.size());
+    const double averageQuality = weightSum / static_cast<double>(window.size());
     if (weightSum <= 0.0)
         return {Eigen::Matrix4d::Identity(), averageQuality};
     Eigen::Vector4d quaternion = quaternionSum / weightSum;

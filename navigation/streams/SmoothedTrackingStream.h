@@ -83,8 +83,15 @@ private:
     std::uint64_t m_lastDeviceTimestamp = 0;
     std::optional<double> m_lastGoodTimeStep;
     bool m_reportedTimestampProblem = false;
-    std::vector<std::vector<Eigen::Matrix4d>> m_poseHistories;
-    std::vector<std::vector<double>> m_weightHistories;
+    // One moving-average window per instrument position; quaternions are kept so each entry is
+    // converted once, not once per sample it stays in the window.
+    struct WindowEntry
+    {
+        Eigen::Vector3d translation;
+        Eigen::Vector4d wxyz;
+        double weight;
+    };
+    std::vector<std::vector<WindowEntry>> m_windows;
     std::uint32_t m_ringIndex = 0;
     // Last finite pose per instrument position, standing in for poses that arrive non-finite.
     std::vector<Eigen::Matrix4d> m_lastFinitePoses;
