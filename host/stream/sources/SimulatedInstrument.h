@@ -1,0 +1,55 @@
+#pragma once
+
+#include "host/stream/TrackerID.h"
+#include "host/stream/sources/SimulatedMotion.h"
+
+#include <Eigen/Core>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Tesselon {
+
+/// One simulated tool: its identity, its true geometry (tip, needle axis, marker spheres) and its scripted
+/// motion. The geometry is the ground truth that calibrations and demos measure their errors against.
+/// An immutable value: copies may be read on any thread.
+class SimulatedInstrument
+{
+public:
+    /// The IDs `create` knows, in their default order.
+    static const std::vector<std::string>& knownIds();
+    /// The known instrument with this ID (exact spelling), its random-looking motion drawn from `seed`.
+    static std::optional<SimulatedInstrument> create(std::string_view id, std::uint64_t seed);
+
+    SimulatedInstrument(TrackerID id, Eigen::Vector3d tipToMarker, Eigen::Vector3d needleAxis,
+                        Eigen::Vector3d pivotPoint, std::vector<Eigen::Vector3d> fiducials,
+                        SimulatedMotion motion);
+
+    const TrackerID& id() const { return m_id; }
+    /// The tip in the marker frame (the translation of tipToMarker), in mm.
+    const Eigen::Vector3d& tipOffset() const { return m_tipToMarker; }
+    /// Unit shaft direction in the marker frame, pointing from the hub towards the tip.
+    const Eigen::Vector3d& needleAxis() const { return m_needleAxis; }
+    /// The tracker-frame point the tip stays at while pivoting or spinning; for the other motions, where the
+    /// tip is at time 0.
+    const Eigen::Vector3d& pivotPoint() const { return m_pivotPoint; }
+    /// Marker sphere centres in the marker frame, in mm.
+    const std::vector<Eigen::Vector3d>& fiducials() const { return m_fiducials; }
+    const SimulatedMotion& motion() const { return m_motion; }
+
+    Eigen::Matrix4d trueMarkerToTracker(double timeSeconds) const;
+    Eigen::Vector3d trueTipInTracker(double timeSeconds) const;
+
+private:
+    TrackerID m_id;
+    Eigen::Vector3d m_tipToMarker;
+    Eigen::Vector3d m_needleAxis;
+    Eigen::Vector3d m_pivotPoint;
+    std::vector<Eigen::Vector3d> m_fiducials;
+    SimulatedMotion m_motion;
+};
+
+}  // namespace Tesselon

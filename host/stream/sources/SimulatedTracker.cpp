@@ -1,0 +1,494 @@
+#include "host/stream/sources/SimulatedTracker.h"
+
+#include "host/core/Log.h"
+#include "host/stream/TrackingInstrumentFiducialsData.h"
+#include "host/stream/sources/SimulatedGroundTruthData.h"
+
+#include <fmt/format.h>
+#include <Eigen/Geometry>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace Tesselon {
+namespace {
+
+constexpr std::string_view category = "SimulatedTracker";
+constexpr double minimumRate = 1.0;
+constexpr double maximumRate = 5000.0;
+constexpr double minimumQuality = 0.92;
+
+std::string joined(const std::vector<std::string>& parts)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : ",") + part;
+    return text;
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+/// The known IDs a comma-separated list names, without repeats; or the first unknown entry as error.
+struct ParsedIds
+{
+    std::vector<std::string> ids;
+    std::string unknown;
+};
+
+ParsedIds parseInstrumentIds(std::string_view text)
+{
+    ParsedIds parsed;
+    std::size_t begin = 0;
+    while (begin <= text.size()) {
+        const std::size_t end = std::min(text.find(',', begin), text.size());
+        const std::string entry = trimmed(text.substr(begin, end - begin));
+        begin = end + 1;
+        if (entry.empty())
+            continue;
+        const auto& known = SimulatedInstrument::knownIds();
+        const auto found = std::find_if(known.begin(), known.end(),
+                                        [&](const std::string& id) { return equalsIgnoringCase(id, entry); });
+        if (found == known.end()) {
+            parsed.unknown = entry;
+            return parsed;
+        }
+        if (std::find(parsed.ids.begin(), parsed.ids.end(), *found) == parsed.ids.end())
+            parsed.ids.push_back(*found);
+    }
+    return parsed;
+}
+
+bool isNonNegative(double value)
+{
+    return std::isfinite(value) && value >= 0.0;
+}
+
+/// Logs the rejection in one sentence and puts the kept value back into the parameter.
+template <class T>
+void reject(Parameter<T>& parameter, std::string_view reason, const T& kept)
+{
+    Log::warning(category, fmt::format("Rejected {} \"{}\": {}; keeping \"{}\".", parameter.name(),
+                                       parameter.text(), reason, PropertyCodec<T>::toText(kept)));
+    parameter.setValue(kept);
+}
+
+/// Three independent standard normal draws, in a fixed order so runs reproduce.
+Eigen::Vector3d gaussianVector(std::mt19937_64& random)
+{
+    std::normal_distribution<double> normal;
+    Eigen::Vector3d vector;
+    for (int axis = 0; axis < 3; ++axis)
+        vector[axis] = normal(random);
+    return vector;
+}
+
+/// The pose as measured: each noise is drawn per axis so that its 3D RMS matches the setting.
+Eigen::Matrix4d noisyPose(const Eigen::Matrix4d& truth, double positionRms, double orientationRmsDegrees,
+                          std::mt19937_64& random)
+{
+    const double perAxis = 1.0 / std::sqrt(3.0);
+    const Eigen::Vector3d positionError = gaussianVector(random) * positionRms * perAxis;
+    const Eigen::Vector3d rotationVector =
+        gaussianVector(random) * orientationRmsDegrees * std::numbers::pi / 180.0 * perAxis;
+    Eigen::Matrix4d measured = truth;
+    const double angle = rotationVector.norm();
+    if (angle > 0.0)
+        measured.topLeftCorner<3, 3>() =
+            Eigen::AngleAxisd(angle, rotationVector / angle).toRotationMatrix() * truth.topLeftCorner<3, 3>();
+    measured.topRightCorner<3, 1>() += positionError;
+    return measured;
+}
+
+std::chrono::steady_clock::duration periodOf(double rate)
+{
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / rate));
+}
+
+}  // namespace
+
+SimulatedTracker::SimulatedTracker(std::string name) : TrackingStream(std::move(name))
+{
+    const std::string allIds = joined(SimulatedInstrument::knownIds());
+    m_instrumentList.setDefaultValue(allIds);
+    m_instrumentList.setValue(allIds);
+    m_rate.setAttribute("min", fmt::format("{}", minimumRate));
+    m_rate.setAttribute("max", fmt::format("{}", maximumRate));
+    m_positionNoise.setAttribute("min", "0");
+    m_orientationNoise.setAttribute("min", "0");
+    m_instrumentList.setAttribute("tooltip", "Comma-separated instrument IDs: " + allIds);
+    m_dropoutPeriod.setAttribute("min", "0");
+    m_dropoutDuration.setAttribute("min", "0");
+    connectParameters();
+    std::lock_guard lock(m_mutex);
+    rebuildInstrumentsLocked();
+    resetSimulationLocked();
+}
+
+SimulatedTracker::~SimulatedTracker()
+{
+    stopWorker();
+}
+
+void SimulatedTracker::connectParameters()
+{
+    m_rate.valueChanged.connect(&m_parameterReceiver, [this] { onRateChanged(); });
+    m_seed.valueChanged.connect(&m_parameterReceiver, [this] { onSeedChanged(); });
+    m_positionNoise.valueChanged.connect(&m_parameterReceiver, [this] { onPositionNoiseChanged(); });
+    m_orientationNoise.valueChanged.connect(&m_parameterReceiver, [this] { onOrientationNoiseChanged(); });
+    m_instrumentList.valueChanged.connect(&m_parameterReceiver, [this] { onInstrumentsChanged(); });
+    m_dropoutPeriod.valueChanged.connect(&m_parameterReceiver, [this] { onDropoutChanged(); });
+    m_dropoutDuration.valueChanged.connect(&m_parameterReceiver, [this] { onDropoutChanged(); });
+}
+
+void SimulatedTracker::onRateChanged()
+{
+    const double rate = m_rate.value();
+    std::unique_lock lock(m_mutex);
+    if (std::isfinite(rate) && rate >= minimumRate && rate <= maximumRate) {
+        m_settings.rate = rate;
+        return;
+    }
+    const double kept = m_settings.rate;
+    lock.unlock();
+    reject(m_rate, fmt::format("the rate must be between {} and {} Hz", minimumRate, maximumRate), kept);
+}
+
+void SimulatedTracker::onSeedChanged()
+{
+    std::lock_guard lock(m_mutex);
+    m_settings.seed = m_seed.value();
+    m_random.seed(static_cast<std::uint64_t>(m_settings.seed));
+    rebuildInstrumentsLocked();
+}
+
+void SimulatedTracker::onPositionNoiseChanged()
+{
+    const double noise = m_positionNoise.value();
+    std::unique_lock lock(m_mutex);
+    if (isNonNegative(noise)) {
+        m_settings.positionNoise = noise;
+        return;
+    }
+    const double kept = m_settings.positionNoise;
+    lock.unlock();
+    reject(m_positionNoise, "the noise must be a non-negative number of millimetres", kept);
+}
+
+void SimulatedTracker::onOrientationNoiseChanged()
+{
+    const double noise = m_orientationNoise.value();
+    std::unique_lock lock(m_mutex);
+    if (isNonNegative(noise)) {
+        m_settings.orientationNoise = noise;
+        return;
+    }
+    const double kept = m_settings.orientationNoise;
+    lock.unlock();
+    reject(m_orientationNoise, "the noise must be a non-negative number of degrees", kept);
+}
+
+void SimulatedTracker::onInstrumentsChanged()
+{
+    const ParsedIds parsed = parseInstrumentIds(m_instrumentList.value());
+    std::unique_lock lock(m_mutex);
+    if (!parsed.unknown.empty()) {
+        const std::string kept = joined(m_settings.instrumentIds);
+        lock.unlock();
+        reject(m_instrumentList,
+               fmt::format("there is no simulated instrument \"{}\" (known: {})", parsed.unknown,
+                           joined(SimulatedInstrument::knownIds())),
+               kept);
+        return;
+    }
+    if (parsed.ids == m_settings.instrumentIds)
+        return;
+    m_settings.instrumentIds = parsed.ids;
+    rebuildInstrumentsLocked();
+    lock.unlock();
+    updated.emitSignal();
+    updatedThreadSafe.emitSignal();
+}
+
+void SimulatedTracker::onDropoutChanged()
+{
+    // One handler for both: each is checked on its own, so their order in a configuration never matters.
+    const std::pair<Parameter<double>*, double Settings::*> fields[] = {
+        {&m_dropoutPeriod, &Settings::dropoutPeriod}, {&m_dropoutDuration, &Settings::dropoutDuration}};
+    for (const auto& [parameter, field] : fields) {
+        const double value = parameter->value();
+        std::unique_lock lock(m_mutex);
+        if (isNonNegative(value)) {
+            m_settings.*field = value;
+            continue;
+        }
+        const double kept = m_settings.*field;
+        lock.unlock();
+        reject(*parameter, "the time must be a non-negative number of seconds", kept);
+    }
+}
+
+void SimulatedTracker::configure(const Properties* properties)
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configure(properties);
+}
+
+void SimulatedTracker::configuration(Properties* properties) const
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configuration(properties);
+}
+
+void SimulatedTracker::configureDefaults()
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configureDefaults();
+}
+
+void SimulatedTracker::rebuildInstrumentsLocked()
+{
+    std::vector<InstrumentState> rebuilt;
+    for (const std::string& id : m_settings.instrumentIds) {
+        auto instrument = SimulatedInstrument::create(id, static_cast<std::uint64_t>(m_settings.seed));
+        if (!instrument)
+            continue;
+        const auto previous =
+            std::find_if(m_instruments.begin(), m_instruments.end(),
+                         [&](const InstrumentState& s) { return s.instrument.id().ID() == id; });
+        InstrumentState state{*instrument, -std::numeric_limits<double>::infinity(),
+                              instrument->trueMarkerToTracker(m_latestTime)};
+        // An instrument that stays keeps its dropout and the last pose it reported, so reconfiguring
+        // never makes it jump; before any sample there is nothing reported to keep.
+        if (previous != m_instruments.end()) {
+            state.hiddenUntil = previous->hiddenUntil;
+            if (m_latest)
+                state.lastPose = previous->lastPose;
+        }
+        rebuilt.push_back(std::move(state));
+    }
+    m_instruments = std::move(rebuilt);
+}
+
+void SimulatedTracker::resetSimulationLocked()
+{
+    m_random.seed(static_cast<std::uint64_t>(m_settings.seed));
+    m_nextTimeMs = 0.0;
+    m_latestTime = 0.0;
+    m_latest.reset();
+    for (InstrumentState& state : m_instruments) {
+        state.hiddenUntil = -std::numeric_limits<double>::infinity();
+        state.lastPose = state.instrument.trueMarkerToTracker(0.0);
+    }
+}
+
+std::vector<TrackingInstrument> SimulatedTracker::instruments() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_latest ? m_latest->instruments() : std::vector<TrackingInstrument>{};
+}
+
+std::shared_ptr<const TrackingStreamData> SimulatedTracker::generateSample()
+{
+    std::lock_guard lock(m_mutex);
+    return generateLocked();
+}
+
+void SimulatedTracker::emitNext()
+{
+    newData.emitSignal(generateSample());
+}
+
+std::shared_ptr<const TrackingStreamData> SimulatedTracker::generateLocked()
+{
+    const double time = m_nextTimeMs / 1000.0;
+    const auto timestamp = static_cast<std::uint64_t>(std::llround(1.0 + m_nextTimeMs));
+    // Accumulating the exact period keeps the clock free of rounding drift.
+    m_nextTimeMs += 1000.0 / m_settings.rate;
+
+    std::vector<TrackingInstrument> measured;
+    std::vector<TrackingInstrumentFiducialsData::Fiducial> fiducials;
+    std::vector<SimulatedGroundTruthData::Pose> truths;
+    for (std::size_t index = 0; index < m_instruments.size(); ++index) {
+        InstrumentState& state = m_instruments[index];
+        const Eigen::Matrix4d truth = state.instrument.trueMarkerToTracker(time);
+        const bool hidden = isHiddenLocked(state, index, time);
+        measured.push_back(measureLocked(state, hidden, truth, timestamp));
+        truths.push_back({state.instrument.id().ID(), truth});
+        if (hidden)
+            continue;
+        const std::uint64_t hash = state.instrument.id().idHash();
+        // The spheres sit where the reported pose puts them, so refitting them reproduces the pose.
+        for (const Eigen::Vector3d& sphere : state.instrument.fiducials())
+            fiducials.push_back({(measured.back().matrix * sphere.homogeneous()).head<3>(), hash});
+    }
+
+    auto sample = std::make_shared<TrackingStreamData>(this, std::move(measured));
+    sample->setTimestampDevice(timestamp);
+    sample->setTimestampArrival(StreamData::nowMilliseconds());
+    sample->setComponent(std::make_shared<const TrackingInstrumentFiducialsData>(std::move(fiducials)));
+    sample->setComponent(std::make_shared<const SimulatedGroundTruthData>(time, std::move(truths)));
+    m_latest = sample;
+    m_latestTime = time;
+    return m_latest;
+}
+
+bool SimulatedTracker::isHiddenLocked(const InstrumentState& state, std::size_t index, double time) const
+{
+    if (time < state.hiddenUntil)
+        return true;
+    const double period = m_settings.dropoutPeriod;
+    const double duration = m_settings.dropoutDuration;
+    if (period <= 0.0 || duration <= 0.0)
+        return false;
+    // Each instrument drops out at the end of its own period, staggered so they do not vanish together.
+    const double stagger = period * static_cast<double>(index) / static_cast<double>(m_instruments.size());
+    return std::fmod(time + stagger, period) >= period - duration;
+}
+
+TrackingInstrument SimulatedTracker::measureLocked(InstrumentState& state, bool hidden,
+                                                   const Eigen::Matrix4d& truth, std::uint64_t timestamp)
+{
+    TrackingInstrument measured;
+    measured.id = state.instrument.id();
+    measured.timestamp = timestamp;
+    if (hidden) {
+        measured.visible = false;
+        measured.quality = 0.0;
+        measured.matrix = state.lastPose;
+        return measured;
+    }
+    measured.matrix = noisyPose(truth, m_settings.positionNoise, m_settings.orientationNoise, m_random);
+    measured.quality = std::uniform_real_distribution<double>(minimumQuality, 1.0)(m_random);
+    state.lastPose = measured.matrix;
+    return measured;
+}
+
+void SimulatedTracker::dropOut(const std::string& instrumentId, double durationSeconds)
+{
+    std::unique_lock lock(m_mutex);
+    const auto found =
+        std::find_if(m_instruments.begin(), m_instruments.end(),
+                     [&](const InstrumentState& s) { return s.instrument.id().ID() == instrumentId; });
+    if (found == m_instruments.end() || !isNonNegative(durationSeconds)) {
+        lock.unlock();
+        Log::warning(category,
+                     fmt::format("Ignored a dropout of \"{}\" for {} s: {}.", instrumentId, durationSeconds,
+                                 found == m_instruments.end() ? "no such instrument is simulated"
+                                                              : "the duration must be non-negative"));
+        return;
+    }
+    found->hiddenUntil = std::max(found->hiddenUntil, m_latestTime + durationSeconds);
+}
+
+std::vector<SimulatedInstrument> SimulatedTracker::simulatedInstruments() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<SimulatedInstrument> result;
+    for (const InstrumentState& state : m_instruments)
+        result.push_back(state.instrument);
+    return result;
+}
+
+std::optional<SimulatedInstrument> SimulatedTracker::simulatedInstrument(std::string_view instrumentId) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const InstrumentState& state : m_instruments)
+        if (state.instrument.id().ID() == instrumentId)
+            return state.instrument;
+    return std::nullopt;
+}
+
+double SimulatedTracker::latestSampleTimeSeconds() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_latestTime;
+}
+
+bool SimulatedTracker::openImpl()
+{
+    // Reopening a running tracker must not turn its clock back.
+    if (m_worker.joinable())
+        return true;
+    std::lock_guard lock(m_mutex);
+    resetSimulationLocked();
+    return true;
+}
+
+bool SimulatedTracker::startImpl()
+{
+    if (m_worker.joinable())
+        return true;
+    {
+        std::lock_guard lock(m_workerMutex);
+        m_stopRequested = false;
+    }
+    m_worker = std::thread([this] { runWorker(); });
+    return true;
+}
+
+bool SimulatedTracker::stopImpl()
+{
+    stopWorker();
+    return true;
+}
+
+bool SimulatedTracker::closeImpl()
+{
+    stopWorker();
+    std::lock_guard lock(m_mutex);
+    resetSimulationLocked();
+    return true;
+}
+
+void SimulatedTracker::runWorker()
+{
+    // Absolute deadlines: the rate does not drift, and a late worker catches up instead of skipping.
+    auto deadline = std::chrono::steady_clock::now();
+    std::unique_lock workerLock(m_workerMutex);
+    while (!m_workerWake.wait_until(workerLock, deadline, [this] { return m_stopRequested; })) {
+        workerLock.unlock();
+        std::shared_ptr<const TrackingStreamData> sample;
+        std::chrono::steady_clock::duration period;
+        {
+            std::lock_guard lock(m_mutex);
+            period = periodOf(m_settings.rate);
+            sample = generateLocked();
+        }
+        // Unlocked: receivers may call back into the tracker.
+        newData.emitSignal(sample);
+        deadline += period;
+        workerLock.lock();
+    }
+}
+
+void SimulatedTracker::stopWorker()
+{
+    {
+        std::lock_guard lock(m_workerMutex);
+        m_stopRequested = true;
+    }
+    m_workerWake.notify_all();
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+}  // namespace Tesselon

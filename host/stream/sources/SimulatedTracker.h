@@ -1,0 +1,134 @@
+#pragma once
+
+#include "host/core/Parameter.h"
+#include "host/core/SignalReceiver.h"
+#include "host/stream/TrackingStream.h"
+#include "host/stream/TrackingStreamData.h"
+#include "host/stream/sources/SimulatedInstrument.h"
+
+#include <Eigen/Core>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace Tesselon {
+
+/// The built-in tracking source: scripted instruments (see `SimulatedInstrument::knownIds`) measured with
+/// seeded noise, optional dropouts and raw fiducials. Every sample also carries a `SimulatedGroundTruthData`
+/// component with the noise-free poses.
+///
+/// Two ways to get samples: `start` runs a worker thread that emits at "rate" Hz on absolute deadlines;
+/// `generateSample` / `emitNext` produce the same samples on the caller's thread, one period at a time, for
+/// tests and tools that need determinism. Do not mix the two while running: both advance the same clock.
+///
+/// Parameters: "rate" (Hz, 1-5000), "seed", "positionNoise" (mm, 3D RMS), "orientationNoise" (degrees RMS),
+/// "instruments" (comma-separated IDs), "dropoutPeriod" and "dropoutDuration" (seconds, 0 = none).
+/// Invalid values are logged and the previous value kept.
+class SimulatedTracker : public TrackingStream
+{
+public:
+    explicit SimulatedTracker(std::string name = "Simulated Tracker");
+    /// Stops the worker thread; safe while running.
+    ~SimulatedTracker() override;
+
+    /// The instruments of the latest sample; empty before the first one.
+    std::vector<TrackingInstrument> instruments() const override;
+
+    /// Produces the next sample, one period after the previous one, without emitting it.
+    std::shared_ptr<const TrackingStreamData> generateSample();
+    /// Produces the next sample and emits it on the calling thread.
+    void emitNext();
+
+    /// Hides the instrument for this many simulated seconds from the latest sample on. Any thread.
+    void dropOut(const std::string& instrumentId, double durationSeconds);
+
+    /// The simulated instruments (ground truth included), in the order of the samples.
+    std::vector<SimulatedInstrument> simulatedInstruments() const;
+    std::optional<SimulatedInstrument> simulatedInstrument(std::string_view instrumentId) const;
+    /// Simulated time of the latest sample in seconds (0 before the first one).
+    double latestSampleTimeSeconds() const;
+
+    void configure(const Properties* properties) override;
+    void configuration(Properties* properties) const override;
+    void configureDefaults() override;
+
+protected:
+    bool openImpl() override;
+    bool startImpl() override;
+    bool stopImpl() override;
+    bool closeImpl() override;
+
+private:
+    /// The accepted configuration, which is all the simulation reads.
+    struct Settings
+    {
+        double rate = 60.0;
+        int seed = 1;
+        double positionNoise = 0.25;
+        double orientationNoise = 0.1;
+        std::vector<std::string> instrumentIds = SimulatedInstrument::knownIds();
+        double dropoutPeriod = 0.0;
+        double dropoutDuration = 0.0;
+    };
+
+    struct InstrumentState
+    {
+        SimulatedInstrument instrument;
+        double hiddenUntil;
+        Eigen::Matrix4d lastPose;
+    };
+
+    void connectParameters();
+    void onRateChanged();
+    void onSeedChanged();
+    void onPositionNoiseChanged();
+    void onOrientationNoiseChanged();
+    void onInstrumentsChanged();
+    void onDropoutChanged();
+
+    // The *Locked functions expect m_mutex held.
+    void rebuildInstrumentsLocked();
+    void resetSimulationLocked();
+    std::shared_ptr<const TrackingStreamData> generateLocked();
+    bool isHiddenLocked(const InstrumentState& state, std::size_t index, double time) const;
+    TrackingInstrument measureLocked(InstrumentState& state, bool hidden, const Eigen::Matrix4d& truth,
+                                     std::uint64_t timestamp);
+
+    void runWorker();
+    void stopWorker();
+
+    Parameter<double> m_rate{"rate", 60.0, this};
+    Parameter<int> m_seed{"seed", 1, this};
+    Parameter<double> m_positionNoise{"positionNoise", 0.25, this};
+    Parameter<double> m_orientationNoise{"orientationNoise", 0.1, this};
+    Parameter<std::string> m_instrumentList{"instruments", {}, this};
+    Parameter<double> m_dropoutPeriod{"dropoutPeriod", 0.0, this};
+    Parameter<double> m_dropoutDuration{"dropoutDuration", 0.0, this};
+    // Guards the parameters against concurrent configure / configuration calls; recursive because a
+    // parameter's listeners may read the configuration back.
+    mutable std::recursive_mutex m_configMutex;
+    // Declared after the parameters so its connections end before they die.
+    SignalReceiver m_parameterReceiver;
+
+    mutable std::mutex m_mutex;
+    Settings m_settings;
+    std::vector<InstrumentState> m_instruments;
+    std::mt19937_64 m_random;
+    double m_nextTimeMs = 0.0;
+    double m_latestTime = 0.0;
+    std::shared_ptr<const TrackingStreamData> m_latest;
+
+    std::thread m_worker;
+    std::mutex m_workerMutex;
+    std::condition_variable m_workerWake;
+    bool m_stopRequested = false;
+};
+
+}  // namespace Tesselon

@@ -1,0 +1,434 @@
+#include "host/stream/sources/SimulatedTracker.h"
+
+#include "host/core/Properties.h"
+#include "host/core/SignalReceiver.h"
+#include "host/stream/TrackingInstrumentFiducialsData.h"
+#include "host/stream/sources/SimulatedGroundTruthData.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <Eigen/Geometry>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <numbers>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace Tesselon;
+
+namespace {
+
+using Sample = std::shared_ptr<const TrackingStreamData>;
+using Fiducial = TrackingInstrumentFiducialsData::Fiducial;
+
+std::vector<Sample> generate(SimulatedTracker& tracker, int count)
+{
+    std::vector<Sample> samples;
+    for (int i = 0; i < count; ++i)
+        samples.push_back(tracker.generateSample());
+    return samples;
+}
+
+void set(SimulatedTracker& tracker, const std::string& name, const std::string& text)
+{
+    ASSERT_TRUE(tracker.parameter(name)->setText(text)) << name;
+}
+
+const std::vector<Fiducial>& fiducials(const Sample& sample)
+{
+    return sample->component<TrackingInstrumentFiducialsData>()->fiducials();
+}
+
+Eigen::Matrix4d truth(const Sample& sample, const std::string& id)
+{
+    return sample->component<SimulatedGroundTruthData>()->trueMarkerToTracker(id).value();
+}
+
+bool sameSample(const Sample& a, const Sample& b)
+{
+    if (a->timestampDevice() != b->timestampDevice() || a->instruments().size() != b->instruments().size())
+        return false;
+    for (std::size_t i = 0; i < a->instruments().size(); ++i) {
+        const TrackingInstrument& x = a->instruments()[i];
+        const TrackingInstrument& y = b->instruments()[i];
+        if (x.id != y.id || x.matrix != y.matrix || x.quality != y.quality || x.visible != y.visible)
+            return false;
+    }
+    const auto& fa = fiducials(a);
+    const auto& fb = fiducials(b);
+    return std::equal(fa.begin(), fa.end(), fb.begin(), fb.end(), [](const Fiducial& x, const Fiducial& y) {
+        return x.position == y.position && x.instrumentIdHash == y.instrumentIdHash;
+    });
+}
+
+struct RmsErrors
+{
+    double position = 0.0;
+    double orientationDegrees = 0.0;
+};
+
+RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
+{
+    double positionSum = 0.0;
+    double angleSum = 0.0;
+    int count = 0;
+    for (const Sample& sample : generate(tracker, sampleCount)) {
+        for (const TrackingInstrument& instrument : sample->instruments()) {
+            const Eigen::Matrix4d expected = truth(sample, instrument.id.ID());
+            positionSum += (instrument.matrix - expected).topRightCorner<3, 1>().squaredNorm();
+            const Eigen::AngleAxisd error(instrument.matrix.topLeftCorner<3, 3>() *
+                                          expected.topLeftCorner<3, 3>().transpose());
+            angleSum += error.angle() * error.angle();
+            ++count;
+        }
+    }
+    return {std::sqrt(positionSum / count), std::sqrt(angleSum / count) * 180.0 / std::numbers::pi};
+}
+
+/// Counts emitted samples and checks, on the emitting thread, that device timestamps keep increasing.
+class SampleCounter : public SignalReceiver
+{
+public:
+    explicit SampleCounter(SimulatedTracker& tracker)
+    {
+        tracker.newData.connect(this, [this, &tracker](std::shared_ptr<const StreamData> sample) {
+            // Calling back into the emitter must not deadlock.
+            const bool hasInstruments = !tracker.instruments().empty();
+            std::lock_guard lock(m_mutex);
+            m_ordered = m_ordered && hasInstruments && sample->timestampDevice() > m_lastTimestamp;
+            m_lastTimestamp = sample->timestampDevice();
+            ++m_count;
+            m_arrived.notify_all();
+        });
+    }
+    ~SampleCounter() override { disconnectAll(); }
+
+    /// Waits until `count` samples arrived in all; false if they never came (a generous safety net).
+    bool waitFor(int count)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_arrived.wait_for(lock, std::chrono::seconds(30), [&] { return m_count >= count; });
+    }
+    int count() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_count;
+    }
+    bool ordered() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_ordered;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    int m_count = 0;
+    std::uint64_t m_lastTimestamp = 0;
+    bool m_ordered = true;
+};
+
+}  // namespace
+
+TEST(SimulatedTracker, SameSeedReproducesSamplesAndAnotherSeedDoesNot)
+{
+    SimulatedTracker first, second, other;
+    for (SimulatedTracker* tracker : {&first, &second, &other}) {
+        set(*tracker, "seed", tracker == &other ? "8" : "7");
+        set(*tracker, "dropoutPeriod", "1");
+        set(*tracker, "dropoutDuration", "0.2");
+    }
+    const std::vector<Sample> a = generate(first, 120);
+    const std::vector<Sample> b = generate(second, 120);
+    const std::vector<Sample> c = generate(other, 120);
+    int differing = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ASSERT_TRUE(sameSample(a[i], b[i])) << i;
+        differing += sameSample(a[i], c[i]) ? 0 : 1;
+    }
+    EXPECT_EQ(differing, 120);
+
+    // Reopening starts the same simulation over.
+    ASSERT_TRUE(first.open());
+    const std::vector<Sample> again = generate(first, 120);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        ASSERT_TRUE(sameSample(a[i], again[i])) << i;
+}
+
+TEST(SimulatedTracker, NoiseMatchesTheConfiguredRms)
+{
+    SimulatedTracker defaults;
+    const RmsErrors defaultErrors = measureRmsErrors(defaults, 500);
+    EXPECT_NEAR(defaultErrors.position, 0.25, 0.025);
+    EXPECT_NEAR(defaultErrors.orientationDegrees, 0.1, 0.01);
+
+    SimulatedTracker noisy;
+    set(noisy, "positionNoise", "1.5");
+    set(noisy, "orientationNoise", "0.6");
+    const RmsErrors noisyErrors = measureRmsErrors(noisy, 500);
+    EXPECT_NEAR(noisyErrors.position, 1.5, 0.15);
+    EXPECT_NEAR(noisyErrors.orientationDegrees, 0.6, 0.06);
+
+    SimulatedTracker exact;
+    set(exact, "positionNoise", "0");
+    set(exact, "orientationNoise", "0");
+    const RmsErrors exactErrors = measureRmsErrors(exact, 50);
+    EXPECT_LT(exactErrors.position, 1e-9);
+    EXPECT_LT(exactErrors.orientationDegrees, 1e-6);
+}
+
+TEST(SimulatedTracker, MeasuredPivotTipStaysAtTheDivotWithinNoise)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "Pivot");
+    const SimulatedInstrument pointer = tracker.simulatedInstrument("Pivot").value();
+    // Orientation noise moves the tip across its lever arm: 2/3 of it lies perpendicular to the arm.
+    const double orientationRms = 0.1 * std::numbers::pi / 180.0;
+    const double expectedRms = std::sqrt(0.25 * 0.25 + 2.0 / 3.0 * pointer.tipOffset().squaredNorm() *
+                                                           orientationRms * orientationRms);
+    double sum = 0.0;
+    double largest = 0.0;
+    const std::vector<Sample> samples = generate(tracker, 1000);
+    for (const Sample& sample : samples) {
+        const Eigen::Matrix4d pose = sample->instrument("Pivot")->matrix;
+        const double error =
+            ((pose * pointer.tipOffset().homogeneous()).head<3>() - pointer.pivotPoint()).norm();
+        sum += error * error;
+        largest = std::max(largest, error);
+    }
+    EXPECT_NEAR(std::sqrt(sum / samples.size()), expectedRms, 0.1 * expectedRms);
+    EXPECT_LT(largest, 5.0 * expectedRms);
+}
+
+TEST(SimulatedTracker, DeviceTimestampsFollowTheRateWithoutDrift)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "Reference");
+    const std::vector<Sample> samples = generate(tracker, 3000);
+    EXPECT_EQ(samples.front()->timestampDevice(), 1u);
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const auto timestamp = static_cast<double>(samples[k]->timestampDevice());
+        ASSERT_LE(std::abs(timestamp - (1.0 + k * 1000.0 / 60.0)), 0.5 + 1e-6) << k;
+        if (k > 0) {
+            ASSERT_GT(samples[k]->timestampDevice(), samples[k - 1]->timestampDevice());
+        }
+        for (const TrackingInstrument& instrument : samples[k]->instruments())
+            ASSERT_EQ(instrument.timestamp, samples[k]->timestampDevice());
+        ASSERT_GT(samples[k]->timestampArrival(), 0u);
+    }
+    EXPECT_NEAR(tracker.latestSampleTimeSeconds(), 2999.0 / 60.0, 1e-9);
+
+    set(tracker, "rate", "1000");
+    const std::uint64_t last = samples.back()->timestampDevice();
+    const std::vector<Sample> fast = generate(tracker, 20);
+    for (std::size_t k = 0; k < fast.size(); ++k)
+        EXPECT_EQ(fast[k]->timestampDevice(),
+                  last + 17 + k);  // 2999 * 16.67 ms + one 60 Hz period, then 1 ms
+}
+
+TEST(SimulatedTracker, DropOutHidesOneInstrumentForItsSimulatedDuration)
+{
+    SimulatedTracker tracker;
+    set(tracker, "rate", "100");
+    const std::uint64_t pivotHash = TrackerID("Pivot").idHash();
+    const Eigen::Matrix4d lastSeen = generate(tracker, 10).back()->instrument("Pivot")->matrix;
+    // From 0.09 s to 0.345 s: the samples at 0.10 ... 0.34 s.
+    tracker.dropOut("Pivot", 0.255);
+    const std::vector<Sample> samples = generate(tracker, 40);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        SCOPED_TRACE(i);
+        const bool hidden = i < 25;
+        const TrackingInstrument pivot = samples[i]->instrument("Pivot").value();
+        EXPECT_EQ(pivot.visible, !hidden);
+        EXPECT_EQ(pivot.quality == 0.0, hidden);
+        ASSERT_TRUE(pivot.matrix.allFinite());
+        if (hidden) {
+            EXPECT_EQ(pivot.matrix, lastSeen);
+        }
+        EXPECT_TRUE(samples[i]->instrument("Needle")->visible);
+        const auto& sampleFiducials = fiducials(samples[i]);
+        const auto pivotFiducials =
+            std::count_if(sampleFiducials.begin(), sampleFiducials.end(),
+                          [&](const Fiducial& f) { return f.instrumentIdHash == pivotHash; });
+        EXPECT_EQ(pivotFiducials, hidden ? 0 : 4);
+    }
+
+    Tesselon::Test::LogCapture log;
+    tracker.dropOut("Scalpel", 1.0);
+    tracker.dropOut("Needle", -1.0);
+    tracker.dropOut("Needle", std::nan(""));
+    EXPECT_EQ(log->messages().size(), 3u);
+    EXPECT_TRUE(tracker.generateSample()->instrument("Needle")->visible);
+
+    // Hidden before it was ever seen, an instrument still reports a usable pose.
+    SimulatedTracker fresh;
+    fresh.dropOut("Pointer", 1.0);
+    const TrackingInstrument pointer = fresh.generateSample()->instrument("Pointer").value();
+    EXPECT_FALSE(pointer.visible);
+    EXPECT_TRUE(pointer.matrix.allFinite());
+}
+
+TEST(SimulatedTracker, PeriodicDropoutsHideEachInstrumentForTheirShare)
+{
+    SimulatedTracker tracker;
+    set(tracker, "rate", "100");
+    set(tracker, "dropoutPeriod", "1");
+    set(tracker, "dropoutDuration", "0.25");
+    std::map<std::string, int> hiddenCounts;
+    for (const Sample& sample : generate(tracker, 400)) {
+        for (const TrackingInstrument& instrument : sample->instruments()) {
+            ASSERT_TRUE(instrument.matrix.allFinite());
+            hiddenCounts[instrument.id.ID()] += instrument.visible ? 0 : 1;
+            if (instrument.visible) {
+                ASSERT_GE(instrument.quality, 0.9);
+                ASSERT_LE(instrument.quality, 1.0);
+            } else {
+                ASSERT_EQ(instrument.quality, 0.0);
+            }
+        }
+    }
+    ASSERT_EQ(hiddenCounts.size(), SimulatedInstrument::knownIds().size());
+    for (const auto& [id, hidden] : hiddenCounts)
+        EXPECT_NEAR(hidden, 100, 5) << id;
+}
+
+TEST(SimulatedTracker, FiducialsAreTaggedAndSitWhereTheReportedPosePutsThem)
+{
+    SimulatedTracker tracker;
+    for (const Sample& sample : generate(tracker, 50)) {
+        std::map<std::uint64_t, std::vector<Eigen::Vector3d>> byHash;
+        for (const Fiducial& fiducial : fiducials(sample))
+            byHash[fiducial.instrumentIdHash].push_back(fiducial.position);
+        ASSERT_EQ(byHash.size(), sample->instruments().size());
+        for (const SimulatedInstrument& instrument : tracker.simulatedInstruments()) {
+            const auto& positions = byHash[instrument.id().idHash()];
+            ASSERT_EQ(positions.size(), instrument.fiducials().size()) << instrument.id().ID();
+            const Eigen::Matrix4d pose = sample->instrument(instrument.id().ID())->matrix;
+            for (std::size_t i = 0; i < positions.size(); ++i)
+                EXPECT_TRUE(
+                    positions[i].isApprox((pose * instrument.fiducials()[i].homogeneous()).head<3>(), 1e-12));
+        }
+    }
+}
+
+TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
+{
+    SimulatedTracker tracker;
+    EXPECT_EQ(tracker.name(), "Simulated Tracker");
+    EXPECT_EQ(tracker.parameter("rate")->attribute("min"), "1");
+    EXPECT_EQ(tracker.parameter("rate")->attribute("max"), "5000");
+    EXPECT_TRUE(tracker.instruments().empty());
+
+    struct UpdateCounter : SignalReceiver
+    {
+        int count = 0;
+    } updates;
+    tracker.updated.connect(&updates, [&updates] { ++updates.count; });
+    Properties properties;
+    properties.setParam("instruments", std::string(" needle,Pointer ,needle"));
+    properties.setParam("rate", 250.0);
+    tracker.configure(&properties);
+    EXPECT_EQ(updates.count, 1);
+
+    const Sample sample = tracker.generateSample();
+    ASSERT_EQ(sample->instruments().size(), 2u);
+    EXPECT_EQ(sample->instruments()[0].id.ID(), "Needle");
+    EXPECT_EQ(sample->instruments()[1].id.ID(), "Pointer");
+    EXPECT_EQ(tracker.instruments().size(), 2u);
+    EXPECT_FALSE(tracker.simulatedInstrument("Pivot"));
+
+    Properties written;
+    tracker.configuration(&written);
+    SimulatedTracker copy;
+    copy.configure(&written);
+    EXPECT_TRUE(sameSample(copy.generateSample(), sample));
+
+    ASSERT_TRUE(tracker.close());
+    EXPECT_TRUE(tracker.instruments().empty());
+}
+
+TEST(SimulatedTracker, RejectsInvalidValuesWithOneMessageAndKeepsThePreviousValue)
+{
+    const std::vector<std::pair<std::string, std::string>> invalid = {{"rate", "0"},
+                                                                      {"rate", "-5"},
+                                                                      {"rate", "6000"},
+                                                                      {"rate", "nan"},
+                                                                      {"positionNoise", "-0.1"},
+                                                                      {"orientationNoise", "inf"},
+                                                                      {"instruments", "Needle,Scalpel"},
+                                                                      {"dropoutPeriod", "-1"},
+                                                                      {"dropoutDuration", "nan"}};
+    SimulatedTracker tracker;
+    for (const auto& [name, text] : invalid) {
+        SCOPED_TRACE(name + " = " + text);
+        const std::string before = tracker.parameter(name)->text();
+        Tesselon::Test::LogCapture log;
+        Properties properties;
+        properties.setParamText(name, text);
+        tracker.configure(&properties);
+        EXPECT_EQ(tracker.parameter(name)->text(), before);
+        ASSERT_EQ(log->messages().size(), 1u);
+        EXPECT_EQ(log->messages()[0].category, "SimulatedTracker");
+        EXPECT_NE(log->messages()[0].text.find(name), std::string::npos);
+    }
+    // The kept values still rule the simulation: all instruments, 60 Hz, no dropouts.
+    const std::vector<Sample> samples = generate(tracker, 2);
+    EXPECT_EQ(samples[1]->timestampDevice(), 18u);
+    EXPECT_EQ(samples[1]->instruments().size(), SimulatedInstrument::knownIds().size());
+}
+
+TEST(SimulatedTracker, WorkerEmitsOnlyWhileRunning)
+{
+    SimulatedTracker tracker;
+    set(tracker, "rate", "1000");
+    SampleCounter counter(tracker);
+    ASSERT_TRUE(tracker.open());
+    ASSERT_TRUE(tracker.start());
+    EXPECT_EQ(tracker.state(), Stream::Running);
+    ASSERT_TRUE(counter.waitFor(20));
+    ASSERT_TRUE(tracker.stop());
+    const int atStop = counter.count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(counter.count(), atStop);
+
+    // Restarting continues the same clock.
+    ASSERT_TRUE(tracker.start());
+    ASSERT_TRUE(counter.waitFor(atStop + 20));
+    ASSERT_TRUE(tracker.stop());
+    EXPECT_TRUE(counter.ordered());
+}
+
+TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
+{
+    auto tracker = std::make_unique<SimulatedTracker>();
+    set(*tracker, "rate", "1000");
+    SampleCounter counter(*tracker);
+    ASSERT_TRUE(tracker->start());
+    ASSERT_TRUE(counter.waitFor(10));
+    std::thread configurer([&tracker] {
+        for (int i = 0; i < 40; ++i) {
+            Properties properties;
+            properties.setParam("rate", i % 2 ? 800.0 : 1000.0);
+            properties.setParam("instruments",
+                                std::string(i % 2 ? "Needle,Pivot" : "Reference,Pivot,Needle"));
+            properties.setParam("positionNoise", 0.1 * i);
+            tracker->configure(&properties);
+            tracker->dropOut("Pivot", 0.01);
+            Properties read;
+            tracker->configuration(&read);
+        }
+    });
+    configurer.join();
+    ASSERT_TRUE(counter.waitFor(counter.count() + 10));
+    tracker.reset();
+    const int atDestruction = counter.count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(counter.count(), atDestruction);
+    EXPECT_TRUE(counter.ordered());
+}
