@@ -15,6 +15,7 @@ private:
     bool showPlugins();
     void showAlgorithms();
     void showResources();
+    void showSmoothing();
 };
 
 }  // namespace Tesselon

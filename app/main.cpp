@@ -3,6 +3,7 @@
 #include "app/DemoCommand.h"
 #include "app/HostContext.h"
 #include "app/PluginsCommand.h"
+#include "app/StreamCommand.h"
 #include "host/core/Log.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     commands.push_back(std::make_unique<DemoCommand>(program, context));
     commands.push_back(std::make_unique<PluginsCommand>(program, context));
     commands.push_back(std::make_unique<AlgorithmsCommand>(program, context));
+    commands.push_back(std::make_unique<StreamCommand>(program, context));
 
     const auto isCommand = [&](const std::string& name) {
         const auto names =

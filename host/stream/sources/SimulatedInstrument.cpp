@@ -1,5 +1,9 @@
 #include "host/stream/sources/SimulatedInstrument.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
 #include <Eigen/Geometry>
 
 #include <numbers>
@@ -70,13 +74,14 @@ SimulatedInstrument pathFollower()
         SimulatedMotion(SimulatedMotion::Path{start, end, tip, rotation(12.0, {0.0, 1.0, 0.2}), 10.0}));
 }
 
-SimulatedInstrument handHeldPointer(std::uint64_t seed, std::uint64_t idHash)
+SimulatedInstrument handHeldPointer(const std::string& id, std::uint64_t seed)
 {
+    const std::uint64_t idHash = TrackerID(id).idHash();
     const Eigen::Vector3d tip(-2.0, 1.0, -143.5);
     const Eigen::Isometry3d centre = placement({30.0, 10.0, -1280.0}, rotation(-20.0, {0.3, 1.0, 0.0}));
     // Mixing in the ID keeps tools with the same seed from wandering in step.
-    return SimulatedInstrument(TrackerID("Pointer", "SIM-PTR-4", "Pointer"), tip, tip.normalized(),
-                               centre * tip, {{0, 0, 0}, {0, -50, 0}, {41, -83, 0}, {-36, -108, 0}},
+    return SimulatedInstrument(TrackerID(id, "SIM-PTR-4", id), tip, tip.normalized(), centre * tip,
+                               {{0, 0, 0}, {0, -50, 0}, {41, -83, 0}, {-36, -108, 0}},
                                SimulatedMotion(SimulatedMotion::Wander{centre, seed ^ idHash, 60.0, 15.0}));
 }
 
@@ -98,9 +103,32 @@ std::optional<SimulatedInstrument> SimulatedInstrument::create(std::string_view 
         return needle();
     if (id == "Path")
         return pathFollower();
-    if (id == "Pointer")
-        return handHeldPointer(seed, TrackerID("Pointer").idHash());
+    if (id.starts_with("Pointer"))
+        return handHeldPointer(std::string(id), seed);
     return std::nullopt;
+}
+
+std::optional<std::string> SimulatedInstrument::canonicalId(std::string_view text)
+{
+    const auto sameIgnoringCase = [](std::string_view a, std::string_view b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) ==
+                          std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    for (const std::string& known : knownIds())
+        if (sameIgnoringCase(known, text))
+            return known;
+    constexpr std::string_view pointer = "Pointer";
+    if (text.size() <= pointer.size() || !sameIgnoringCase(text.substr(0, pointer.size()), pointer))
+        return std::nullopt;
+    int number = 0;
+    const std::string_view digits = text.substr(pointer.size());
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size() || number < 2 || number > 999 ||
+        digits[0] == '0')
+        return std::nullopt;
+    return std::string(pointer) + std::to_string(number);
 }
 
 SimulatedInstrument::SimulatedInstrument(TrackerID id, Eigen::Vector3d tipToMarker,

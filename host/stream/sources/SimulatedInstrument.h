@@ -21,7 +21,10 @@ class SimulatedInstrument
 public:
     /// The IDs `create` knows, in their default order.
     static const std::vector<std::string>& knownIds();
-    /// The known instrument with this ID (exact spelling), its random-looking motion drawn from `seed`.
+    /// The canonical spelling of an instrument ID given in any letter case: a known ID, or "Pointer" followed
+    /// by a number from 2 to 999 for further hand-held pointers (for set-ups with many tools).
+    static std::optional<std::string> canonicalId(std::string_view text);
+    /// The instrument with this canonical ID, its random-looking motion drawn from `seed`.
     static std::optional<SimulatedInstrument> create(std::string_view id, std::uint64_t seed);
 
     SimulatedInstrument(TrackerID id, Eigen::Vector3d tipToMarker, Eigen::Vector3d needleAxis,

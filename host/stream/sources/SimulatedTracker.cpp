@@ -39,13 +39,6 @@ std::string trimmed(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 /// The known IDs a comma-separated list names, without repeats; or the first unknown entry as error.
 struct ParsedIds
 {
@@ -63,15 +56,13 @@ ParsedIds parseInstrumentIds(std::string_view text)
         begin = end + 1;
         if (entry.empty())
             continue;
-        const auto& known = SimulatedInstrument::knownIds();
-        const auto found = std::find_if(known.begin(), known.end(),
-                                        [&](const std::string& id) { return equalsIgnoringCase(id, entry); });
-        if (found == known.end()) {
+        const auto id = SimulatedInstrument::canonicalId(entry);
+        if (!id) {
             parsed.unknown = entry;
             return parsed;
         }
-        if (std::find(parsed.ids.begin(), parsed.ids.end(), *found) == parsed.ids.end())
-            parsed.ids.push_back(*found);
+        if (std::find(parsed.ids.begin(), parsed.ids.end(), *id) == parsed.ids.end())
+            parsed.ids.push_back(*id);
     }
     return parsed;
 }
@@ -214,8 +205,8 @@ void SimulatedTracker::onInstrumentsChanged()
         const std::string kept = joined(m_settings.instrumentIds);
         lock.unlock();
         reject(m_instrumentList,
-               fmt::format("there is no simulated instrument \"{}\" (known: {})", parsed.unknown,
-                           joined(SimulatedInstrument::knownIds())),
+               fmt::format("there is no simulated instrument \"{}\" (known: {}, and Pointer2 to Pointer999)",
+                           parsed.unknown, joined(SimulatedInstrument::knownIds())),
                kept);
         return;
     }

@@ -143,3 +143,16 @@ TEST(SimulatedInstrument, HandHeldPointerWandersWithinReachAndFollowsItsSeed)
     EXPECT_EQ(known("Pointer", 5).trueMarkerToTracker(4.2), pointer.trueMarkerToTracker(4.2));
     EXPECT_GT((known("Pointer", 6).trueTipInTracker(4.2) - pointer.trueTipInTracker(4.2)).norm(), 1.0);
 }
+
+TEST(SimulatedInstrument, NumberedPointersAreExtraToolsWithTheirOwnWander)
+{
+    EXPECT_EQ(SimulatedInstrument::canonicalId("needle"), "Needle");
+    EXPECT_EQ(SimulatedInstrument::canonicalId("pointer16"), "Pointer16");
+    for (const char* invalid : {"Pointer1", "Pointer07", "Pointer1000", "Pointer-3", "Pointerx", "Scalpel"})
+        EXPECT_FALSE(SimulatedInstrument::canonicalId(invalid)) << invalid;
+
+    const SimulatedInstrument second = known("Pointer2");
+    const SimulatedInstrument third = known("Pointer3");
+    EXPECT_EQ(second.id().ID(), "Pointer2");
+    EXPECT_GT((second.trueTipInTracker(3.0) - third.trueTipInTracker(3.0)).norm(), 1.0);
+}

@@ -1,0 +1,83 @@
+#include "app/StreamCommand.h"
+
+#include "app/HostContext.h"
+#include "app/JsonOutput.h"
+
+#include <fmt/core.h>
+
+namespace Tesselon {
+
+StreamCommand::StreamCommand(CLI::App& program, HostContext& context)
+    : Command(program, context, "stream", "Run a tracking source through derived streams and measure them")
+{
+    options().add_flag("--simulate", m_simulate, "Use the built-in simulated tracker (the default source)");
+    options()
+        .add_option("--rate", m_options.rate, "Simulated sample rate in Hz")
+        ->check(CLI::Range(1.0, 5000.0));
+    options().add_option("--seed", m_options.seed, "Seed of the simulated noise and motions");
+    options().add_option("--instruments", m_options.instruments, "Simulated instruments, comma-separated");
+    options()
+        .add_option("--smooth", m_smoothing, "Smooth the stream: none, average or kalman")
+        ->check(CLI::IsMember({"none", "average", "kalman"}));
+    options().add_option("--combine", m_combination,
+                         "Combine two instruments: PRE:POST[:relative|composition], e.g. Reference:Needle");
+    options().add_option("--duration", m_duration, "Seconds to run")->check(CLI::Range(0.1, 3600.0));
+    addJsonFlag();
+}
+
+int StreamCommand::run()
+{
+    try {
+        if (!m_smoothing.empty())
+            m_options.smoothing = m_smoothing;
+        if (!m_combination.empty())
+            m_options.combination = StreamPipeline::parseCombination(m_combination);
+        StreamPipeline pipeline(context().plugins(), m_options);
+        if (!json())
+            fmt::print("Streaming {} for {:g} s...\n", pipeline.description(), m_duration);
+        const auto reports = pipeline.run(m_duration);
+        if (json())
+            printJson(pipeline, reports);
+        else
+            printText(pipeline, reports);
+        return 0;
+    } catch (const std::exception& error) {
+        fmt::print(stderr, "tesselon stream: {}\n", error.what());
+        return 1;
+    }
+}
+
+void StreamCommand::printText(const StreamPipeline&,
+                              const std::vector<TrackingAccuracyMeter::InstrumentReport>& reports)
+{
+    fmt::print("\n{:<30} {:>8} {:>10} {:>13} {:>13} {:>12} {:>9}\n", "instrument", "samples", "rate [Hz]",
+               "latency [us]", "error in [mm]", "error [mm]", "lag [ms]");
+    for (const auto& report : reports)
+        fmt::print("{:<30} {:>8} {:>10.1f} {:>13.1f} {:>13.3f} {:>12.3f} {:>9.0f}\n", report.name,
+                   report.samples, report.rateHz, report.latencyMicroseconds, report.errorBeforeMm,
+                   report.errorAfterMm, report.lagMs);
+    fmt::print(
+        "\nerror in: RMS distance of the last stage's input to the true position (the tracker's jitter);\n"
+        "error: the same at the output; lag: the delay that best explains the output's error.\n");
+}
+
+void StreamCommand::printJson(const StreamPipeline& pipeline,
+                              const std::vector<TrackingAccuracyMeter::InstrumentReport>& reports)
+{
+    QJsonArray instruments;
+    for (const auto& report : reports)
+        instruments.append(QJsonObject{{"id", QString::fromStdString(report.id)},
+                                       {"name", QString::fromStdString(report.name)},
+                                       {"samples", static_cast<int>(report.samples)},
+                                       {"rateHz", report.rateHz},
+                                       {"latencyMicroseconds", report.latencyMicroseconds},
+                                       {"jitterBeforeMm", report.errorBeforeMm},
+                                       {"jitterAfterMm", report.errorAfterMm},
+                                       {"lagMs", report.lagMs}});
+    JsonOutput::print({{"status", "ok"},
+                       {"pipeline", QString::fromStdString(pipeline.description())},
+                       {"durationSeconds", m_duration},
+                       {"instruments", instruments}});
+}
+
+}  // namespace Tesselon
