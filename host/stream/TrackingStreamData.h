@@ -36,6 +36,7 @@ public:
                 return std::static_pointer_cast<const T>(component);
         return nullptr;
     }
+    const std::vector<std::shared_ptr<const DataComponent>>& components() const { return m_components; }
     /// Attaches a component, replacing one of the same exact type.
     void setComponent(std::shared_ptr<const DataComponent> component);
     /// Takes over every component of another sample, replacing those of the same types.
