@@ -1,0 +1,279 @@
+#include "host/core/io/TrackingTextFile.h"
+
+#include "host/core/PropertyCodec.h"
+#include "host/core/io/TrackingRecordingError.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <regex>
+#include <utility>
+#include <vector>
+
+namespace Tesselon {
+
+namespace {
+
+constexpr std::string_view defaultTransformName = "Tool";
+constexpr std::size_t valuesPerPose = 17;
+
+struct TimeUnit
+{
+    std::string_view name;
+    double perSecond;
+};
+
+constexpr std::array<TimeUnit, 4> timeUnits = {{
+    {"seconds", 1},
+    {"milliseconds", 1e3},
+    {"microseconds", 1e6},
+    {"nanoseconds", 1e9},
+}};
+
+// Epoch times in seconds stay below 1e11 until the year 5138, so larger values must be in a finer unit.
+constexpr double largestEpochSeconds = 1e11;
+
+const std::regex unitDeclaration(R"(\btime(?:stamps?)?\s+in\s+((?:nano|micro|milli)?seconds)\b)",
+                                 std::regex::ECMAScript | std::regex::icase);
+const std::regex nameDeclaration(R"(^#\s*transform:\s*(\S+)\s*$)",
+                                 std::regex::ECMAScript | std::regex::icase);
+
+const TimeUnit& unitNamed(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    return *std::find_if(timeUnits.begin(), timeUnits.end(),
+                         [&](const TimeUnit& unit) { return unit.name == name; });
+}
+
+const TimeUnit& unitForMagnitude(double timestamp)
+{
+    for (const TimeUnit& unit : timeUnits) {
+        if (std::abs(timestamp) < largestEpochSeconds * unit.perSecond)
+            return unit;
+    }
+    return timeUnits.back();
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool isSeparator(char c)
+{
+    return isBlank(c) || c == ',';
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::vector<std::string_view> tokens(std::string_view text)
+{
+    std::vector<std::string_view> result;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        if (isSeparator(text[position])) {
+            ++position;
+            continue;
+        }
+        std::size_t end = position;
+        while (end < text.size() && !isSeparator(text[end]))
+            ++end;
+        result.push_back(text.substr(position, end - position));
+        position = end;
+    }
+    return result;
+}
+
+class Reader
+{
+public:
+    Reader(std::string_view source, std::string_view transformName)
+        : m_source(source), m_transformName(transformName)
+    {
+    }
+
+    TrackingRecording read(std::string_view text)
+    {
+        std::size_t position = 0;
+        for (int line = 1; position < text.size(); ++line) {
+            const std::size_t end = std::min(text.find('\n', position), text.size());
+            readLine(trimmed(text.substr(position, end - position)), line);
+            position = end + 1;
+        }
+        return assemble();
+    }
+
+private:
+    void readLine(std::string_view text, int line)
+    {
+        if (text.empty())
+            return;
+        if (text.front() == '#')
+            readComment(std::string(text), line);
+        else
+            readPose(text, line);
+    }
+
+    // Only the header, before the first pose, declares; later comments are notes.
+    void readComment(const std::string& text, int line)
+    {
+        if (!m_frames.empty())
+            return;
+        std::smatch match;
+        if (std::regex_search(text, match, unitDeclaration))
+            declareUnit(unitNamed(match[1].str()), line);
+        if (std::regex_search(text, match, nameDeclaration) && m_declaredName.empty())
+            m_declaredName = match[1].str();
+    }
+
+    void declareUnit(const TimeUnit& unit, int line)
+    {
+        if (m_unit && m_unit != &unit)
+            fail(line, fmt::format("timestamps declared in {} after line {} declared them in {}", unit.name,
+                                   m_unitLine, m_unit->name));
+        m_unit = &unit;
+        m_unitLine = line;
+    }
+
+    void readPose(std::string_view text, int line)
+    {
+        const std::vector<std::string_view> values = tokens(text);
+        if (values.size() != valuesPerPose)
+            fail(line,
+                 fmt::format("expected {} numbers (a timestamp, then the 16 values of the 4x4 transform "
+                             "row by row), found {}",
+                             valuesPerPose, values.size()));
+        const double timestamp = number(values[0], line, "a timestamp");
+        if (!m_unit)
+            m_unit = &unitForMagnitude(timestamp);
+        Eigen::Matrix4d matrix;
+        for (int i = 0; i < 16; ++i)
+            matrix(i / 4, i % 4) = number(values[i + 1], line, "a matrix value");
+        m_frames.push_back({timestamp / m_unit->perSecond, matrix});
+    }
+
+    double number(std::string_view text, int line, std::string_view what) const
+    {
+        const auto value = PropertyCodec<double>::fromText(text);
+        if (!value || !std::isfinite(*value))
+            fail(line, fmt::format("expected {}, found \"{}\"", what, text));
+        return *value;
+    }
+
+    TrackingRecording assemble() const
+    {
+        std::string name = m_transformName.empty() ? m_declaredName : m_transformName;
+        if (name.empty())
+            name = defaultTransformName;
+        TrackingRecording recording;
+        recording.sourceName = m_source;
+        recording.frames.reserve(m_frames.size());
+        for (const auto& [timestamp, matrix] : m_frames)
+            recording.frames.push_back({timestamp, {{name, matrix, true}}});
+        return recording;
+    }
+
+    [[noreturn]] void fail(int line, std::string reason) const
+    {
+        throw TrackingRecordingError(m_source, line, std::move(reason));
+    }
+
+    std::string m_source;
+    std::string m_transformName;
+    std::string m_declaredName;
+    const TimeUnit* m_unit = nullptr;
+    int m_unitLine = 0;
+    std::vector<std::pair<double, Eigen::Matrix4d>> m_frames;
+};
+
+class Writer
+{
+public:
+    Writer(const TrackingRecording& recording, char separator, std::string_view target)
+        : m_recording(recording), m_separator(separator), m_target(target)
+    {
+    }
+
+    std::string write() const
+    {
+        if (m_separator != ' ' && m_separator != ',' && m_separator != '\t')
+            fail(fmt::format("cannot separate values with '{}'; expected a blank, a comma or a tab",
+                             m_separator));
+        std::string text =
+            "# One pose per line: timestamp in seconds, then the 16 values of the 4x4 transform row by "
+            "row.\n";
+        if (!m_recording.frames.empty())
+            text += fmt::format("# transform: {}\n", onlyTransformName());
+        for (std::size_t i = 0; i < m_recording.frames.size(); ++i)
+            text += poseLine(i);
+        return text;
+    }
+
+private:
+    std::string onlyTransformName() const
+    {
+        const std::vector<std::string> names = m_recording.transformNames();
+        if (names.size() != 1)
+            fail(fmt::format("plain text holds exactly one transform; the recording holds {}", names.size()));
+        const std::string& name = names.front();
+        const bool printable = std::all_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) > ' ' && c != 0x7F;
+        });
+        if (name.empty() || !printable)
+            fail(fmt::format(
+                "the transform name \"{}\" must be non-empty, without blanks or control characters", name));
+        return name;
+    }
+
+    std::string poseLine(std::size_t index) const
+    {
+        const TrackingFrame& frame = m_recording.frames[index];
+        if (frame.transforms.size() != 1)
+            fail(fmt::format("frame {} holds {} transforms; plain text needs exactly one per frame", index,
+                             frame.transforms.size()));
+        const TrackedTransform& transform = frame.transforms.front();
+        if (!transform.valid)
+            fail(fmt::format("frame {} holds an invalid pose, which plain text cannot mark", index));
+        if (!std::isfinite(frame.timestamp) || !transform.matrix.allFinite())
+            fail(fmt::format("frame {} holds a value that is not a finite number", index));
+        std::string line = fmt::format("{}", frame.timestamp);
+        for (int i = 0; i < 16; ++i)
+            line += fmt::format("{}{}", m_separator, transform.matrix(i / 4, i % 4));
+        return line + '\n';
+    }
+
+    [[noreturn]] void fail(std::string reason) const
+    {
+        throw TrackingRecordingError(m_target, 0, std::move(reason));
+    }
+
+    const TrackingRecording& m_recording;
+    char m_separator;
+    std::string m_target;
+};
+
+}  // namespace
+
+std::string TrackingTextFile::toText(const TrackingRecording& recording, char separator,
+                                     std::string_view targetName)
+{
+    return Writer(recording, separator, targetName).write();
+}
+
+TrackingRecording TrackingTextFile::fromText(std::string_view text, std::string_view sourceName,
+                                             std::string_view transformName)
+{
+    return Reader(sourceName, transformName).read(text);
+}
+
+}  // namespace Tesselon
