@@ -20,8 +20,8 @@ struct PivotFitOptions
     /// The tip error along the weak direction grows as the inverse of this ratio.
     double minimumAxisSpreadRatio = 0.1;
     /// Poses whose rotation block deviates from orthonormal by more than this are skipped; loose enough for
-    /// poses that went through single precision.
-    double rigidityTolerance = 1e-5;
+    /// recorded poses, whose rotations are often orthonormal only to a few 1e-4.
+    double rigidityTolerance = 1e-3;
     /// Tukey biweight cutoff, in robust scales (first pass) and in Mahalanobis units (second pass). Above the
     /// textbook 4.685: a residual beyond 5.5 has a chance of about 1e-6 under 3-D Gaussian noise, so a clean
     /// 300-pose recording loses a genuine pose about once in 3000 recordings, while a 5 mm slip stays far

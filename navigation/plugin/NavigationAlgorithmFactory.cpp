@@ -1,5 +1,7 @@
 #include "navigation/plugin/NavigationAlgorithmFactory.h"
 
+#include "navigation/calibration/ToolCalibrationAlgorithm.h"
+#include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 #include "navigation/plugin/CreateStreamAlgorithm.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
@@ -12,6 +14,9 @@ NavigationAlgorithmFactory::NavigationAlgorithmFactory() : AlgorithmFactory("Nav
         "CreateStreamCombinedTrackingStream", "Streaming;Combine Trackings");
     registerAlgorithm<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>>(
         "CreateStreamSmoothedTrackingStream", "Streaming;Smoothed Live Tracking Stream");
+    registerAlgorithm<ToolCalibrationAlgorithm>("ToolCalibration", "Streaming;Tool Calibration");
+    registerAlgorithm<TrackingToolCalibrationWizardAlgorithm>("TrackingToolCalibrationWizardAlgorithm",
+                                                              "Streaming;Tracking Tool Calibration");
 }
 
 }  // namespace Tesselon

@@ -143,6 +143,13 @@ SimulatedInstrument::SimulatedInstrument(TrackerID id, Eigen::Vector3d tipToMark
 {
 }
 
+SimulatedInstrument SimulatedInstrument::withMotion(SimulatedMotion motion) const
+{
+    SimulatedInstrument moved = *this;
+    moved.m_motion = std::move(motion);
+    return moved;
+}
+
 Eigen::Matrix4d SimulatedInstrument::trueMarkerToTracker(double timeSeconds) const
 {
     return m_motion.markerToTracker(timeSeconds).matrix();

@@ -43,6 +43,9 @@ public:
     const std::vector<Eigen::Vector3d>& fiducials() const { return m_fiducials; }
     const SimulatedMotion& motion() const { return m_motion; }
 
+    /// The same tool moving another way.
+    SimulatedInstrument withMotion(SimulatedMotion motion) const;
+
     Eigen::Matrix4d trueMarkerToTracker(double timeSeconds) const;
     Eigen::Vector3d trueTipInTracker(double timeSeconds) const;
 

@@ -373,6 +373,23 @@ TrackingInstrument SimulatedTracker::measureLocked(InstrumentState& state, bool 
     return measured;
 }
 
+bool SimulatedTracker::setMotion(const std::string& instrumentId, const SimulatedMotion& motion)
+{
+    std::unique_lock lock(m_mutex);
+    const auto found =
+        std::find_if(m_instruments.begin(), m_instruments.end(),
+                     [&](const InstrumentState& s) { return s.instrument.id().ID() == instrumentId; });
+    if (found == m_instruments.end()) {
+        lock.unlock();
+        Log::warning(
+            category,
+            fmt::format("Ignored a new motion for \"{}\": no such instrument is simulated.", instrumentId));
+        return false;
+    }
+    found->instrument = found->instrument.withMotion(motion);
+    return true;
+}
+
 void SimulatedTracker::dropOut(const std::string& instrumentId, double durationSeconds)
 {
     std::unique_lock lock(m_mutex);

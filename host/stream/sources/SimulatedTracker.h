@@ -49,6 +49,10 @@ public:
     /// Hides the instrument for this many simulated seconds from the latest sample on. Any thread.
     void dropOut(const std::string& instrumentId, double durationSeconds);
 
+    /// Gives an instrument another scripted motion from the latest sample on, as a user picks the tool
+    /// up for the next step of a procedure (for example pivoting it, then turning it). Any thread.
+    bool setMotion(const std::string& instrumentId, const SimulatedMotion& motion);
+
     /// The simulated instruments (ground truth included), in the order of the samples.
     std::vector<SimulatedInstrument> simulatedInstruments() const;
     std::optional<SimulatedInstrument> simulatedInstrument(std::string_view instrumentId) const;

@@ -1,0 +1,93 @@
+#include "host/stream/TrackingStreamRecorder.h"
+
+#include "host/stream/TrackingStreamData.h"
+
+#include <algorithm>
+
+namespace Tesselon {
+
+TrackingStreamRecorder::TrackingStreamRecorder(TrackingStream* stream) : m_stream(stream)
+{
+    m_stream->newData.connect(this, [this](std::shared_ptr<const StreamData> sample) { onSample(sample); });
+}
+
+TrackingStreamRecorder::~TrackingStreamRecorder()
+{
+    disconnectAll();
+}
+
+void TrackingStreamRecorder::setRecordAllInstruments(bool all)
+{
+    std::lock_guard lock(m_mutex);
+    m_recordAll = all;
+}
+
+void TrackingStreamRecorder::setRecordingInstrument(std::string id)
+{
+    std::lock_guard lock(m_mutex);
+    m_instrumentId = std::move(id);
+}
+
+void TrackingStreamRecorder::start()
+{
+    std::lock_guard lock(m_mutex);
+    m_sequences.clear();
+    m_recording = true;
+}
+
+void TrackingStreamRecorder::stop()
+{
+    std::lock_guard lock(m_mutex);
+    m_recording = false;
+}
+
+bool TrackingStreamRecorder::isRecording() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_recording;
+}
+
+std::vector<std::unique_ptr<Data>> TrackingStreamRecorder::takeOutput()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::unique_ptr<Data>> output;
+    for (auto& sequence : m_sequences)
+        output.push_back(std::move(sequence));
+    m_sequences.clear();
+    return output;
+}
+
+bool TrackingStreamRecorder::wanted(const TrackingInstrument& instrument) const
+{
+    return m_recordAll || instrument.id.ID() == m_instrumentId;
+}
+
+void TrackingStreamRecorder::onSample(const std::shared_ptr<const StreamData>& sample)
+{
+    const auto* tracking = dynamic_cast<const TrackingStreamData*>(sample.get());
+    if (!tracking)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (!m_recording)
+        return;
+    for (const TrackingInstrument& instrument : tracking->instruments()) {
+        if (!wanted(instrument))
+            continue;
+        auto found = std::find_if(m_sequences.begin(), m_sequences.end(), [&](const auto& sequence) {
+            return sequence->trackerId().ID() == instrument.id.ID();
+        });
+        if (found == m_sequences.end()) {
+            m_sequences.push_back(std::make_unique<TrackingSequence>(
+                instrument.id, m_stream->name() + " - " + instrument.id.name()));
+            found = std::prev(m_sequences.end());
+        }
+        TrackingSequence::Sample recorded;
+        recorded.markerToTracker = instrument.matrix;
+        recorded.quality = instrument.visible ? instrument.quality : 0.0;
+        recorded.timestampSeconds = static_cast<double>(tracking->timestampDevice()) / 1000.0;
+        recorded.components = tracking->components();
+        (*found)->add(std::move(recorded));
+    }
+}
+
+}  // namespace Tesselon

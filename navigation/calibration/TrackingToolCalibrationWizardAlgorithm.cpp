@@ -1,0 +1,160 @@
+#include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
+
+#include "host/core/DataList.h"
+#include "host/core/Log.h"
+#include "host/core/Pose.h"
+#include "navigation/calibration/ToolCalibrationAlgorithm.h"
+
+#include <fmt/core.h>
+
+namespace Tesselon {
+namespace {
+
+constexpr const char* category = "TrackingToolCalibrationWizardAlgorithm";
+constexpr std::size_t pivotingSamples = 50;
+constexpr double minimumPivotingDistance = 2.0;  // radians summed over 49 steps
+constexpr double minimumRotationDistance = 0.5;  // radians between first and last sample
+
+/// The angle between two poses' rotations, in radians; translations play no part.
+double rotationDistance(const Eigen::Matrix4d& a, const Eigen::Matrix4d& b)
+{
+    return Pose::geodesicDistance(Eigen::Matrix3d(a.topLeftCorner<3, 3>()),
+                                  Eigen::Matrix3d(b.topLeftCorner<3, 3>()));
+}
+
+}  // namespace
+
+TrackingToolCalibrationWizardAlgorithm::TrackingToolCalibrationWizardAlgorithm(TrackingStream* stream)
+    : m_stream(stream), m_recorder(std::make_unique<TrackingStreamRecorder>(stream))
+{
+    m_recorder->setRecordAllInstruments(false);
+}
+
+TrackingToolCalibrationWizardAlgorithm::~TrackingToolCalibrationWizardAlgorithm()
+{
+    reset();
+}
+
+bool TrackingToolCalibrationWizardAlgorithm::createCompatible(const DataList& data, Algorithm** out)
+{
+    if (data.size() != 1)
+        return false;
+    auto* stream = dynamic_cast<TrackingStream*>(data[0]);
+    if (!stream)
+        return false;
+    if (out)
+        *out = new TrackingToolCalibrationWizardAlgorithm(stream);
+    return true;
+}
+
+std::string TrackingToolCalibrationWizardAlgorithm::instrument() const
+{
+    std::lock_guard lock(m_instrumentMutex);
+    return m_instrument;
+}
+
+void TrackingToolCalibrationWizardAlgorithm::setInstrument(const std::string& id)
+{
+    const std::string current = instrument();
+    if (!current.empty() && current != id)
+        reset();
+    std::lock_guard lock(m_instrumentMutex);
+    m_instrument = id;
+}
+
+void TrackingToolCalibrationWizardAlgorithm::startRecording()
+{
+    m_recorder->setRecordingInstrument(instrument());
+    m_recorder->start();
+}
+
+std::unique_ptr<TrackingSequence> TrackingToolCalibrationWizardAlgorithm::stopRecording()
+{
+    m_recorder->stop();
+    for (auto& data : m_recorder->takeOutput())
+        if (auto* sequence = dynamic_cast<TrackingSequence*>(data.get())) {
+            data.release();
+            return std::unique_ptr<TrackingSequence>(sequence);
+        }
+    return nullptr;
+}
+
+bool TrackingToolCalibrationWizardAlgorithm::isRecording() const
+{
+    return m_recorder->isRecording();
+}
+
+bool TrackingToolCalibrationWizardAlgorithm::setPivoting(std::unique_ptr<TrackingSequence> sequence)
+{
+    const std::size_t n = sequence ? sequence->size() : 0;
+    if (n < pivotingSamples)
+        return false;
+    // 49 steps between 50 samples spread evenly over the recording.
+    const double step = static_cast<double>(n) / static_cast<double>(pivotingSamples);
+    double sum = 0.0;
+    for (std::size_t i = 1; i < pivotingSamples; ++i) {
+        const auto a = static_cast<std::size_t>(static_cast<double>(i - 1) * step);
+        const auto b = static_cast<std::size_t>(static_cast<double>(i) * step);
+        sum += rotationDistance(sequence->matrix(a), sequence->matrix(b));
+    }
+    Log::log(Log::Debug, category, fmt::format("Pivoting sequence: Cumulated geodesic distance {}", sum));
+    if (sum < minimumPivotingDistance)
+        return false;
+    m_pivoting = std::move(sequence);
+    return true;
+}
+
+bool TrackingToolCalibrationWizardAlgorithm::setRotation(std::unique_ptr<TrackingSequence> sequence)
+{
+    const std::size_t n = sequence ? sequence->size() : 0;
+    if (n <= 1)
+        return false;
+    const double distance = rotationDistance(sequence->matrix(0), sequence->matrix(n - 1));
+    Log::log(Log::Debug, category, fmt::format("Rotation sequence: Geodesic distance {}", distance));
+    if (distance < minimumRotationDistance)
+        return false;
+    m_rotation = std::move(sequence);
+    return true;
+}
+
+InstrumentCalibrationDataComponent& TrackingToolCalibrationWizardAlgorithm::store()
+{
+    return m_stream->components().getOrCreate<InstrumentCalibrationDataComponent>();
+}
+
+void TrackingToolCalibrationWizardAlgorithm::compute()
+{
+    const std::string id = instrument();
+    if (id.empty())
+        return;
+    if (!m_previousCalibration)
+        m_previousCalibration = store().calibration(id);
+    ToolCalibrationAlgorithm calibration(m_pivoting.get(), m_rotation.get());
+    if (m_flip)
+        calibration.rotateCalibration180();
+    calibration.compute();
+    m_pivotPosition = calibration.pivotPosition();
+    m_toolDirection = calibration.toolDirection();
+    m_problem = calibration.problem();
+    // A refused calibration would show as an identity tool: keep what the store had instead.
+    if (calibration.status() == Success)
+        store().setCalibration(id, calibration.calibration(), 0.0);
+}
+
+void TrackingToolCalibrationWizardAlgorithm::accept()
+{
+    m_previousCalibration.reset();
+}
+
+void TrackingToolCalibrationWizardAlgorithm::reset()
+{
+    if (m_previousCalibration) {
+        store().setCalibration(instrument(), m_previousCalibration->matrix, m_previousCalibration->error);
+        m_previousCalibration.reset();
+    }
+    m_pivoting.reset();
+    m_rotation.reset();
+    m_flip = false;
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,153 @@
+#include "host/stream/sources/SimulatedTracker.h"
+#include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/ManualTrackingStream.h"
+#include "tests/support/PivotRecording.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+using namespace Tesselon;
+
+namespace {
+
+constexpr double degreesPerRadian = 180.0 / std::numbers::pi;
+
+/// n samples turning about z by `stepRadians` each (so consecutive rotation distances are known).
+std::unique_ptr<TrackingSequence> turning(std::size_t n, double stepRadians)
+{
+    auto sequence = std::make_unique<TrackingSequence>(TrackerID("Tool"));
+    for (std::size_t i = 0; i < n; ++i)
+        sequence->add({Tesselon::Test::pose(
+                           {0, 0, 1}, static_cast<double>(i) * stepRadians * degreesPerRadian, {0, 0, 0}),
+                       1.0,
+                       0.0,
+                       {}});
+    return sequence;
+}
+
+/// A first and a last sample this far apart, with wild poses in between.
+std::unique_ptr<TrackingSequence> rotationOf(double radians)
+{
+    auto sequence = std::make_unique<TrackingSequence>(TrackerID("Tool"));
+    sequence->add({Eigen::Matrix4d::Identity(), 1.0, 0.0, {}});
+    sequence->add({Tesselon::Test::pose({1, 0, 0}, 170, {0, 0, 0}), 1.0, 0.1, {}});
+    sequence->add({Tesselon::Test::pose({0, 1, 1}, radians * degreesPerRadian, {9, 9, 9}), 1.0, 0.2, {}});
+    return sequence;
+}
+
+class WizardAlgorithm : public testing::Test
+{
+protected:
+    Tesselon::Test::ManualTrackingStream stream;
+    InstrumentCalibrationDataComponent& store()
+    {
+        return stream.components().getOrCreate<InstrumentCalibrationDataComponent>();
+    }
+};
+
+}  // namespace
+
+TEST_F(WizardAlgorithm, PivotingNeedsFiftySamplesAndTwoRadiansOverFortyNineSteps)
+{
+    TrackingToolCalibrationWizardAlgorithm wizard(&stream);
+    Tesselon::Test::LogCapture capture;
+    EXPECT_FALSE(wizard.setPivoting(turning(49, 0.1)));
+    EXPECT_TRUE(capture->messages().empty());
+    // 50 samples: step 1.0, 49 distances of the per-sample step.
+    EXPECT_FALSE(wizard.setPivoting(turning(50, 1.99 / 49.0)));
+    EXPECT_TRUE(capture->contains("Pivoting sequence: Cumulated geodesic distance 1.9"));
+    EXPECT_TRUE(wizard.setPivoting(turning(50, 2.0 / 49.0 + 1e-12)));
+    // 100 samples use 0, 2, ..., 98: 49 double steps.
+    capture->clear();
+    EXPECT_TRUE(wizard.setPivoting(turning(100, 1.0 / 49.0 + 1e-12)));
+    EXPECT_TRUE(capture->contains("Cumulated geodesic distance 2"));
+}
+
+TEST_F(WizardAlgorithm, RotationComparesOnlyTheFirstAndLastSample)
+{
+    TrackingToolCalibrationWizardAlgorithm wizard(&stream);
+    EXPECT_FALSE(wizard.setRotation(turning(1, 0.0)));
+    EXPECT_FALSE(wizard.setRotation(rotationOf(0.4)));
+    EXPECT_TRUE(wizard.setRotation(rotationOf(0.6)));
+}
+
+TEST_F(WizardAlgorithm, AbandoningRestoresTheEarlierCalibrationAndAcceptKeepsTheNewOne)
+{
+    const Eigen::Matrix4d earlier = Tesselon::Test::translation(0, 0, -100);
+    store().setCalibration("Tool", earlier, 0.7);
+    const Eigen::Vector3d tip(2, 1, -150);
+    const auto recording = [&] { return Tesselon::Test::pivotRecording(tip, {0, 0, -1000}, 30.0, 120); };
+    {
+        TrackingToolCalibrationWizardAlgorithm wizard(&stream);
+        wizard.setInstrument("Tool");
+        ASSERT_TRUE(wizard.setPivoting(recording()));
+        wizard.compute();
+        EXPECT_LT((store().calibration("Tool")->matrix.topRightCorner<3, 1>() - tip).norm(), 1e-6);
+        wizard.compute();  // the remembered calibration is the one from before the first compute
+    }
+    EXPECT_EQ(store().calibration("Tool")->matrix, earlier);
+    EXPECT_EQ(store().calibration("Tool")->error, 0.7);
+    {
+        TrackingToolCalibrationWizardAlgorithm wizard(&stream);
+        wizard.setInstrument("Tool");
+        ASSERT_TRUE(wizard.setPivoting(recording()));
+        wizard.compute();
+        wizard.accept();
+    }
+    EXPECT_LT((store().calibration("Tool")->matrix.topRightCorner<3, 1>() - tip).norm(), 1e-6);
+}
+
+TEST_F(WizardAlgorithm, ChangingTheInstrumentRestoresTheFirstOne)
+{
+    store().setCalibration("Tool", Eigen::Matrix4d::Identity(), 0.0);
+    TrackingToolCalibrationWizardAlgorithm wizard(&stream);
+    wizard.setInstrument("Tool");
+    ASSERT_TRUE(wizard.setPivoting(Tesselon::Test::pivotRecording({0, 0, -120}, {0, 0, -900}, 25.0, 80)));
+    wizard.compute();
+    wizard.setInstrument("Tool");  // same instrument: nothing happens
+    EXPECT_FALSE(store().calibration("Tool")->matrix.isIdentity());
+    wizard.setInstrument("Other");
+    EXPECT_TRUE(store().calibration("Tool")->matrix.isIdentity());
+    wizard.compute();  // no recordings are kept any more: nothing is stored for "Other"
+    EXPECT_FALSE(store().calibration("Other"));
+}
+
+TEST_F(WizardAlgorithm, ComputeWithoutInstrumentChangesNothing)
+{
+    TrackingToolCalibrationWizardAlgorithm wizard(&stream);
+    ASSERT_TRUE(wizard.setPivoting(Tesselon::Test::pivotRecording({0, 0, -120}, {0, 0, -900}, 25.0, 80)));
+    wizard.compute();
+    EXPECT_TRUE(store().instrumentIds().empty());
+}
+
+TEST(WizardAlgorithmOnTheSimulator, PivotingThenTurningTheNeedleFindsItsTipAndAxis)
+{
+    SimulatedTracker tracker;
+    const SimulatedInstrument needle = *tracker.simulatedInstrument("Needle");
+    const auto record = [&](TrackingToolCalibrationWizardAlgorithm& wizard, int samples) {
+        wizard.startRecording();
+        for (int i = 0; i < samples; ++i)
+            tracker.emitNext();
+        return wizard.stopRecording();
+    };
+    TrackingToolCalibrationWizardAlgorithm wizard(&tracker);
+    wizard.setInstrument("Needle");
+    tracker.emitNext();
+    ASSERT_TRUE(tracker.setMotion("Needle", SimulatedMotion(SimulatedMotion::Pivot{
+                                                needle.pivotPoint(), needle.tipOffset(), 30.0, 5.0, 8.0})));
+    ASSERT_TRUE(wizard.setPivoting(record(wizard, 480)));
+    tracker.setMotion("Needle", needle.motion());
+    ASSERT_TRUE(wizard.setRotation(record(wizard, 90)));
+    wizard.compute();
+    ASSERT_TRUE(wizard.problem().empty()) << wizard.problem();
+
+    const auto calibration =
+        tracker.components().getOrCreate<InstrumentCalibrationDataComponent>().calibration("Needle");
+    ASSERT_TRUE(calibration);
+    EXPECT_LT((calibration->matrix.topRightCorner<3, 1>() - needle.tipOffset()).norm(), 0.5);
+    const double axisError =
+        std::acos(std::min(1.0, std::abs(calibration->matrix.col(2).head<3>().dot(needle.needleAxis()))));
+    EXPECT_LT(axisError * degreesPerRadian, 1.0);
+}
