@@ -3,6 +3,13 @@
 #include "app/HostContext.h"
 #include "app/StreamPipeline.h"
 #include "host/core/AlgorithmCatalog.h"
+#include "host/stream/InstrumentCalibrationDataComponent.h"
+#include "host/stream/sources/SimulatedTracker.h"
+#include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
+
+#include <Eigen/Geometry>
+
+#include <numbers>
 
 #include <QFile>
 
@@ -35,6 +42,7 @@ int DemoCommand::run()
     showAlgorithms();
     showResources();
     showSmoothing();
+    showCalibration();
     fmt::print("\nDemo finished.\n");
     return 0;
 }
@@ -96,6 +104,47 @@ void DemoCommand::showSmoothing()
             report.name, report.errorBeforeMm, report.errorAfterMm, report.lagMs, report.latencyMicroseconds,
             still ? "held still" : "turning about its axis");
     }
+}
+
+void DemoCommand::showCalibration()
+{
+    fmt::print(
+        "\n5. Calibrating the simulated needle with the calibration wizard's algorithm: record it pivoting\n"
+        "   about its tip for 8 s, then turning about its own axis for 1.5 s (simulated time), compute.\n");
+    SimulatedTracker tracker;
+    const SimulatedInstrument needle = *tracker.simulatedInstrument("Needle");
+    TrackingToolCalibrationWizardAlgorithm wizard(&tracker);
+    wizard.setInstrument("Needle");
+    const auto record = [&](int samples) {
+        wizard.startRecording();
+        for (int i = 0; i < samples; ++i)
+            tracker.emitNext();
+        return wizard.stopRecording();
+    };
+    tracker.setMotion("Needle", SimulatedMotion(SimulatedMotion::Pivot{needle.pivotPoint(),
+                                                                       needle.tipOffset(), 30.0, 5.0, 8.0}));
+    const bool pivotAccepted = wizard.setPivoting(record(480));
+    tracker.setMotion("Needle", needle.motion());
+    const bool rotationAccepted = wizard.setRotation(record(90));
+    wizard.compute();
+    const auto stored =
+        tracker.components().getOrCreate<InstrumentCalibrationDataComponent>().calibration("Needle");
+    if (!pivotAccepted || !rotationAccepted || !wizard.problem().empty() || !stored) {
+        fmt::print("   The calibration failed: {}\n", wizard.problem());
+        return;
+    }
+    const Eigen::Vector3d tip = stored->matrix.topRightCorner<3, 1>();
+    const Eigen::Vector3d axis = stored->matrix.block<3, 1>(0, 2);
+    const double axisErrorDegrees =
+        std::acos(std::min(1.0, std::abs(axis.dot(needle.needleAxis())))) * 180.0 / std::numbers::pi;
+    fmt::print(
+        "   Tip found at ({:.2f}, {:.2f}, {:.2f}) mm in the marker frame; the truth is ({:.2f}, {:.2f}, "
+        "{:.2f}).\n",
+        tip.x(), tip.y(), tip.z(), needle.tipOffset().x(), needle.tipOffset().y(), needle.tipOffset().z());
+    fmt::print(
+        "   Tip error {:.3f} mm, needle axis error {:.3f} degrees (the axis sign is the user's to choose).\n",
+        (tip - needle.tipOffset()).norm(), axisErrorDegrees);
+    wizard.accept();
 }
 
 }  // namespace Tesselon

@@ -16,6 +16,7 @@ private:
     void showAlgorithms();
     void showResources();
     void showSmoothing();
+    void showCalibration();
 };
 
 }  // namespace Tesselon

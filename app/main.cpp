@@ -1,5 +1,6 @@
 // The tesselon program: loads the plug-ins and runs one command on them.
 #include "app/AlgorithmsCommand.h"
+#include "app/CalibrateCommand.h"
 #include "app/DemoCommand.h"
 #include "app/HostContext.h"
 #include "app/PluginsCommand.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     commands.push_back(std::make_unique<PluginsCommand>(program, context));
     commands.push_back(std::make_unique<AlgorithmsCommand>(program, context));
     commands.push_back(std::make_unique<StreamCommand>(program, context));
+    commands.push_back(std::make_unique<CalibrateCommand>(program, context));
 
     const auto isCommand = [&](const std::string& name) {
         const auto names =

@@ -6,6 +6,7 @@
 #include "host/core/Pose.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 
+#include <fmt/core.h>
 #include <Eigen/Eigenvalues>
 #include <Eigen/Geometry>
 
@@ -19,6 +20,8 @@ namespace {
 constexpr const char* category = "ToolCalibrationAlgorithm";
 // Below this turn between the first and the last sample the needle axis is mostly noise.
 constexpr double minimumNeedleTurnDegrees = 10.0;
+// A careful pivot leaves residuals near the tracker's noise; far above it the tip left its divot.
+constexpr double largeResidualMm = 2.0;
 
 template <class Matrix>
 std::string text(const Matrix& matrix)
@@ -204,6 +207,13 @@ Eigen::Matrix4d ToolCalibrationAlgorithm::performPivotCalibration3d(const Tracki
                  "Reproj errors. Mean: " + std::to_string(fit.meanResidual) + ", min: " +
                      std::to_string(fit.minResidual) + ", max: " + std::to_string(fit.maxResidual));
     }
+    if (fit.rmsResidual > largeResidualMm)
+        Log::log(
+            Log::Warning, category,
+            fmt::format(
+                "The pivot residuals are large (RMS {:.2f} mm over {} samples): the tip probably left its "
+                "divot during the recording. Check the result or record again.",
+                fit.rmsResidual, fit.samples));
     toolDirectionFromFiducials(sequence, fit.pivotInTracker);
     return translation(fit.tipInMarker);
 }
