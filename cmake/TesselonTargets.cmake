@@ -24,7 +24,10 @@ function(tesselon_add_test_program name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} TesselonTestSupport GTest::gtest GTest::gmock)
   tesselon_warnings(${name})
+  # Labels go on the folder: gtest_discover_tests splits a list-valued test property into separate
+  # arguments, which kept only the first label.
+  set_property(DIRECTORY APPEND PROPERTY LABELS ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
 endfunction()

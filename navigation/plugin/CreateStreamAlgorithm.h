@@ -19,6 +19,8 @@ class CreateStreamAlgorithm : public StreamAlgorithm
 {
 public:
     explicit CreateStreamAlgorithm(const DataList& inputs) : m_inputs(inputs) {}
+    /// A stream nobody took is still attached to its inputs: it goes with the algorithm.
+    ~CreateStreamAlgorithm() override { delete m_stream; }
 
     static bool createCompatible(const DataList& data, Algorithm** out)
     {

@@ -165,13 +165,14 @@ void CombinedTrackingStream::onStreamData(std::shared_ptr<const StreamData> samp
             if (!target)
                 continue;
             const auto pose = combinedPose(output, reference ? &*reference : nullptr, *target);
-            // A singular reference or a non-finite input drops this output, never a non-finite pose.
-            if (!pose || !pose->allFinite())
+            const double quality = reference ? reference->quality * target->quality : target->quality;
+            // A singular reference or a non-finite input drops this output, never a non-finite number.
+            if (!pose || !pose->allFinite() || !std::isfinite(quality))
                 continue;
             if (instruction.postStreamName.value() == sourceName)
                 componentSource = trackingSample;
             output.instrument.matrix = *pose;
-            output.instrument.quality = reference ? reference->quality * target->quality : target->quality;
+            output.instrument.quality = quality;
             output.instrument.timestamp = target->timestamp;
             output.instrument.visible = true;
             outputInstruments.push_back(output.instrument);
@@ -227,7 +228,10 @@ void CombinedTrackingStream::addLegacyInstruction(const std::string& text)
         instruction.outputInstrument = pieces.at(0);
         instruction.preStreamName = tildesToBlanks(pieces.at(2));
         instruction.postStreamName = tildesToBlanks(pieces.at(4));
-        const int index = std::stoi(pieces.at(3));
+        std::size_t parsed = 0;
+        const int index = std::stoi(pieces.at(3), &parsed);
+        if (parsed != pieces[3].size())
+            throw std::invalid_argument("the instrument index is not a whole number");
         instruction.preInstrument = instrumentTextAt(instruction.preStreamName, index);
         instruction.postInstrument = instrumentTextAt(instruction.postStreamName, index);
         instruction.combinationMode =

@@ -265,8 +265,11 @@ std::pair<Eigen::Matrix4d, double> SmoothedTrackingStream::updateMovingAverage(i
         window[m_ringIndex] = entry;
     }
 
-    // Quaternions q and -q are one orientation: align every entry with the first before summing.
-    const Eigen::Vector4d& reference = window.front().wxyz;
+    // Quaternions q and -q are one orientation: align every entry with the first seen one before summing.
+    // An unseen entry weighs nothing, so it must not choose the hemisphere either.
+    const auto firstSeen = std::find_if(window.begin(), window.end(),
+                                        [](const WindowEntry& stored) { return stored.weight > 0.0; });
+    const Eigen::Vector4d& reference = (firstSeen == window.end() ? window.front() : *firstSeen).wxyz;
     Eigen::Vector3d translationSum = Eigen::Vector3d::Zero();
     Eigen::Vector4d quaternionSum = Eigen::Vector4d::Zero();
     double weightSum = 0.0;

@@ -25,7 +25,8 @@ class DataList;
 class SmoothedTrackingStream : public TrackingStream, public SignalReceiver
 {
 public:
-    enum SmoothingMode
+    // A fixed underlying type, so that any configured integer is a valid value to check and replace.
+    enum SmoothingMode : int
     {
         None = 0,
         WeightedAverage = 1,

@@ -1,0 +1,585 @@
+#include "navigation/streams/CombinedTrackingStream.h"
+
+#include "host/core/DataList.h"
+#include "host/core/Properties.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/ManualTrackingStream.h"
+#include "tests/support/Poses.h"
+#include "tests/support/SampleRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <Eigen/Geometry>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
+#include <set>
+#include <thread>
+
+using namespace Tesselon;
+using Tesselon::Test::instrument;
+using Tesselon::Test::ManualTrackingStream;
+using Tesselon::Test::pose;
+using Tesselon::Test::SampleRecorder;
+using Tesselon::Test::translation;
+using Mode = CombinationInstruction::CombinationMode;
+
+namespace {
+
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+
+/// The text form an instruction names an instrument by. Model and name deliberately differ from what
+/// the streams report: instruments are matched by ID alone.
+std::string instrumentText(const std::string& id)
+{
+    return TrackerID(id, "some model", "some name").toIDModelNameString();
+}
+
+CombinationInstruction combination(const std::string& output, const std::string& referenceStream,
+                                   const std::string& referenceId, const std::string& targetStream,
+                                   const std::string& targetId, Mode mode)
+{
+    CombinationInstruction instruction;
+    instruction.outputInstrument = output;
+    instruction.preStreamName = referenceStream;
+    instruction.preInstrument = instrumentText(referenceId);
+    instruction.postStreamName = targetStream;
+    instruction.postInstrument = instrumentText(targetId);
+    instruction.combinationMode = mode;
+    return instruction;
+}
+
+TrackingInstrument stamped(TrackingInstrument instrument, std::uint64_t timestamp)
+{
+    instrument.timestamp = timestamp;
+    return instrument;
+}
+
+Eigen::Matrix4d randomPose(std::mt19937& rng)
+{
+    std::normal_distribution<double> normal;
+    std::uniform_real_distribution<double> degrees(-180.0, 180.0);
+    std::uniform_real_distribution<double> millimetres(-500.0, 500.0);
+    Eigen::Vector3d axis(normal(rng), normal(rng), normal(rng));
+    if (axis.norm() < 1e-6)
+        axis = Eigen::Vector3d::UnitZ();
+    return pose(axis, degrees(rng), {millimetres(rng), millimetres(rng), millimetres(rng)});
+}
+
+double maxDifference(const Eigen::Matrix4d& a, const Eigen::Matrix4d& b)
+{
+    return (a - b).cwiseAbs().maxCoeff();
+}
+
+void expectSameInstruction(const CombinationInstruction& actual, const CombinationInstruction& expected)
+{
+    EXPECT_EQ(actual.outputInstrument.value(), expected.outputInstrument.value());
+    EXPECT_EQ(actual.preStreamName.value(), expected.preStreamName.value());
+    EXPECT_EQ(actual.preInstrument.value(), expected.preInstrument.value());
+    EXPECT_EQ(actual.postStreamName.value(), expected.postStreamName.value());
+    EXPECT_EQ(actual.postInstrument.value(), expected.postInstrument.value());
+    EXPECT_EQ(actual.combinationMode.value(), expected.combinationMode.value());
+}
+
+bool waitUntil(const std::function<bool()>& condition)
+{
+    // Only a guard against hanging; the tests never depend on how long anything takes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+bool allFinite(const TrackingStreamData& sample)
+{
+    for (const TrackingInstrument& instrument : sample.instruments())
+        if (!instrument.matrix.allFinite() || !std::isfinite(instrument.quality))
+            return false;
+    return true;
+}
+
+class CombinedTrackingStreamTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(combined.start()); }
+
+    /// The instruments of the sample the combined stream emitted last; fails if it emitted nothing new.
+    std::vector<TrackingInstrument> emittedSince(std::size_t countBefore)
+    {
+        EXPECT_EQ(recorder.count(), countBefore + 1);
+        const auto last = recorder.last();
+        return last ? last->instruments() : std::vector<TrackingInstrument>{};
+    }
+
+    ManualTrackingStream streamA{"Tracker A"};
+    ManualTrackingStream streamB{"Tracker B"};
+    CombinedTrackingStream combined{std::vector<TrackingStream*>{&streamA, &streamB}};
+    SampleRecorder recorder{combined};
+};
+
+}  // namespace
+
+// ---- one stream holds both instruments ----
+
+TEST_F(CombinedTrackingStreamTest, RelativeModeGivesTheTargetInTheReferenceFrame)
+{
+    combined.addOutputInstrument(
+        combination("Tool in Patient", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    std::mt19937 rng(17);
+    for (int trial = 0; trial < 50; ++trial) {
+        const Eigen::Matrix4d reference = randomPose(rng);
+        const Eigen::Matrix4d target = randomPose(rng);
+        const std::size_t before = recorder.count();
+        streamA.emitInstruments({instrument("ref", reference), instrument("tool", target)});
+        const auto outputs = emittedSince(before);
+        ASSERT_EQ(outputs.size(), 1u);
+        EXPECT_LT(maxDifference(reference * outputs[0].matrix, target), 1e-9) << "trial " << trial;
+    }
+
+    const Eigen::Matrix4d target = randomPose(rng);
+    const std::size_t before = recorder.count();
+    streamA.emitInstruments({instrument("ref", Eigen::Matrix4d::Identity()), instrument("tool", target)});
+    const auto outputs = emittedSince(before);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_LT(maxDifference(outputs[0].matrix, target), 1e-12);
+}
+
+TEST_F(CombinedTrackingStreamTest, CompositionModeGivesReferenceTimesTarget)
+{
+    combined.addOutputInstrument(
+        combination("Tip", "Tracker A", "ref", "Tracker A", "tool", Mode::Composition));
+    std::mt19937 rng(3);
+    for (int trial = 0; trial < 50; ++trial) {
+        const Eigen::Matrix4d reference = randomPose(rng);
+        const Eigen::Matrix4d target = randomPose(rng);
+        const std::size_t before = recorder.count();
+        streamA.emitInstruments({instrument("ref", reference), instrument("tool", target)});
+        const auto outputs = emittedSince(before);
+        ASSERT_EQ(outputs.size(), 1u);
+        EXPECT_LT(maxDifference(outputs[0].matrix, reference * target), 1e-9) << "trial " << trial;
+    }
+}
+
+TEST_F(CombinedTrackingStreamTest, OutputCarriesItsIdNameQualityProductAndTheTargetsTimestamp)
+{
+    combined.addOutputInstrument(
+        combination("Tool in Patient", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    for (int n = 0; n < 3; ++n) {
+        const std::size_t before = recorder.count();
+        streamA.emitInstruments({stamped(instrument("ref", translation(1, 2, 3), 0.5), 111 + n),
+                                 stamped(instrument("tool", translation(4, 6, 8), 0.8), 222 + n)},
+                                999);
+        const auto outputs = emittedSince(before);
+        ASSERT_EQ(outputs.size(), 1u);
+        EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Tool in Patient"));
+        EXPECT_DOUBLE_EQ(outputs[0].quality, 0.4);
+        EXPECT_EQ(outputs[0].timestamp, 222u + n);
+        EXPECT_TRUE(outputs[0].visible);
+        EXPECT_EQ(recorder.last()->timestampDevice(), 222u + n);
+        EXPECT_EQ(recorder.last()->trackingStream(), &combined);
+        EXPECT_LT(maxDifference(outputs[0].matrix, translation(3, 4, 5)), 1e-12);
+    }
+}
+
+// ---- reference and target in different streams ----
+
+TEST_F(CombinedTrackingStreamTest, TargetStreamSamplesEmitWithTheLatestReferenceSample)
+{
+    combined.addOutputInstrument(
+        combination("Tool in Patient", "Tracker A", "ref", "Tracker B", "tool", Mode::Relative));
+    streamB.emitInstruments({instrument("tool", translation(10, 0, 0))});
+    EXPECT_EQ(recorder.count(), 0u) << "no reference seen yet";
+
+    streamA.emitInstruments({instrument("ref", translation(1, 0, 0))});
+    EXPECT_EQ(recorder.count(), 0u) << "the reference stream's samples emit nothing";
+    streamA.emitInstruments({instrument("ref", translation(2, 0, 0))});
+    EXPECT_EQ(recorder.count(), 0u);
+
+    streamB.emitInstruments({instrument("tool", translation(10, 0, 0))});
+    auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_LT(maxDifference(outputs[0].matrix, translation(8, 0, 0)), 1e-12);
+
+    streamB.emitInstruments({instrument("tool", translation(20, 0, 0))});
+    outputs = emittedSince(1);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_LT(maxDifference(outputs[0].matrix, translation(18, 0, 0)), 1e-12);
+
+    streamA.emitInstruments({instrument("ref", translation(5, 0, 0))});
+    EXPECT_EQ(recorder.count(), 2u);
+    streamB.emitInstruments({instrument("tool", translation(20, 0, 0))});
+    outputs = emittedSince(2);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_LT(maxDifference(outputs[0].matrix, translation(15, 0, 0)), 1e-12);
+}
+
+TEST_F(CombinedTrackingStreamTest, ForwardingPassesTheTargetWithItsQualityWithoutAReference)
+{
+    combined.addOutputInstrument(
+        combination("Tool", "Tracker A", "ref", "Tracker B", "tool", Mode::Relative));
+    combined.setForwardWithoutCombination(true);
+    const Eigen::Matrix4d target = pose(Eigen::Vector3d(1, 1, 1), 50.0, {7, 8, 9});
+    streamB.emitInstruments({instrument("tool", target, 0.7)});
+    const auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].matrix, target);
+    EXPECT_DOUBLE_EQ(outputs[0].quality, 0.7);
+
+    Properties properties;
+    properties.setParam("forwardWithoutCombination", false);
+    combined.configure(&properties);
+    EXPECT_FALSE(combined.isForwardWithoutCombination());
+    properties.setParam("forwardWithoutCombination", true);
+    combined.configure(&properties);
+    EXPECT_TRUE(combined.isForwardWithoutCombination());
+}
+
+// ---- instructions ----
+
+TEST_F(CombinedTrackingStreamTest, InstructionWithAnAbsentTargetYieldsNoInstrumentWhileOthersStillDo)
+{
+    combined.addOutputInstrument(
+        combination("Ghost", "Tracker A", "ref", "Tracker A", "ghost", Mode::Relative));
+    combined.addOutputInstrument(
+        combination("Tool", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    streamA.emitInstruments(
+        {instrument("ref", translation(1, 1, 1)), instrument("tool", translation(2, 2, 2))});
+    const auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].id.ID(), "relative-1");
+    EXPECT_EQ(outputs[0].id.name(), "Tool");
+}
+
+TEST_F(CombinedTrackingStreamTest, LastInstrumentWithTheTargetIdIsUsed)
+{
+    combined.addOutputInstrument(
+        combination("Tool", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    streamA.emitInstruments({instrument("tool", translation(1, 0, 0)),
+                             instrument("ref", Eigen::Matrix4d::Identity()),
+                             instrument("tool", translation(2, 0, 0))});
+    const auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].matrix, translation(2, 0, 0));
+}
+
+TEST_F(CombinedTrackingStreamTest, NothingIsEmittedWhileNotRunningAndInstrumentsKeepTheLastSent)
+{
+    combined.addOutputInstrument(
+        combination("Tool", "Tracker A", "ref", "Tracker A", "tool", Mode::Composition));
+    ASSERT_TRUE(combined.stop());
+    streamA.emitInstruments(
+        {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(1, 0, 0))});
+    EXPECT_EQ(recorder.count(), 0u);
+    EXPECT_TRUE(combined.instruments().empty());
+
+    ASSERT_TRUE(combined.start());
+    streamA.emitInstruments(
+        {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(2, 0, 0))});
+    ASSERT_EQ(recorder.count(), 1u);
+    ASSERT_EQ(combined.instruments().size(), 1u);
+    EXPECT_EQ(combined.instruments()[0].matrix, translation(3, 0, 0));
+
+    ASSERT_TRUE(combined.stop());
+    streamA.emitInstruments(
+        {instrument("ref", translation(9, 0, 0)), instrument("tool", translation(9, 0, 0))});
+    EXPECT_EQ(recorder.count(), 1u);
+    ASSERT_EQ(combined.instruments().size(), 1u);
+    EXPECT_EQ(combined.instruments()[0].matrix, translation(3, 0, 0));
+}
+
+TEST_F(CombinedTrackingStreamTest, ConfigureWithoutInstructionsRemovesThemAndNewIdsStartAtZero)
+{
+    combined.addOutputInstrument(
+        combination("First", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    combined.addOutputInstrument(
+        combination("Second", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    const Properties empty;
+    combined.configure(&empty);
+    EXPECT_TRUE(combined.instructions().empty());
+    streamA.emitInstruments(
+        {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(2, 0, 0))});
+    EXPECT_EQ(recorder.count(), 0u);
+
+    combined.addOutputInstrument(
+        combination("Third", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    streamA.emitInstruments(
+        {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(2, 0, 0))});
+    const auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Third"));
+}
+
+TEST_F(CombinedTrackingStreamTest, ConfigurationRoundTripKeepsInstructionsInOrder)
+{
+    const std::vector<CombinationInstruction> written = {
+        combination("Pointer in Patient", "Tracker A", "ref", "Tracker B", "pointer", Mode::Relative),
+        combination("Probe tip", "Tracker B", "probe", "Tracker B", "tip;with\\escapes", Mode::Composition),
+        combination("Drill", "Tracker A", "", "Tracker A", "drill", Mode::Relative),
+    };
+    for (const CombinationInstruction& instruction : written)
+        combined.addOutputInstrument(instruction);
+    combined.setForwardWithoutCombination(true);
+
+    Properties configuration;
+    combined.configuration(&configuration);
+    CombinedTrackingStream restored(std::vector<TrackingStream*>{&streamA, &streamB});
+    restored.configure(&configuration);
+
+    EXPECT_TRUE(restored.isForwardWithoutCombination());
+    const auto read = restored.instructions();
+    ASSERT_EQ(read.size(), written.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "instruction " << i);
+        expectSameInstruction(read[i], written[i]);
+    }
+    Properties again;
+    restored.configuration(&again);
+    EXPECT_EQ(again, configuration);
+}
+
+// ---- the older single-string form ----
+
+class CombinedTrackingStreamLegacyTest : public CombinedTrackingStreamTest
+{
+protected:
+    void SetUp() override
+    {
+        CombinedTrackingStreamTest::SetUp();
+        streamA.setInstruments({instrument("ref0", Eigen::Matrix4d::Identity(), 1.0, "Patient"),
+                                instrument("ref1", Eigen::Matrix4d::Identity(), 1.0, "Table")});
+        streamB.setInstruments({instrument("tool0", Eigen::Matrix4d::Identity(), 1.0, "Pointer"),
+                                instrument("tool1", Eigen::Matrix4d::Identity(), 1.0, "Drill")});
+    }
+
+    void configureLegacy(const std::string& text)
+    {
+        Properties properties;
+        properties.setParam("fusionInstructions", text);
+        combined.configure(&properties);
+    }
+};
+
+TEST_F(CombinedTrackingStreamLegacyTest, FusionStringBuildsACompositionFromTheNamedStreamsInstrumentLists)
+{
+    configureLegacy("Drill in Table,x,Tracker~A,1,Tracker~B");
+    const auto instructions = combined.instructions();
+    ASSERT_EQ(instructions.size(), 1u);
+    const CombinationInstruction& built = instructions[0];
+    EXPECT_EQ(built.outputInstrument.value(), "Drill in Table");
+    EXPECT_EQ(built.preStreamName.value(), "Tracker A");
+    EXPECT_EQ(built.postStreamName.value(), "Tracker B");
+    EXPECT_EQ(TrackerID::fromIDModelNameString(built.preInstrument.value()).ID(), "ref1");
+    EXPECT_EQ(TrackerID::fromIDModelNameString(built.postInstrument.value()).ID(), "tool1");
+    EXPECT_EQ(built.combinationMode.value(), Mode::Composition);
+
+    streamA.emitInstruments(
+        {instrument("ref0", translation(100, 0, 0)), instrument("ref1", translation(1, 0, 0))});
+    streamB.emitInstruments(
+        {instrument("tool0", translation(0, 100, 0)), instrument("tool1", translation(0, 2, 0))});
+    const auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Drill in Table"));
+    EXPECT_LT(maxDifference(outputs[0].matrix, translation(1, 2, 0)), 1e-12);
+}
+
+TEST_F(CombinedTrackingStreamLegacyTest, MalformedFusionStringIsReportedAndBuildsNothing)
+{
+    const std::string malformed[] = {
+        "Out,x,Tracker~A,one,Tracker~B",  // not a number
+        "Out,x,Tracker~A,1x,Tracker~B",   // a number followed by junk
+        "Out,x,Tracker~A,,Tracker~B",     // no index
+        "Out,x,Tracker~A,2,Tracker~B",    // one past the instrument lists
+        "Out,x,Tracker~A,-1,Tracker~B",   // before them
+        "Out,x,Tracker~A,99999999999999999999,Tracker~B",
+        "Out,x,Tracker~A",  // too few fields
+    };
+    for (const std::string& text : malformed) {
+        SCOPED_TRACE(text);
+        Tesselon::Test::LogCapture capture;
+        combined.addOutputInstrument(
+            combination("Kept?", "Tracker A", "ref0", "Tracker A", "ref0", Mode::Relative));
+        configureLegacy(text);
+        EXPECT_TRUE(combined.instructions().empty());
+        const auto messages = capture->messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0],
+                  (LogMessage{4, "", "Failed to convert string to CombinationInstruction: " + text}));
+    }
+}
+
+// ---- values that cannot be combined ----
+
+TEST_F(CombinedTrackingStreamTest, ReferenceThatCannotBeInvertedDropsThatOutputForThatSample)
+{
+    combined.addOutputInstrument(
+        combination("Relative", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    combined.addOutputInstrument(
+        combination("Composed", "Tracker A", "ref", "Tracker A", "tool", Mode::Composition));
+    Eigen::Matrix4d flat = Eigen::Matrix4d::Identity();
+    flat(2, 2) = 0.0;  // projects onto a plane
+    streamA.emitInstruments({instrument("ref", flat), instrument("tool", translation(1, 2, 3))});
+    auto outputs = emittedSince(0);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].id.ID(), "relative-1");
+
+    streamA.emitInstruments(
+        {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(1, 2, 3))});
+    outputs = emittedSince(1);
+    ASSERT_EQ(outputs.size(), 2u);
+    EXPECT_LT(maxDifference(outputs[0].matrix, translation(0, 2, 3)), 1e-12);
+}
+
+TEST_F(CombinedTrackingStreamTest, NonFiniteNumbersAreNeverEmitted)
+{
+    combined.addOutputInstrument(
+        combination("Relative", "Tracker A", "ref", "Tracker A", "tool", Mode::Relative));
+    combined.addOutputInstrument(
+        combination("Composed", "Tracker A", "ref", "Tracker A", "tool", Mode::Composition));
+    std::mt19937 rng(23);
+    std::uniform_int_distribution<int> corruption(0, 5);
+    auto maybeCorrupt = [&](TrackingInstrument instrument) {
+        switch (corruption(rng)) {
+            case 0:
+                instrument.matrix(1, 3) = notANumber;
+                break;
+            case 1:
+                instrument.matrix = Eigen::Matrix4d::Zero();
+                break;
+            case 2:
+                instrument.matrix(0, 0) = std::numeric_limits<double>::infinity();
+                break;
+            case 3:
+                instrument.quality = notANumber;
+                break;
+            default:
+                break;
+        }
+        return instrument;
+    };
+    for (int n = 0; n < 200; ++n)
+        streamA.emitInstruments({maybeCorrupt(instrument("ref", randomPose(rng))),
+                                 maybeCorrupt(instrument("tool", randomPose(rng)))});
+    EXPECT_GT(recorder.count(), 0u);
+    for (const auto& sample : recorder.trackingSamples())
+        EXPECT_TRUE(allFinite(*sample));
+}
+
+TEST(CombinedTrackingStreamInputs, AcceptsOnlyNonEmptySelectionsOfTrackingStreams)
+{
+    ManualTrackingStream first("First"), second("Second");
+    EXPECT_TRUE(CombinedTrackingStream::isCompatible(DataList{&first}));
+    EXPECT_TRUE(CombinedTrackingStream::isCompatible(DataList{&first, &second}));
+    EXPECT_FALSE(CombinedTrackingStream::isCompatible(DataList{}));
+    CombinedTrackingStream combined(DataList{&first, &second});
+    EXPECT_EQ(combined.streams(), (std::vector<TrackingStream*>{&first, &second}));
+}
+
+// ---- concurrency ----
+
+TEST(CombinedTrackingStreamConcurrency, SeveralInputsEmittingAtOnceEachGetTheirOutput)
+{
+    constexpr int inputCount = 3;
+    constexpr int samplesPerInput = 400;
+    std::vector<std::unique_ptr<ManualTrackingStream>> inputs;
+    std::vector<TrackingStream*> streams;
+    for (int i = 0; i < inputCount; ++i) {
+        inputs.push_back(std::make_unique<ManualTrackingStream>("Tracker " + std::to_string(i)));
+        streams.push_back(inputs.back().get());
+    }
+    CombinedTrackingStream combined(streams);
+    for (int i = 0; i < inputCount; ++i) {
+        const std::string name = "Tracker " + std::to_string(i);
+        combined.addOutputInstrument(
+            combination("Tool " + std::to_string(i), name, "ref", name, "tool", Mode::Relative));
+    }
+    ASSERT_TRUE(combined.start());
+    SampleRecorder recorder(combined);
+
+    std::atomic<int> finished = 0;
+    {
+        std::vector<std::jthread> emitters;
+        for (int i = 0; i < inputCount; ++i)
+            emitters.emplace_back([&, i] {
+                for (int n = 0; n < samplesPerInput; ++n)
+                    inputs[static_cast<std::size_t>(i)]->emitInstruments(
+                        {instrument("ref", translation(i, 0, 0)), instrument("tool", translation(i, n, 0))});
+                ++finished;
+            });
+        while (finished < inputCount) {
+            for (const TrackingInstrument& instrument : combined.instruments())
+                EXPECT_TRUE(instrument.matrix.allFinite());
+            std::this_thread::yield();
+        }
+    }
+    const auto samples = recorder.trackingSamples();
+    ASSERT_EQ(samples.size(), static_cast<std::size_t>(inputCount * samplesPerInput));
+    std::set<std::string> ids;
+    for (const auto& sample : samples) {
+        for (const TrackingInstrument& instrument : sample->instruments()) {
+            ids.insert(instrument.id.ID());
+            const int index = instrument.id.ID().back() - '0';
+            EXPECT_NEAR(instrument.matrix(0, 3), 0.0, 1e-12);  // the target in its own tracker's reference
+            EXPECT_EQ(instrument.id.name(), "Tool " + std::to_string(index));
+        }
+    }
+    EXPECT_EQ(ids, (std::set<std::string>{"relative-0", "relative-1", "relative-2"}));
+}
+
+TEST(CombinedTrackingStreamConcurrency, ConfigureWhileSamplesFlowAlwaysSeesAWholeInstructionList)
+{
+    ManualTrackingStream input("Tracker");
+    CombinedTrackingStream combined(std::vector<TrackingStream*>{&input});
+    ASSERT_TRUE(combined.start());
+    SampleRecorder recorder(combined);
+
+    Properties one, two;
+    for (Properties* properties : {&one, &two}) {
+        CombinedTrackingStream source(std::vector<TrackingStream*>{&input});
+        source.addOutputInstrument(
+            combination("Relative", "Tracker", "ref", "Tracker", "tool", Mode::Relative));
+        if (properties == &two)
+            source.addOutputInstrument(
+                combination("Composed", "Tracker", "ref", "Tracker", "tool", Mode::Composition));
+        source.configuration(properties);
+    }
+    combined.configure(&one);
+
+    std::atomic<int> emitted = 0;
+    std::jthread emitter([&](std::stop_token stop) {
+        for (int n = 0; !stop.stop_requested() && n < 20000; ++n) {
+            input.emitInstruments(
+                {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(2, n, 0))});
+            ++emitted;
+        }
+    });
+    // Samples flow during every configuration.
+    ASSERT_TRUE(waitUntil([&] { return emitted > 0; }));
+    for (int round = 0; round < 300; ++round) {
+        combined.configure(round % 2 ? &two : &one);
+        EXPECT_FALSE(combined.instructions().empty());
+        std::this_thread::yield();
+    }
+    emitter.request_stop();
+    emitter.join();
+
+    const auto outputs = recorder.trackingSamples();
+    ASSERT_EQ(outputs.size(), static_cast<std::size_t>(emitted));
+    for (const auto& output : outputs) {
+        const auto& instruments = output->instruments();
+        ASSERT_FALSE(instruments.empty());
+        ASSERT_LE(instruments.size(), 2u);
+        EXPECT_EQ(instruments[0].id, TrackerID("relative-0", "", "Relative"));
+        EXPECT_NEAR(instruments[0].matrix(0, 3), 1.0, 1e-12);
+        if (instruments.size() == 2) {
+            EXPECT_EQ(instruments[1].id, TrackerID("relative-1", "", "Composed"));
+            EXPECT_NEAR(instruments[1].matrix(0, 3), 3.0, 1e-12);
+        }
+    }
+}

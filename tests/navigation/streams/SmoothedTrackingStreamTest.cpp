@@ -1,0 +1,720 @@
+#include "navigation/streams/SmoothedTrackingStream.h"
+
+#include "host/core/DataList.h"
+#include "host/core/Properties.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/ManualTrackingStream.h"
+#include "tests/support/Poses.h"
+#include "tests/support/SampleRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <Eigen/Geometry>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <random>
+#include <thread>
+
+using namespace Tesselon;
+using Tesselon::Test::angleBetweenDegrees;
+using Tesselon::Test::instrument;
+using Tesselon::Test::ManualTrackingStream;
+using Tesselon::Test::pose;
+using Tesselon::Test::SampleRecorder;
+using Tesselon::Test::translation;
+
+namespace {
+
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinite = std::numeric_limits<double>::infinity();
+
+Properties smoothingProperties(int mode, int interval = 3)
+{
+    Properties properties;
+    properties.setParam("smoothingMode", mode);
+    properties.setParam("smoothingInterval", interval);
+    return properties;
+}
+
+Eigen::Vector3d translationOf(const Eigen::Matrix4d& matrix)
+{
+    return matrix.topRightCorner<3, 1>();
+}
+
+int countContaining(const CapturingLogSink& sink, const std::string& fragment)
+{
+    const auto messages = sink.messages();
+    return static_cast<int>(std::count_if(messages.begin(), messages.end(), [&](const LogMessage& message) {
+        return message.text.find(fragment) != std::string::npos;
+    }));
+}
+
+Eigen::Vector3d randomUnitVector(std::mt19937& rng)
+{
+    std::normal_distribution<double> normal;
+    Eigen::Vector3d axis;
+    do {
+        axis = {normal(rng), normal(rng), normal(rng)};
+    } while (axis.norm() < 1e-6);
+    return axis.normalized();
+}
+
+bool waitUntil(const std::function<bool()>& condition)
+{
+    // Only a guard against hanging; the tests never depend on how long anything takes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+class SmoothedTrackingStreamTest : public testing::Test
+{
+protected:
+    void configure(int mode, int interval = 3)
+    {
+        const Properties properties = smoothingProperties(mode, interval);
+        smoothed.configure(&properties);
+    }
+
+    /// Emits one sample on the input and returns the sample the smoothed stream emitted for it.
+    std::shared_ptr<const TrackingStreamData> smoothSample(std::vector<TrackingInstrument> instruments,
+                                                           std::uint64_t deviceTimestamp = 0)
+    {
+        const std::size_t before = recorder.count();
+        input.emitInstruments(std::move(instruments), deviceTimestamp);
+        if (recorder.count() != before + 1) {
+            ADD_FAILURE() << "expected exactly one smoothed sample, got " << recorder.count() - before;
+            return std::make_shared<TrackingStreamData>(nullptr, std::vector<TrackingInstrument>{});
+        }
+        return recorder.last();
+    }
+
+    TrackingInstrument smooth(const TrackingInstrument& single, std::uint64_t deviceTimestamp = 0)
+    {
+        const auto sample = smoothSample({single}, deviceTimestamp);
+        if (sample->instruments().size() != 1u) {
+            ADD_FAILURE() << "expected one smoothed instrument, got " << sample->instruments().size();
+            return {};
+        }
+        return sample->instruments().front();
+    }
+
+    ManualTrackingStream input{"Tracker"};
+    SmoothedTrackingStream smoothed{&input};
+    SampleRecorder recorder{smoothed};
+};
+
+void expectSameInstrument(const TrackingInstrument& actual, const TrackingInstrument& expected)
+{
+    EXPECT_EQ(actual.id, expected.id);
+    EXPECT_EQ(actual.matrix, expected.matrix);
+    EXPECT_EQ(actual.quality, expected.quality);
+    EXPECT_EQ(actual.timestamp, expected.timestamp);
+    EXPECT_EQ(actual.visible, expected.visible);
+}
+
+}  // namespace
+
+// ---- mode 0: none ----
+
+TEST_F(SmoothedTrackingStreamTest, NoneModeKeepsPosesAndQualitiesAndSuffixesEveryName)
+{
+    configure(SmoothedTrackingStream::None);
+    for (int n = 0; n < 3; ++n) {
+        const TrackingInstrument tool =
+            instrument("tool", pose(Eigen::Vector3d(1, 2, 3), 10.0 * n, {1.0 * n, 2, 3}), 0.3, "Pointer");
+        const TrackingInstrument reference = instrument("ref", translation(5, 6, 7 * n), 0.9, "Patient");
+        const auto sample = smoothSample({tool, reference}, 100 + n);
+        ASSERT_EQ(sample->instruments().size(), 2u);
+        const TrackingInstrument& smoothedTool = sample->instruments()[0];
+        const TrackingInstrument& smoothedReference = sample->instruments()[1];
+        EXPECT_EQ(smoothedTool.matrix, tool.matrix);
+        EXPECT_EQ(smoothedTool.quality, 0.3);
+        EXPECT_EQ(smoothedTool.id, TrackerID("tool", "", "Pointer (smoothed)"));
+        EXPECT_EQ(smoothedReference.matrix, reference.matrix);
+        EXPECT_EQ(smoothedReference.quality, 0.9);
+        EXPECT_EQ(smoothedReference.id.name(), "Patient (smoothed)");
+        EXPECT_EQ(sample->timestampDevice(), 100u + n);
+    }
+    EXPECT_EQ(smoothed.instruments().size(), 2u);
+    EXPECT_EQ(smoothed.instruments()[0].id.name(), "Pointer (smoothed)");
+}
+
+// ---- mode 1: weighted moving average ----
+
+TEST_F(SmoothedTrackingStreamTest, MovingAverageOverwritesTheOldestSlotOnceTheWindowIsFull)
+{
+    configure(SmoothedTrackingStream::WeightedAverage, 3);
+    EXPECT_EQ(translationOf(smooth(instrument("tool", translation(0, 0, 0))).matrix).x(), 0.0);
+    EXPECT_DOUBLE_EQ(translationOf(smooth(instrument("tool", translation(3, 0, 0))).matrix).x(), 1.5);
+    EXPECT_DOUBLE_EQ(translationOf(smooth(instrument("tool", translation(6, 0, 0))).matrix).x(), 3.0);
+    // The window now holds 9, 3 and 6.
+    const TrackingInstrument fourth = smooth(instrument("tool", translation(9, 0, 0)));
+    EXPECT_DOUBLE_EQ(translationOf(fourth.matrix).x(), 6.0);
+    EXPECT_DOUBLE_EQ(fourth.quality, 1.0);
+    EXPECT_EQ(fourth.id.name(), "tool (smoothed)");
+}
+
+TEST_F(SmoothedTrackingStreamTest, MovingAverageIsTheQualityWeightedMeanOfTheLastIntervalSamples)
+{
+    std::mt19937 rng(20240607);
+    std::uniform_int_distribution<int> intervals(1, 6);
+    std::uniform_real_distribution<double> coordinate(-200.0, 200.0);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int trial = 0; trial < 40; ++trial) {
+        const int interval = intervals(rng);
+        configure(SmoothedTrackingStream::WeightedAverage, interval);
+        std::deque<std::pair<Eigen::Vector3d, double>> window;
+        for (int n = 0; n < 3 * interval + 2; ++n) {
+            const Eigen::Vector3d position(coordinate(rng), coordinate(rng), coordinate(rng));
+            // Every third sample or so is unseen, so windows of only unseen samples occur too.
+            const double quality = unit(rng) < 0.35 ? 0.0 : unit(rng);
+            const TrackingInstrument input =
+                instrument("tool", translation(position.x(), position.y(), position.z()), quality);
+            const TrackingInstrument output = smooth(input);
+            window.emplace_back(position, quality);
+            if (window.size() > static_cast<std::size_t>(interval))
+                window.pop_front();
+            SCOPED_TRACE(testing::Message()
+                         << "trial " << trial << ", interval " << interval << ", sample " << n);
+            if (n == 0) {  // the first sample of an instrument passes unchanged
+                EXPECT_EQ(output.matrix, input.matrix);
+                EXPECT_EQ(output.quality, quality);
+                continue;
+            }
+            Eigen::Vector3d weighted = Eigen::Vector3d::Zero();
+            double weightSum = 0.0;
+            for (const auto& [entry, weight] : window) {
+                weighted += weight * entry;
+                weightSum += weight;
+            }
+            EXPECT_NEAR(output.quality, weightSum / static_cast<double>(window.size()), 1e-12);
+            if (weightSum == 0.0) {
+                EXPECT_EQ(output.matrix, Eigen::Matrix4d::Identity());
+            } else {
+                EXPECT_LT((translationOf(output.matrix) - weighted / weightSum).norm(), 1e-9);
+                EXPECT_TRUE((output.matrix.topLeftCorner<3, 3>().isIdentity(1e-12)));
+            }
+        }
+    }
+}
+
+TEST_F(SmoothedTrackingStreamTest, FirstSampleOfAnInstrumentThatAppearsLaterPassesUnchangedWithSuffix)
+{
+    configure(SmoothedTrackingStream::WeightedAverage, 4);
+    smoothSample({instrument("tool", translation(0, 0, 0))});
+    const TrackingInstrument newcomer =
+        instrument("ref", pose(Eigen::Vector3d(0, 1, 1), 33.0, {4, 5, 6}), 0.25, "Patient");
+    const auto sample = smoothSample({instrument("tool", translation(2, 0, 0)), newcomer});
+    ASSERT_EQ(sample->instruments().size(), 2u);
+    EXPECT_DOUBLE_EQ(translationOf(sample->instruments()[0].matrix).x(), 1.0);
+    const TrackingInstrument& passed = sample->instruments()[1];
+    EXPECT_EQ(passed.matrix, newcomer.matrix);
+    EXPECT_EQ(passed.quality, 0.25);
+    EXPECT_EQ(passed.id, TrackerID("ref", "", "Patient (smoothed)"));
+}
+
+TEST_F(SmoothedTrackingStreamTest, UnseenSamplesDoNotMoveTheAverageAndAnAllUnseenWindowGivesIdentity)
+{
+    configure(SmoothedTrackingStream::WeightedAverage, 3);
+    smooth(instrument("tool", translation(10, 0, 0), 1.0));
+    smooth(instrument("tool", translation(20, 0, 0), 1.0));
+    const TrackingInstrument withUnseen = smooth(instrument("tool", translation(-5000, 80, 0), 0.0));
+    EXPECT_DOUBLE_EQ(translationOf(withUnseen.matrix).x(), 15.0);
+    EXPECT_DOUBLE_EQ(translationOf(withUnseen.matrix).y(), 0.0);
+    EXPECT_DOUBLE_EQ(withUnseen.quality, 2.0 / 3.0);
+
+    smooth(instrument("tool", pose(Eigen::Vector3d::UnitY(), 70.0, {1, 2, 3}), 0.0));
+    const TrackingInstrument allUnseen = smooth(instrument("tool", translation(4, 5, 6), 0.0));
+    EXPECT_EQ(allUnseen.matrix, Eigen::Matrix4d::Identity());
+    EXPECT_EQ(allUnseen.quality, 0.0);
+}
+
+namespace {
+
+/// Pairs of rotations half a degree apart whose quaternions, as Eigen converts the rotation matrices,
+/// point into opposite hemispheres: around 180 degrees and around the switch of the conversion's
+/// branch where the trace crosses zero (120 degrees).
+std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> oppositeHemispherePairs()
+{
+    std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> pairs;
+    const double components[] = {-1.0, -0.4, 0.0, 0.7, 1.0};
+    std::vector<double> angles;
+    for (double angle = 115.0; angle <= 125.0; angle += 0.5)
+        angles.push_back(angle);
+    for (double angle = 175.0; angle <= 180.0; angle += 0.5)
+        angles.push_back(angle);
+    for (double x : components)
+        for (double y : components)
+            for (double z : components) {
+                const Eigen::Vector3d axis(x, y, z);
+                if (axis.norm() == 0.0)
+                    continue;
+                for (double angle : angles) {
+                    const Eigen::Matrix4d a = pose(axis, angle, Eigen::Vector3d::Zero());
+                    const Eigen::Matrix4d b = pose(axis, angle + 0.5, Eigen::Vector3d::Zero());
+                    const Eigen::Quaterniond qa(Eigen::Matrix3d(a.topLeftCorner<3, 3>()));
+                    const Eigen::Quaterniond qb(Eigen::Matrix3d(b.topLeftCorner<3, 3>()));
+                    if (qa.dot(qb) < 0.0)
+                        pairs.emplace_back(a, b);
+                }
+            }
+    return pairs;
+}
+
+}  // namespace
+
+TEST_F(SmoothedTrackingStreamTest, AverageOfNearbyRotationsWithOppositeQuaternionSignsLiesBetweenThem)
+{
+    const auto pairs = oppositeHemispherePairs();
+    ASSERT_GE(pairs.size(), 10u) << "the grid should cross the conversion's sign changes";
+    for (const auto& [a, b] : pairs) {
+        configure(SmoothedTrackingStream::WeightedAverage, 2);
+        smooth(instrument("tool", a));
+        const Eigen::Matrix4d average = smooth(instrument("tool", b)).matrix;
+        EXPECT_LT(angleBetweenDegrees(average, a), 1.0);
+        EXPECT_LT(angleBetweenDegrees(average, b), 1.0);
+    }
+}
+
+TEST_F(SmoothedTrackingStreamTest, UnseenSampleInTheWindowDoesNotDecideTheHemisphereOfTheAverage)
+{
+    // Trackers report unseen tools at the identity. A half turn away from it, the quaternions of seen
+    // samples straddle the identity's hemisphere boundary; they must still be averaged with each other.
+    std::mt19937 rng(99);
+    std::normal_distribution<double> jitterDegrees(0.0, 1.0);
+    for (int trial = 0; trial < 40; ++trial) {
+        configure(SmoothedTrackingStream::WeightedAverage, 3);
+        const Eigen::Matrix4d halfTurn = pose(randomUnitVector(rng), 180.0, {1, 2, 3});
+        smooth(instrument("tool", Eigen::Matrix4d::Identity(), 0.0));
+        TrackingInstrument output;
+        // Two seen samples: with opposite signs and a wrong reference they would cancel out.
+        for (int n = 0; n < 2; ++n) {
+            const Eigen::Matrix4d jitter = pose(randomUnitVector(rng), jitterDegrees(rng), {0, 0, 0});
+            output = smooth(instrument("tool", Eigen::Matrix4d(halfTurn * jitter), 1.0));
+        }
+        EXPECT_LT(angleBetweenDegrees(output.matrix, halfTurn), 5.0) << "trial " << trial;
+    }
+}
+
+// ---- mode 2: Kalman filter ----
+
+TEST_F(SmoothedTrackingStreamTest, FirstKalmanSampleAfterConfigurePassesThroughUnsuffixed)
+{
+    configure(SmoothedTrackingStream::KalmanFilter);
+    TrackingInstrument tool = instrument("tool", pose(Eigen::Vector3d(1, 0, 1), 25.0, {7, 8, 9}), 0.6);
+    tool.timestamp = 1234;
+    const auto first = smoothSample({tool}, 1000);
+    ASSERT_EQ(first->instruments().size(), 1u);
+    expectSameInstrument(first->instruments()[0], tool);
+    EXPECT_EQ(first->timestampDevice(), 1000u);
+
+    EXPECT_EQ(smooth(tool, 1001).id.name(), "tool (smoothed)");
+
+    configure(SmoothedTrackingStream::KalmanFilter);
+    expectSameInstrument(smooth(tool, 1002), tool);
+    EXPECT_EQ(smooth(tool, 1003).id.name(), "tool (smoothed)");
+}
+
+TEST_F(SmoothedTrackingStreamTest, KalmanRestartsWhenTheNumberOfInstrumentsChanges)
+{
+    configure(SmoothedTrackingStream::KalmanFilter);
+    const TrackingInstrument tool = instrument("tool", translation(1, 2, 3));
+    const TrackingInstrument reference = instrument("ref", translation(-50, 0, 20), 0.8);
+    smoothSample({tool}, 1);
+    smoothSample({tool}, 2);
+    const auto grown = smoothSample({tool, reference}, 3);
+    ASSERT_EQ(grown->instruments().size(), 2u);
+    expectSameInstrument(grown->instruments()[0], tool);
+    expectSameInstrument(grown->instruments()[1], reference);
+    const auto filtered = smoothSample({tool, reference}, 4);
+    EXPECT_EQ(filtered->instruments()[1].id.name(), "ref (smoothed)");
+}
+
+TEST_F(SmoothedTrackingStreamTest, KalmanOutputOfAStillNoisyInstrumentJittersLessThanItsInput)
+{
+    configure(SmoothedTrackingStream::KalmanFilter);
+    const Eigen::Matrix4d truth = pose(Eigen::Vector3d(1, 2, 2), 40.0, {100, -20, 350});
+    std::mt19937 rng(5);
+    std::normal_distribution<double> positionNoise(0.0, 0.5);
+    std::normal_distribution<double> angleNoise(0.0, 0.5);
+    double inputTranslationJitter = 0.0, outputTranslationJitter = 0.0;
+    double inputAngleJitter = 0.0, outputAngleJitter = 0.0;
+    Eigen::Matrix4d previousInput = truth;
+    Eigen::Matrix4d previousOutput = truth;
+    constexpr int warmUp = 50;
+    constexpr int samples = 400;
+    for (int n = 0; n < samples; ++n) {
+        const Eigen::Matrix4d noise = pose(randomUnitVector(rng), angleNoise(rng),
+                                           {positionNoise(rng), positionNoise(rng), positionNoise(rng)});
+        const Eigen::Matrix4d measured = truth * noise;
+        const Eigen::Matrix4d output = smooth(instrument("tool", measured), 1000 + n).matrix;
+        ASSERT_TRUE(output.allFinite());
+        if (n > warmUp) {
+            inputTranslationJitter += (translationOf(measured) - translationOf(previousInput)).squaredNorm();
+            outputTranslationJitter += (translationOf(output) - translationOf(previousOutput)).squaredNorm();
+            inputAngleJitter += std::pow(angleBetweenDegrees(measured, previousInput), 2);
+            outputAngleJitter += std::pow(angleBetweenDegrees(output, previousOutput), 2);
+        }
+        previousInput = measured;
+        previousOutput = output;
+    }
+    EXPECT_LT(outputTranslationJitter, 0.5 * inputTranslationJitter);
+    EXPECT_LT(outputAngleJitter, 0.5 * inputAngleJitter);
+    EXPECT_LT((translationOf(previousOutput) - translationOf(truth)).norm(), 1.0);
+    EXPECT_LT(angleBetweenDegrees(previousOutput, truth), 1.0);
+}
+
+TEST_F(SmoothedTrackingStreamTest, UnseenInstrumentIsPredictedAndItsQualityHalvesInSquareEveryStep)
+{
+    configure(SmoothedTrackingStream::KalmanFilter);
+    const Eigen::Matrix4d still = pose(Eigen::Vector3d(0, 0, 1), 15.0, {30, 40, 50});
+    std::uint64_t time = 1000;
+    for (int n = 0; n < 30; ++n)
+        smooth(instrument("tool", still, 0.8), ++time);
+    double previousQuality = smooth(instrument("tool", still, 0.8), ++time).quality;
+    EXPECT_NEAR(previousQuality, 0.8, 1e-12);
+    for (int n = 0; n < 6; ++n) {
+        // Unseen tools are reported at the identity; the filter must not follow that pose.
+        const TrackingInstrument predicted =
+            smooth(instrument("tool", Eigen::Matrix4d::Identity(), 0.0), ++time);
+        EXPECT_NEAR(predicted.quality, std::sqrt((0.0 + previousQuality * previousQuality) / 2.0), 1e-12);
+        EXPECT_LT((translationOf(predicted.matrix) - translationOf(still)).norm(), 1e-6);
+        EXPECT_LT(angleBetweenDegrees(predicted.matrix, still), 1e-3);
+        previousQuality = predicted.quality;
+    }
+    // Seen again: quality recovers by the same rule.
+    const double recovered = smooth(instrument("tool", still, 1.0), ++time).quality;
+    EXPECT_NEAR(recovered, std::sqrt((1.0 + previousQuality * previousQuality) / 2.0), 1e-12);
+}
+
+TEST_F(SmoothedTrackingStreamTest, UnseenMovingInstrumentIsPredictedAlongItsMotion)
+{
+    configure(SmoothedTrackingStream::KalmanFilter);
+    std::uint64_t time = 1000;
+    double x = 0.0;
+    for (int n = 0; n < 300; ++n, x += 0.05)
+        smooth(instrument("tool", translation(x, 0, 0)), ++time);
+    const double lastSeen = x - 0.05;
+    double previous = lastSeen;
+    for (int n = 0; n < 5; ++n) {
+        const double predicted =
+            translationOf(smooth(instrument("tool", Eigen::Matrix4d::Identity(), 0.0), ++time).matrix).x();
+        EXPECT_GT(predicted, previous);
+        EXPECT_NEAR(predicted, lastSeen + 0.05 * (n + 1), 0.05);
+        previous = predicted;
+    }
+}
+
+// ---- configuration ----
+
+TEST_F(SmoothedTrackingStreamTest, ConfigureEmptiesTheMovingAverageWindows)
+{
+    configure(SmoothedTrackingStream::WeightedAverage, 3);
+    smooth(instrument("tool", translation(100, 0, 0)));
+    smooth(instrument("tool", translation(200, 0, 0)));
+    configure(SmoothedTrackingStream::WeightedAverage, 3);
+    EXPECT_EQ(translationOf(smooth(instrument("tool", translation(7, 0, 0))).matrix).x(), 7.0);
+    EXPECT_DOUBLE_EQ(translationOf(smooth(instrument("tool", translation(9, 0, 0))).matrix).x(), 8.0);
+}
+
+TEST_F(SmoothedTrackingStreamTest, ConfigurationShowsOnlyTheParametersOfTheChosenMode)
+{
+    struct Expectation
+    {
+        int mode;
+        const char* interval;
+        const char* kalman;
+    };
+    for (const Expectation& expected :
+         {Expectation{1, "false", "true"}, Expectation{2, "true", "false"}, Expectation{0, "true", "true"}}) {
+        SCOPED_TRACE(testing::Message() << "mode " << expected.mode);
+        configure(expected.mode, 5);
+        Properties configuration;
+        smoothed.configuration(&configuration);
+        EXPECT_EQ(configuration.paramAttribute("smoothingInterval", "hidden"), expected.interval);
+        EXPECT_EQ(smoothed.smoothingInterval.attribute("hidden"), expected.interval);
+        for (const char* key : {"translationError", "angularError", "processSigma"}) {
+            EXPECT_EQ(configuration.paramAttribute(key, "hidden"), expected.kalman) << key;
+            EXPECT_EQ(smoothed.parameter(key)->attribute("hidden"), expected.kalman) << key;
+        }
+        int mode = -1;
+        EXPECT_TRUE(configuration.param("smoothingMode", mode));
+        EXPECT_EQ(mode, expected.mode);
+    }
+}
+
+TEST_F(SmoothedTrackingStreamTest, IntervalBelowOneIsClampedToOneWithAWarning)
+{
+    for (int interval : {0, -4}) {
+        Tesselon::Test::LogCapture capture;
+        configure(SmoothedTrackingStream::WeightedAverage, interval);
+        EXPECT_EQ(smoothed.smoothingInterval.value(), 1);
+        const auto messages = capture->messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].level, Log::Warning);
+        EXPECT_EQ(messages[0].category, "SmoothedTrackingStream");
+        EXPECT_NE(messages[0].text.find(std::to_string(interval)), std::string::npos);
+        // A window of one: every sample is its own average.
+        for (double x : {3.0, 8.0, -2.0})
+            EXPECT_EQ(translationOf(smooth(instrument("tool", translation(x, 0, 0))).matrix).x(), x);
+    }
+}
+
+TEST_F(SmoothedTrackingStreamTest, UnknownModeFallsBackToTheKalmanFilterWithAWarning)
+{
+    for (int mode : {7, 3, -1}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        configure(SmoothedTrackingStream::WeightedAverage);
+        Tesselon::Test::LogCapture capture;
+        configure(mode);
+        EXPECT_EQ(smoothed.smoothingMode.value(), SmoothedTrackingStream::KalmanFilter);
+        EXPECT_EQ(countContaining(capture.sink(), "Unknown smoothing mode"), 1);
+        const TrackingInstrument tool = instrument("tool", translation(1, 2, 3));
+        expectSameInstrument(smooth(tool, 10), tool);
+        EXPECT_EQ(smooth(tool, 11).id.name(), "tool (smoothed)");
+    }
+}
+
+// ---- mended faults ----
+
+TEST_F(SmoothedTrackingStreamTest, RepeatedOrBackwardTimestampsKeepTheKalmanOutputFiniteAndWarnOnce)
+{
+    Tesselon::Test::LogCapture capture;
+    configure(SmoothedTrackingStream::KalmanFilter);
+    // A tool moving 0.05 mm per millisecond whose device clock stalls twice and once jumps back.
+    std::vector<std::uint64_t> timestamps;
+    std::uint64_t clock = 5000;
+    for (int n = 0; n < 200; ++n) {
+        if (n == 60 || n == 61 || n == 120)
+            timestamps.push_back(clock);  // repeated
+        else if (n == 150)
+            timestamps.push_back(clock -= 40);  // backwards
+        else
+            timestamps.push_back(++clock);
+    }
+    for (int n = 0; n < 200; ++n) {
+        const TrackingInstrument input =
+            instrument("tool", pose(Eigen::Vector3d::UnitZ(), 0.01 * n, {0.05 * n, 10, 20}));
+        const TrackingInstrument output = smooth(input, timestamps[static_cast<std::size_t>(n)]);
+        ASSERT_TRUE(output.matrix.allFinite()) << "sample " << n;
+        EXPECT_LT((translationOf(output.matrix) - translationOf(input.matrix)).norm(), 1.0) << "sample " << n;
+        EXPECT_LT(angleBetweenDegrees(output.matrix, input.matrix), 0.5) << "sample " << n;
+    }
+    EXPECT_EQ(countContaining(capture.sink(), "repeat or go backwards"), 1);
+}
+
+TEST_F(SmoothedTrackingStreamTest, NonFiniteInputPoseNeverGivesANonFiniteOutputInAnyMode)
+{
+    Eigen::Matrix4d nanRotation = pose(Eigen::Vector3d::UnitX(), 10.0, {1, 2, 3});
+    nanRotation(0, 1) = notANumber;
+    Eigen::Matrix4d infiniteTranslation = translation(4, 5, 6);
+    infiniteTranslation(2, 3) = infinite;
+    const Eigen::Matrix4d allNan = Eigen::Matrix4d::Constant(notANumber);
+    const std::vector<TrackingInstrument> sequence = {
+        instrument("tool", allNan),
+        instrument("tool", translation(1, 2, 3)),
+        instrument("tool", nanRotation),
+        instrument("tool", pose(Eigen::Vector3d::UnitY(), 20.0, {2, 3, 4}), notANumber),
+        instrument("tool", infiniteTranslation, 0.5),
+        instrument("tool", translation(3, 4, 5), infinite),
+        instrument("tool", allNan, 0.0),
+        instrument("tool", translation(2, 2, 2)),
+    };
+    for (int mode : {0, 1, 2}) {
+        configure(mode, 3);
+        std::uint64_t time = 100;
+        for (std::size_t n = 0; n < sequence.size(); ++n) {
+            const TrackingInstrument output = smooth(sequence[n], ++time);
+            EXPECT_TRUE(output.matrix.allFinite()) << "mode " << mode << ", sample " << n;
+            EXPECT_TRUE(std::isfinite(output.quality)) << "mode " << mode << ", sample " << n;
+        }
+    }
+}
+
+TEST_F(SmoothedTrackingStreamTest, SampleOfAnotherTypeIsLoggedAndNotEmitted)
+{
+    struct OtherData : StreamData
+    {
+    };
+    Tesselon::Test::LogCapture capture;
+    input.newData.emitSignal(std::make_shared<OtherData>());
+    EXPECT_EQ(recorder.count(), 0u);
+    const auto messages = capture->messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              (LogMessage{4, "SmoothedTrackingStream", "Received data is not of type TrackingStreamData"}));
+}
+
+// ---- operations and state ----
+
+TEST_F(SmoothedTrackingStreamTest, OperationsAreForwardedToTheInputWithTheirResults)
+{
+    EXPECT_TRUE(smoothed.open());
+    EXPECT_EQ(input.state(), Stream::Open);
+    EXPECT_EQ(smoothed.state(), Stream::Open);
+    EXPECT_TRUE(smoothed.start());
+    EXPECT_EQ(input.state(), Stream::Running);
+    EXPECT_TRUE(smoothed.isRunning());
+    EXPECT_TRUE(smoothed.stop());
+    EXPECT_EQ(input.state(), Stream::Open);
+    EXPECT_EQ(smoothed.state(), Stream::Open);
+
+    input.succeed = false;
+    EXPECT_FALSE(smoothed.start());
+    EXPECT_EQ(smoothed.state(), Stream::Open);
+
+    EXPECT_TRUE(smoothed.close());
+    EXPECT_EQ(input.state(), Stream::Closed);
+    EXPECT_EQ(smoothed.state(), Stream::Closed);
+    EXPECT_FALSE(smoothed.open());
+    EXPECT_EQ(smoothed.state(), Stream::Closed);
+}
+
+TEST_F(SmoothedTrackingStreamTest, ExceptionOfTheInputsOpenArrivesThroughTheFuture)
+{
+    input.throwOnOpen = true;
+    auto opening = smoothed.openAsync();
+    try {
+        opening.get();
+        FAIL() << "the input's exception was swallowed";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "the device is unplugged");
+    }
+    EXPECT_EQ(smoothed.state(), Stream::Closed);
+}
+
+TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)
+{
+    SignalReceiver receiver;
+    std::vector<std::pair<Stream::State, Stream::State>> changes;
+    std::mutex changesMutex;
+    smoothed.stateChanged.connect(&receiver, [&](Stream::State from, Stream::State to) {
+        std::lock_guard lock(changesMutex);
+        changes.emplace_back(from, to);
+    });
+    EXPECT_TRUE(input.open());
+    EXPECT_TRUE(input.start());
+    input.changeState(Stream::Paused);
+    EXPECT_TRUE(smoothed.isRunning());
+    input.changeState(Stream::Failed);
+    EXPECT_FALSE(smoothed.isRunning());
+    std::lock_guard lock(changesMutex);
+    const std::vector<std::pair<Stream::State, Stream::State>> expected = {
+        {Stream::Closed, Stream::Open},
+        {Stream::Open, Stream::Running},
+        {Stream::Running, Stream::Paused},
+        {Stream::Paused, Stream::Failed},
+    };
+    EXPECT_EQ(changes, expected);
+}
+
+TEST(SmoothedTrackingStreamLifetime, DestroyingTheSmoothedStreamClosesItsInputAndDisconnects)
+{
+    ManualTrackingStream input("Tracker");
+    auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
+    EXPECT_EQ(smoothed->name(), "Tracker (smoothed)");
+    ASSERT_TRUE(smoothed->open());
+    ASSERT_TRUE(smoothed->start());
+    smoothed.reset();
+    EXPECT_EQ(input.state(), Stream::Closed);
+    EXPECT_EQ(input.newData.connectionCount(), 0u);
+    EXPECT_EQ(input.stateChanged.connectionCount(), 0u);
+    input.emitInstruments({instrument("tool", translation(1, 2, 3))});
+}
+
+TEST(SmoothedTrackingStreamLifetime, InputMustBeATrackingStream)
+{
+    EXPECT_THROW(SmoothedTrackingStream(DataList{}), std::invalid_argument);
+    ManualTrackingStream first("First"), second("Second");
+    EXPECT_TRUE(SmoothedTrackingStream::isCompatible(DataList{&first}));
+    EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{&first, &second}));
+    EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{}));
+}
+
+// ---- concurrency ----
+
+TEST(SmoothedTrackingStreamConcurrency, ConfigureWhileAnotherThreadEmitsKeepsEveryOutputFinite)
+{
+    ManualTrackingStream input("Tracker");
+    SmoothedTrackingStream smoothed(&input);
+    SampleRecorder recorder(smoothed);
+    std::atomic<int> emitted = 0;
+    std::jthread emitter([&](std::stop_token stop) {
+        for (int n = 0; !stop.stop_requested() && n < 20000; ++n) {
+            input.emitInstruments(
+                {instrument("tool", pose(Eigen::Vector3d(1, 1, 0), 0.1 * n, {0.1 * n, 0, 0})),
+                 instrument("ref", translation(0, 0, 100), 0.5)},
+                1000 + static_cast<std::uint64_t>(n));
+            ++emitted;
+        }
+    });
+    // Samples flow during every configuration.
+    ASSERT_TRUE(waitUntil([&] { return emitted > 0; }));
+    for (int round = 0; round < 300; ++round) {
+        const Properties properties = smoothingProperties(round % 3, 1 + round % 7);
+        smoothed.configure(&properties);
+        EXPECT_LE(smoothed.instruments().size(), 2u);
+        std::this_thread::yield();
+    }
+    emitter.request_stop();
+    emitter.join();
+    const auto outputs = recorder.trackingSamples();
+    ASSERT_EQ(outputs.size(), static_cast<std::size_t>(emitted));
+    for (const auto& output : outputs) {
+        ASSERT_EQ(output->instruments().size(), 2u);
+        for (const TrackingInstrument& instrument : output->instruments()) {
+            EXPECT_TRUE(instrument.matrix.allFinite());
+            EXPECT_TRUE(std::isfinite(instrument.quality));
+        }
+    }
+}
+
+TEST(SmoothedTrackingStreamConcurrency, DestroyingWhileTheInputEmitsAtOneKilohertzStopsEveryCallback)
+{
+    ManualTrackingStream input("Tracker");
+    auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
+    ASSERT_TRUE(smoothed->open());
+    ASSERT_TRUE(smoothed->start());
+
+    std::atomic<bool> destroyed = false;
+    std::atomic<int> outputs = 0;
+    std::atomic<int> outputsAfterDestruction = 0;
+    SignalReceiver receiver;
+    smoothed->newData.connect(&receiver, [&](std::shared_ptr<const StreamData> sample) {
+        if (destroyed)
+            ++outputsAfterDestruction;
+        EXPECT_NE(std::dynamic_pointer_cast<const TrackingStreamData>(sample), nullptr);
+        ++outputs;
+    });
+
+    std::atomic<int> emitted = 0;
+    std::jthread emitter([&](std::stop_token stop) {
+        for (std::uint64_t n = 1; !stop.stop_requested(); ++n) {
+            input.emitInstruments({instrument("tool", translation(0.01 * static_cast<double>(n), 0, 0))}, n);
+            ++emitted;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    ASSERT_TRUE(waitUntil([&] { return outputs >= 20; }));
+    smoothed.reset();
+    destroyed = true;
+    const int emittedAtDestruction = emitted;
+    const bool keptEmitting = waitUntil([&] { return emitted >= emittedAtDestruction + 20; });
+    emitter.request_stop();
+    emitter.join();
+    EXPECT_TRUE(keptEmitting);
+    EXPECT_EQ(outputsAfterDestruction, 0);
+    EXPECT_EQ(input.state(), Stream::Closed);
+    EXPECT_EQ(input.newData.connectionCount(), 0u);
+}

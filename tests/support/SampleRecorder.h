@@ -1,0 +1,66 @@
+#pragma once
+
+#include "host/core/SignalReceiver.h"
+#include "host/stream/Stream.h"
+#include "host/stream/TrackingStreamData.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace Tesselon::Test {
+
+/// Keeps every sample a stream emits, from whichever thread emits it.
+class SampleRecorder : public SignalReceiver
+{
+public:
+    explicit SampleRecorder(Stream& stream) { stream.newData.connect(this, &SampleRecorder::record); }
+    ~SampleRecorder() override { disconnectAll(); }
+
+    void record(std::shared_ptr<const StreamData> sample)
+    {
+        std::lock_guard lock(m_mutex);
+        m_samples.push_back(std::move(sample));
+    }
+
+    std::size_t count() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_samples.size();
+    }
+
+    std::vector<std::shared_ptr<const StreamData>> samples() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_samples;
+    }
+
+    /// The tracking samples in order; samples of other types are skipped.
+    std::vector<std::shared_ptr<const TrackingStreamData>> trackingSamples() const
+    {
+        std::vector<std::shared_ptr<const TrackingStreamData>> tracking;
+        for (const auto& sample : samples())
+            if (auto typed = std::dynamic_pointer_cast<const TrackingStreamData>(sample))
+                tracking.push_back(std::move(typed));
+        return tracking;
+    }
+
+    /// The last tracking sample, or null.
+    std::shared_ptr<const TrackingStreamData> last() const
+    {
+        const auto tracking = trackingSamples();
+        return tracking.empty() ? nullptr : tracking.back();
+    }
+
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_samples.clear();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::shared_ptr<const StreamData>> m_samples;
+};
+
+}  // namespace Tesselon::Test
