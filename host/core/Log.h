@@ -13,7 +13,13 @@ namespace Tesselon {
 class Log
 {
 public:
-    enum Level { Debug = 1, Info = 2, Warning = 3, Error = 4 };
+    enum Level
+    {
+        Debug = 1,
+        Info = 2,
+        Warning = 3,
+        Error = 4
+    };
 
     /// Whether a message of this level and category would reach the sinks.
     static bool isAccepted(int level, std::string_view category);
