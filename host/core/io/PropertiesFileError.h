@@ -1,26 +1,14 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "host/core/io/FileFormatError.h"
 
 namespace Tesselon {
 
-/// A properties file that cannot be read or written. The message names the source (file path, if
-/// any), the line (for reading) and what was wrong or expected.
-class PropertiesFileError : public std::runtime_error
+/// A properties file that cannot be read or written.
+class PropertiesFileError : public FileFormatError
 {
 public:
-    /// `line` is 0 when no line applies (for example when a file cannot be opened).
-    PropertiesFileError(std::string source, int line, std::string reason);
-
-    const std::string& source() const { return m_source; }
-    int line() const { return m_line; }
-    const std::string& reason() const { return m_reason; }
-
-private:
-    std::string m_source;
-    int m_line;
-    std::string m_reason;
+    using FileFormatError::FileFormatError;
 };
 
 }  // namespace Tesselon

@@ -1,6 +1,8 @@
-#include "host/core/io/PropertiesFileError.h"
+#include "host/core/io/FileFormatError.h"
 
 #include <fmt/format.h>
+
+#include <utility>
 
 namespace Tesselon {
 
@@ -19,7 +21,7 @@ std::string composeMessage(const std::string& source, int line, const std::strin
 
 }  // namespace
 
-PropertiesFileError::PropertiesFileError(std::string source, int line, std::string reason)
+FileFormatError::FileFormatError(std::string source, int line, std::string reason)
     : std::runtime_error(composeMessage(source, line, reason)),
       m_source(std::move(source)),
       m_line(line),
