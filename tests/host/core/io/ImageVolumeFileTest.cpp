@@ -1,0 +1,435 @@
+#include "host/core/io/ImageFileError.h"
+#include "host/core/io/ImageVolumeFile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <Eigen/Geometry>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace Tesselon {
+namespace {
+
+// Voxel (i, j, k) of the 4 x 5 x 6 test grids holds i + 4 j + 20 k, so a value tells where the file put it.
+constexpr int voxelCount = 120;
+
+Eigen::Vector3d fileIndexOf(float value)
+{
+    const int index = static_cast<int>(value);
+    return {static_cast<double>(index % 4), static_cast<double>(index / 4 % 5),
+            static_cast<double>(index / 20)};
+}
+
+template <class Value>
+QByteArray bytesOf(const std::vector<Value>& values)
+{
+    return QByteArray(reinterpret_cast<const char*>(values.data()),
+                      static_cast<int>(values.size() * sizeof(Value)));
+}
+
+template <class Value>
+std::vector<Value> indexValues(int count = voxelCount)
+{
+    std::vector<Value> values(static_cast<std::size_t>(count));
+    for (int index = 0; index < count; ++index)
+        values[static_cast<std::size_t>(index)] = static_cast<Value>(index);
+    return values;
+}
+
+class ImageVolumeFileTest : public testing::Test
+{
+protected:
+    std::string path(const std::string& name) const
+    {
+        return m_directory.filePath(QString::fromStdString(name)).toStdString();
+    }
+
+    std::string written(const std::string& name, const QByteArray& bytes) const
+    {
+        QFile file(QString::fromStdString(path(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path(name);
+    }
+
+    ImageFileError failure(const std::function<void()>& action) const
+    {
+        try {
+            action();
+        } catch (const ImageFileError& error) {
+            return error;
+        }
+        ADD_FAILURE() << "no error";
+        return {"", 0, ""};
+    }
+
+    QTemporaryDir m_directory;
+};
+
+// ---- MetaImage ----
+
+const QByteArray metaHeader =
+    "ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n"
+    "TransformMatrix = 0 1 0 -1 0 0 0 0 1\nOffset = 10 20 30\nElementSpacing = 0.5 1.5 2\nDimSize = 4 5 6\n"
+    "Modality = MET_MOD_CT\n";
+
+QByteArray metaImage(const QByteArray& fields, const QByteArray& voxels,
+                     const QByteArray& header = metaHeader)
+{
+    return header + fields + "ElementDataFile = LOCAL\n" + voxels;
+}
+
+TEST_F(ImageVolumeFileTest, MetaImagePlacesVoxelsByItsDirectionOffsetAndSpacing)
+{
+    const auto image = ImageVolumeFile::read(
+        written("volume.mha", metaImage("ElementType = MET_FLOAT\n", bytesOf(indexValues<float>()))));
+    EXPECT_EQ(image->name(), "volume");
+    EXPECT_EQ(image->kind(), Data::Kind::Volume);
+    EXPECT_EQ(image->modality(), SharedImageSet::CT);
+    EXPECT_EQ(image->dimensions(), (std::array<int, 3>{4, 5, 6}));
+    EXPECT_EQ(image->spacing(), Eigen::Vector3d(0.5, 1.5, 2));
+    EXPECT_EQ(image->valueAt(1, 2, 3), 69.0f);
+    // Offset + 1 x 0.5 along (0, 1, 0) + 2 x 1.5 along (-1, 0, 0) + 3 x 2 along (0, 0, 1).
+    EXPECT_EQ(image->voxelToWorld() * Eigen::Vector4d(1, 2, 3, 1), Eigen::Vector4d(7, 20.5, 36, 1));
+    EXPECT_EQ(image->matrix() * Eigen::Vector4d(0.5, 3, 6, 1), Eigen::Vector4d(7, 20.5, 36, 1));
+}
+
+TEST_F(ImageVolumeFileTest, MetaImageVoxelsOfEveryLayout)
+{
+    std::vector<std::int16_t> bigEndian = indexValues<std::int16_t>();
+    for (std::int16_t& value : bigEndian) {
+        value = static_cast<std::int16_t>(-value);
+        value = static_cast<std::int16_t>(static_cast<std::uint16_t>(value) >> 8 |
+                                          static_cast<std::uint16_t>(value) << 8);
+    }
+    const QByteArray doubles = bytesOf(indexValues<double>());
+    const QByteArray compressed = qCompress(doubles).mid(4);  // a bare zlib stream without Qt's size prefix
+    written("external.raw", bytesOf(indexValues<std::uint8_t>()));
+    written("external.zraw", compressed);
+    const std::vector<std::pair<std::string, QByteArray>> files = {
+        {"short-msb.mha", metaImage("ElementType = MET_SHORT\n", bytesOf(bigEndian),
+                                    QByteArray(metaHeader).replace("MSB = False", "MSB = True"))},
+        {"compressed.mha",
+         metaImage(QByteArray("CompressedData = True\nCompressedDataSize = ") +
+                       QByteArray::number(compressed.size()) + "\nElementType = MET_DOUBLE\n",
+                   compressed)},
+        {"external.mhd", metaHeader + "ElementType = MET_UCHAR\nElementDataFile = external.raw\n"},
+        {"external-compressed.mhd",
+         metaHeader + "CompressedData = True\nElementType = MET_DOUBLE\nElementDataFile = external.zraw\n"},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const auto image = ImageVolumeFile::read(written(name, bytes));
+        const float sign = name.starts_with("short") ? -1.0f : 1.0f;
+        EXPECT_EQ(image->valueAt(1, 2, 3), sign * 69.0f);
+        EXPECT_EQ(image->valueAt(3, 4, 5), sign * 119.0f);
+    }
+}
+
+TEST_F(ImageVolumeFileTest, TwoDimensionalMetaImageIsOneSliceAndSynonymsCount)
+{
+    const QByteArray text =
+        "NDims = 2\nDimSize = 4 5\nElementSize = 0.5 1.5\nOrientation = 0 1 -1 0\n"
+        "Origin = 10 20\nElementType = MET_FLOAT\nElementDataFile = LOCAL\n";
+    const auto image = ImageVolumeFile::read(written("slice.mha", text + bytesOf(indexValues<float>(20))));
+    EXPECT_EQ(image->kind(), Data::Kind::Image);
+    EXPECT_EQ(image->dimensions(), (std::array<int, 3>{4, 5, 1}));
+    EXPECT_EQ(image->voxelToWorld() * Eigen::Vector4d(1, 2, 0, 1), Eigen::Vector4d(7, 20.5, 0, 1));
+}
+
+std::unique_ptr<SharedImageSet> awkwardImage(std::array<int, 3> dimensions, const Eigen::Matrix3d& rotation)
+{
+    std::vector<float> values(static_cast<std::size_t>(dimensions[0] * dimensions[1] * dimensions[2]));
+    for (float& value : values)
+        value = static_cast<float>(std::rand()) / 7.0f - 1000.0f;
+    auto image = std::make_unique<SharedImageSet>(dimensions, Eigen::Vector3d(0.3, 1.0 / 3, 2.5), values);
+    Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
+    pose.topLeftCorner<3, 3>() = rotation;
+    pose.topRightCorner<3, 1>() << -123.456, 0.1, 1e-7;
+    image->setMatrix(pose);
+    image->setModality(SharedImageSet::MR);
+    return image;
+}
+
+Eigen::Matrix3d obliqueRotation()
+{
+    return Eigen::AngleAxisd(0.7, Eigen::Vector3d(1, 2, 3).normalized()).toRotationMatrix();
+}
+
+TEST_F(ImageVolumeFileTest, MetaImageRoundTripsExactly)
+{
+    for (const std::array<int, 3> dimensions : {std::array<int, 3>{4, 5, 6}, std::array<int, 3>{7, 3, 1}}) {
+        const auto image = awkwardImage(dimensions, obliqueRotation());
+        ImageVolumeFile::write(*image, path("round.mha"));
+        const auto read = ImageVolumeFile::read(path("round.mha"));
+        EXPECT_EQ(read->dimensions(), image->dimensions());
+        EXPECT_EQ(read->values(), image->values());
+        EXPECT_EQ(read->spacing(), image->spacing());
+        EXPECT_EQ(read->matrix(), image->matrix());
+        EXPECT_EQ(read->modality(), SharedImageSet::MR);
+        EXPECT_EQ(read->kind(), image->kind());
+    }
+}
+
+TEST_F(ImageVolumeFileTest, DamagedMetaImageVoxelsAreNamed)
+{
+    const QByteArray floats = bytesOf(indexValues<float>());
+    const QByteArray compressed = qCompress(floats).mid(4);
+    QByteArray corrupt = compressed;
+    corrupt[10] = static_cast<char>(corrupt[10] ^ 0x5a);
+    const auto compressedImage = [&](const QByteArray& bytes, int declared) {
+        return metaImage("CompressedData = True\nCompressedDataSize = " + QByteArray::number(declared) +
+                             "\nElementType = MET_FLOAT\n",
+                         bytes);
+    };
+    const QByteArray shortStream = qCompress(floats.left(400)).mid(4);
+    const std::vector<std::tuple<std::string, QByteArray, std::string>> cases = {
+        {"truncated", metaImage("ElementType = MET_FLOAT\n", floats.left(479)),
+         "expected 480 bytes of voxels (4 x 5 x 6 MET_FLOAT), found 479"},
+        {"too long", metaImage("ElementType = MET_FLOAT\n", floats + "x"), "found 481"},
+        {"missing file", metaHeader + "ElementType = MET_FLOAT\nElementDataFile = gone.raw\n",
+         "cannot open the voxel file \"gone.raw\" for reading"},
+        {"no compressed size", metaImage("CompressedData = True\nElementType = MET_FLOAT\n", compressed),
+         "need \"CompressedDataSize = ...\""},
+        {"wrong compressed size", compressedImage(compressed, compressed.size() + 1),
+         "but " + std::to_string(compressed.size()) + " follow"},
+        {"corrupt stream", compressedImage(corrupt, corrupt.size()), "the compressed voxels are corrupt"},
+        {"cut stream", compressedImage(compressed.left(30), 30), "the compressed voxels end early"},
+        {"stray bytes", compressedImage(compressed + "xx", compressed.size() + 2), "stray bytes follow"},
+        {"short stream", compressedImage(shortStream, shortStream.size()),
+         "inflate to 400 bytes; expected 480"},
+        {"bad header", metaImage("", floats), "no \"ElementType = ...\""},
+    };
+    for (const auto& [what, bytes, expected] : cases) {
+        SCOPED_TRACE(what);
+        const std::string file = written("damaged.mha", bytes);
+        testing::internal::CaptureStderr();
+        const ImageFileError error = failure([&] { ImageVolumeFile::read(file); });
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(error.source(), file);
+        EXPECT_NE(error.reason().find(expected), std::string::npos) << error.what();
+    }
+}
+
+// ---- NIfTI ----
+
+struct NiftiHeader
+{
+    std::array<std::int16_t, 8> dim{3, 4, 5, 6, 1, 1, 1, 1};
+    std::int16_t datatype = 16;  // float32
+    std::int16_t bitpix = 32;
+    std::array<float, 8> pixdim{1, 0.5f, 1.5f, 2, 0, 0, 0, 0};  // pixdim[0] is qfac
+    float slope = 0;
+    float intercept = 0;
+    std::int16_t qformCode = 0;
+    std::int16_t sformCode = 0;
+    std::array<float, 6> quaternion{};  // b, c, d, then the offset
+    std::array<float, 12> srow{};
+};
+
+template <class Value>
+void put(QByteArray& bytes, int offset, const Value& value)
+{
+    std::memcpy(bytes.data() + offset, &value, sizeof(Value));
+}
+
+// A NIfTI-1 single file laid out by hand, independently of the library that reads it.
+QByteArray niftiFile(const NiftiHeader& header, const QByteArray& voxels)
+{
+    QByteArray bytes(352, '\0');
+    put(bytes, 0, std::int32_t{348});
+    put(bytes, 40, header.dim);
+    put(bytes, 70, header.datatype);
+    put(bytes, 72, header.bitpix);
+    put(bytes, 76, header.pixdim);
+    put(bytes, 108, 352.0f);  // vox_offset
+    put(bytes, 112, header.slope);
+    put(bytes, 116, header.intercept);
+    put(bytes, 252, header.qformCode);
+    put(bytes, 254, header.sformCode);
+    put(bytes, 256, header.quaternion);
+    put(bytes, 280, header.srow);
+    std::memcpy(bytes.data() + 344, "n+1", 4);
+    return bytes + voxels;
+}
+
+const Eigen::Vector3d lpsFromRas(-1, -1, 1);
+
+// Checks every voxel: the one holding the value of file voxel (i, j, k) must lie at rasOf(i, j, k).
+void expectVoxelsAt(const SharedImageSet& image,
+                    const std::function<Eigen::Vector3d(const Eigen::Vector3d&)>& rasOf)
+{
+    const Eigen::Matrix4d voxelToWorld = image.voxelToWorld();
+    for (int k = 0; k < image.dimensions()[2]; ++k)
+        for (int j = 0; j < image.dimensions()[1]; ++j)
+            for (int i = 0; i < image.dimensions()[0]; ++i) {
+                const Eigen::Vector3d world = (voxelToWorld * Eigen::Vector4d(i, j, k, 1)).head<3>();
+                const Eigen::Vector3d expected =
+                    lpsFromRas.cwiseProduct(rasOf(fileIndexOf(image.valueAt(i, j, k))));
+                ASSERT_TRUE(world.isApprox(expected, 1e-6))
+                    << i << " " << j << " " << k << ": " << world.transpose() << " instead of "
+                    << expected.transpose();
+            }
+}
+
+NiftiHeader quarterTurnQform(float qfac)
+{
+    NiftiHeader header;
+    header.pixdim[0] = qfac;
+    header.qformCode = 1;
+    header.quaternion = {0, 0, std::sqrt(0.5f), 10, 20, 30};  // a quarter turn about z
+    return header;
+}
+
+TEST_F(ImageVolumeFileTest, NiftiQformPlacesVoxelsInLps)
+{
+    const QByteArray voxels = bytesOf(indexValues<float>());
+    const auto image = ImageVolumeFile::read(written("head.nii", niftiFile(quarterTurnQform(1), voxels)));
+    EXPECT_EQ(image->name(), "head");
+    EXPECT_EQ(image->modality(), SharedImageSet::UnknownModality);
+    EXPECT_TRUE(image->spacing().isApprox(Eigen::Vector3d(0.5, 1.5, 2)));
+    EXPECT_EQ(image->valueAt(1, 2, 3), 69.0f);
+    // RAS (10, 20, 30) + 1 x 0.5 along (0, 1, 0) + 2 x 1.5 along (-1, 0, 0) + 3 x 2 along z, then LPS.
+    const Eigen::Vector4d world = image->voxelToWorld() * Eigen::Vector4d(1, 2, 3, 1);
+    EXPECT_TRUE(world.isApprox(Eigen::Vector4d(-7, -20.5, 36, 1), 1e-6)) << world.transpose();
+
+    // With qfac -1 the file's k axis points down: the pose turns left-handed and voxels keep their place.
+    const auto flipped =
+        ImageVolumeFile::read(written("flipped.nii", niftiFile(quarterTurnQform(-1), voxels)));
+    expectVoxelsAt(*flipped, [](const Eigen::Vector3d& index) {
+        return Eigen::Vector3d(10 - 1.5 * index.y(), 20 + 0.5 * index.x(), 30 - 2 * index.z());
+    });
+    EXPECT_EQ(flipped->valueAt(1, 2, 3), 69.0f);  // indices stay the file's own
+    const Eigen::Matrix3d direction = flipped->matrix().topLeftCorner<3, 3>();
+    EXPECT_LT(direction.determinant(), 0);
+}
+
+TEST_F(ImageVolumeFileTest, NiftiSformWinsAndGivesTheVoxelSize)
+{
+    NiftiHeader header = quarterTurnQform(1);
+    header.sformCode = 2;
+    header.srow = {0, -3, 0, 1, 2, 0, 0, 2, 0, 0, 4, 3};  // axes of 2, 3 and 4 mm; the qform disagrees
+    const auto image =
+        ImageVolumeFile::read(written("sform.nii", niftiFile(header, bytesOf(indexValues<float>()))));
+    EXPECT_TRUE(image->spacing().isApprox(Eigen::Vector3d(2, 3, 4)));
+    expectVoxelsAt(*image, [](const Eigen::Vector3d& index) {
+        return Eigen::Vector3d(1 - 3 * index.y(), 2 + 2 * index.x(), 3 + 4 * index.z());
+    });
+}
+
+TEST_F(ImageVolumeFileTest, NiftiWithoutFormsScalesAndConvertsValues)
+{
+    NiftiHeader header;
+    header.datatype = 4;  // int16
+    header.bitpix = 16;
+    header.slope = 2;
+    header.intercept = -1;
+    const auto image =
+        ImageVolumeFile::read(written("plain.nii", niftiFile(header, bytesOf(indexValues<std::int16_t>()))));
+    EXPECT_EQ(image->valueAt(1, 2, 3), 137.0f);
+    EXPECT_TRUE(
+        image->voxelToWorld().isApprox(Eigen::Vector4d(-0.5, -1.5, 2, 1).asDiagonal().toDenseMatrix()));
+}
+
+TEST_F(ImageVolumeFileTest, NiftiRoundTripsToFloatPrecision)
+{
+    Eigen::Matrix3d mirrored = obliqueRotation();
+    mirrored.col(2) *= -1;  // no rotation, so only the sform can hold it
+    for (const Eigen::Matrix3d& direction : {obliqueRotation(), mirrored}) {
+        for (const std::string name : {"round.nii", "round.nii.gz"}) {
+            SCOPED_TRACE(name);
+            const auto image = awkwardImage({4, 5, 6}, direction);
+            ImageVolumeFile::write(*image, path(name));
+            const auto read = ImageVolumeFile::read(path(name));
+            EXPECT_EQ(read->values(), image->values());
+            EXPECT_TRUE(read->spacing().isApprox(image->spacing(), 1e-6));
+            EXPECT_TRUE(read->matrix().isApprox(image->matrix(), 1e-5)) << read->matrix() << "\n\n"
+                                                                        << image->matrix();
+        }
+    }
+    QFile compressed(QString::fromStdString(path("round.nii.gz")));
+    ASSERT_TRUE(compressed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(compressed.read(2) == QByteArray("\x1f\x8b")) << "not gzip";
+    EXPECT_EQ(QDir(m_directory.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "temporary files left";
+}
+
+TEST_F(ImageVolumeFileTest, DamagedNiftiFilesAreNamed)
+{
+    const QByteArray voxels = bytesOf(indexValues<float>());
+    NiftiHeader series = quarterTurnQform(1);
+    series.dim = {4, 4, 5, 6, 2, 1, 1, 1};
+    NiftiHeader vectors = quarterTurnQform(1);
+    vectors.dim = {5, 4, 5, 6, 1, 3, 1, 1};
+    const QByteArray valid = niftiFile(quarterTurnQform(1), voxels);
+    ImageVolumeFile::write(*awkwardImage({40, 50, 60}, obliqueRotation()), path("whole.nii.gz"));
+    QFile whole(QString::fromStdString(path("whole.nii.gz")));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray gzip = whole.readAll();
+    const std::vector<std::tuple<std::string, QByteArray, std::string>> cases = {
+        {"garbage.nii", "not a header at all", "cannot read NIfTI"},
+        {"cut-header.nii", valid.left(200), "cannot read NIfTI"},
+        {"cut-voxels.nii", valid.left(500), "cannot read NIfTI: NIFTI file is truncated"},
+        {"cut.nii.gz", gzip.left(gzip.size() / 2), "cannot read NIfTI"},
+        {"series.nii", niftiFile(series, voxels + voxels), "a series of 2 volumes; expected a single volume"},
+        {"vectors.nii", niftiFile(vectors, voxels + voxels + voxels),
+         "expected one value per voxel, found 3"},
+    };
+    for (const auto& [name, bytes, expected] : cases) {
+        SCOPED_TRACE(name);
+        const std::string file = written(name, bytes);
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        const ImageFileError error = failure([&] { ImageVolumeFile::read(file); });
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(error.source(), file);
+        EXPECT_NE(error.reason().find(expected), std::string::npos) << error.what();
+    }
+}
+
+TEST_F(ImageVolumeFileTest, FailuresNameTheFile)
+{
+    SharedImageSet image({2, 2, 2}, {1, 1, 1}, std::vector<float>(8));
+    EXPECT_NE(failure([&] { ImageVolumeFile::read("scan.dcm"); })
+                  .reason()
+                  .find("expected an image ending in .nii, .nii.gz, .mha or .mhd"),
+              std::string::npos);
+    EXPECT_NE(failure([&] { ImageVolumeFile::read(path("absent.nii.gz")); })
+                  .reason()
+                  .find("cannot open for reading"),
+              std::string::npos);
+    EXPECT_NE(failure([&] { ImageVolumeFile::read(path("absent.mha")); })
+                  .reason()
+                  .find("cannot open the file for reading"),
+              std::string::npos);
+    EXPECT_NE(
+        failure([&] { ImageVolumeFile::write(image, path("out.mhd")); }).reason().find("write .mha instead"),
+        std::string::npos);
+    Eigen::Matrix4d projective = Eigen::Matrix4d::Identity();
+    projective(3, 0) = 0.1;
+    image.setMatrix(projective);
+    for (const std::string name : {"out.mha", "out.nii"}) {
+        const ImageFileError error = failure([&] { ImageVolumeFile::write(image, path(name)); });
+        EXPECT_EQ(error.source(), path(name));
+        EXPECT_NE(error.reason().find("not an"), std::string::npos) << error.what();
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(path(name))));
+    }
+}
+
+}  // namespace
+}  // namespace Tesselon
