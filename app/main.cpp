@@ -4,6 +4,7 @@
 #include "app/DemoCommand.h"
 #include "app/HostContext.h"
 #include "app/PluginsCommand.h"
+#include "app/RegisterCommand.h"
 #include "app/StreamCommand.h"
 #include "host/core/Log.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     commands.push_back(std::make_unique<AlgorithmsCommand>(program, context));
     commands.push_back(std::make_unique<StreamCommand>(program, context));
     commands.push_back(std::make_unique<CalibrateCommand>(program, context));
+    commands.push_back(std::make_unique<RegisterCommand>(program, context));
 
     const auto isCommand = [&](const std::string& name) {
         const auto names =
