@@ -3,6 +3,7 @@
 #include "host/core/PropertyCodec.h"
 #include "host/core/SharedImageSet.h"
 #include "host/core/io/ImageFileError.h"
+#include "host/core/io/TextLines.h"
 
 #include <Eigen/LU>
 
@@ -10,8 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cmath>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -57,52 +56,12 @@ constexpr std::array<ModalityName, 6> modalityNames{{
     {"MET_MOD_OTHER", SharedImageSet::UnknownModality},
 }};
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::vector<std::string_view> blankSeparated(std::string_view text)
-{
-    std::vector<std::string_view> tokens;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        if (isBlank(text[position])) {
-            ++position;
-            continue;
-        }
-        std::size_t end = position;
-        while (end < text.size() && !isBlank(text[end]))
-            ++end;
-        tokens.push_back(text.substr(position, end - position));
-        position = end;
-    }
-    return tokens;
-}
-
 std::string joined(const double* values, int count)
 {
     std::string text;
     for (int i = 0; i < count; ++i)
         text += (i > 0 ? " " : "") + PropertyCodec<double>::toText(values[i]);
     return text;
-}
-
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
 }
 
 struct Field
@@ -138,34 +97,28 @@ public:
 private:
     void readFields()
     {
-        std::size_t position = 0;
-        for (int line = 1; position < m_text.size(); ++line) {
-            const std::size_t end = std::min(m_text.find('\n', position), m_text.size());
-            const std::string_view text = trimmed(m_text.substr(position, end - position));
-            position = std::min(end + 1, m_text.size());
-            if (text.empty())
-                continue;
-            const Field field = splitField(text, line);
+        TextLines lines(m_text);
+        while (const std::optional<TextLines::Line> line = lines.next()) {
+            const Field field = splitField(*line);
             if (const auto [first, added] = m_fields.emplace(field.key, field); !added)
-                fail(line, fmt::format("the key \"{}\" appears twice; first on line {}", field.key,
-                                       first->second.line));
+                fail(field.line, fmt::format("the key \"{}\" appears twice; first on line {}", field.key,
+                                             first->second.line));
             if (field.key == dataFileKey) {
-                m_size = position;
+                m_size = line->end;
                 return;
             }
         }
         fail(0, fmt::format("the header ends without \"{} = ...\"", dataFileKey));
     }
 
-    Field splitField(std::string_view text, int line) const
+    Field splitField(const TextLines::Line& line) const
     {
-        const std::size_t equals = text.find('=');
-        if (equals == std::string_view::npos)
-            fail(line, fmt::format("expected \"key = value\", found \"{}\"", text.substr(0, 80)));
-        const std::string_view key = trimmed(text.substr(0, equals));
-        if (key.empty())
-            fail(line, "expected a key before '='");
-        return {line, key, trimmed(text.substr(equals + 1))};
+        const std::optional<TextLines::KeyValue> field = TextLines::splitKeyValue(line.text);
+        if (!field)
+            fail(line.number, fmt::format("expected \"key = value\", found \"{}\"", line.text.substr(0, 80)));
+        if (field->key.empty())
+            fail(line.number, "expected a key before '='");
+        return {line.number, field->key, field->value};
     }
 
     // Forms of the format that the voxel reader would read differently from what this header describes.
@@ -198,7 +151,7 @@ private:
     void readDimensions(MetaImageHeader& header, int count) const
     {
         const Field& field = required("DimSize");
-        const std::vector<std::string_view> sizes = blankSeparated(field.value);
+        const std::vector<std::string_view> sizes = TextLines::split(field.value);
         if (sizes.size() != static_cast<std::size_t>(count))
             fail(field.line, fmt::format("expected {} sizes (NDims), found {}", count, sizes.size()));
         for (int axis = 0; axis < count; ++axis) {
@@ -236,12 +189,12 @@ private:
 
     void numbers(const Field& field, int count, std::string_view what, double* out) const
     {
-        const std::vector<std::string_view> tokens = blankSeparated(field.value);
+        const std::vector<std::string_view> tokens = TextLines::split(field.value);
         if (tokens.size() != static_cast<std::size_t>(count))
             fail(field.line, fmt::format("expected {} numbers for {}, found {}", count, what, tokens.size()));
         for (int i = 0; i < count; ++i) {
-            const std::optional<double> value = PropertyCodec<double>::fromText(tokens[i]);
-            if (!value || !std::isfinite(*value))
+            const std::optional<double> value = TextLines::finiteNumber(tokens[i]);
+            if (!value)
                 fail(field.line,
                      fmt::format("expected a finite number in {}, found \"{}\"", what, tokens[i]));
             out[i] = *value;
@@ -307,7 +260,7 @@ private:
         const Field* field = find(key);
         if (!field)
             return absent;
-        const std::string value = lowerCase(field->value);
+        const std::string value = TextLines::lowerCase(field->value);
         if (value != "true" && value != "false")
             fail(field->line, fmt::format("expected True or False for {}, found \"{}\"", key, field->value));
         return value == "true";

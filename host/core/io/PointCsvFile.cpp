@@ -2,12 +2,11 @@
 
 #include "host/core/PropertyCodec.h"
 #include "host/core/io/PointListFileError.h"
+#include "host/core/io/TextLines.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -16,28 +15,6 @@ namespace Tesselon {
 namespace {
 
 constexpr std::string_view header = "x,y,z,label";
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
 
 class Reader
 {
@@ -49,14 +26,10 @@ public:
         PointList list;
         list.sourceName = m_source;
         bool first = true;
-        std::size_t position = 0;
-        for (m_line = 1; position < m_text.size(); ++m_line) {
-            const std::size_t end = std::min(m_text.find('\n', position), m_text.size());
-            const std::string_view line = trimmed(m_text.substr(position, end - position));
-            position = end + 1;
-            if (line.empty() || line.front() == '#')
-                continue;
-            const std::vector<std::string> fields = splitFields(line);
+        TextLines lines(m_text, TextLines::Comments::Skipped);
+        while (const std::optional<TextLines::Line> line = lines.next()) {
+            m_line = line->number;
+            const std::vector<std::string> fields = splitFields(line->text);
             if (!(first && isHeader(fields)))
                 list.points.push_back(readPoint(fields));
             first = false;
@@ -72,7 +45,7 @@ private:
             return false;
         std::string names;
         for (const std::string& field : fields)
-            names += (names.empty() ? "" : ",") + lowerCase(field);
+            names += (names.empty() ? "" : ",") + TextLines::lowerCase(field);
         if (names == header || names == header.substr(0, 5))
             return true;
         fail(
@@ -93,10 +66,9 @@ private:
 
     double coordinate(const std::string& text, char axis) const
     {
-        const std::optional<double> value = PropertyCodec<double>::fromText(text);
-        if (!value || !std::isfinite(*value))
-            fail(fmt::format("expected a finite number for {}, found \"{}\"", axis, text));
-        return *value;
+        if (const std::optional<double> value = TextLines::finiteNumber(text))
+            return *value;
+        fail(fmt::format("expected a finite number for {}, found \"{}\"", axis, text));
     }
 
     std::vector<std::string> splitFields(std::string_view line) const
@@ -104,13 +76,13 @@ private:
         std::vector<std::string> fields;
         std::size_t position = 0;
         while (true) {
-            while (position < line.size() && isBlank(line[position]))
+            while (position < line.size() && TextLines::isBlank(line[position]))
                 ++position;
             if (position < line.size() && line[position] == '"')
                 fields.push_back(quotedField(line, position));
             else {
                 const std::size_t end = std::min(line.find(',', position), line.size());
-                fields.emplace_back(trimmed(line.substr(position, end - position)));
+                fields.emplace_back(TextLines::trimmed(line.substr(position, end - position)));
                 position = end;
             }
             if (position == line.size())
@@ -135,7 +107,7 @@ private:
         if (position == line.size())
             fail("a quoted label is not closed; expected '\"' before the end of the line");
         ++position;
-        while (position < line.size() && isBlank(line[position]))
+        while (position < line.size() && TextLines::isBlank(line[position]))
             ++position;
         if (position < line.size() && line[position] != ',')
             fail(fmt::format("expected ',' or the end of the line after a quoted label, found '{}'",
@@ -159,8 +131,9 @@ std::string labelField(const std::string& label, std::size_t index, std::string_
         throw PointListFileError(
             std::string(target), 0,
             fmt::format("the label of point {} holds a line break, which CSV lines cannot hold", index));
-    const bool plain = label.find_first_of(",\"") == std::string::npos &&
-                       (label.empty() || (!isBlank(label.front()) && !isBlank(label.back())));
+    const bool plain =
+        label.find_first_of(",\"") == std::string::npos &&
+        (label.empty() || (!TextLines::isBlank(label.front()) && !TextLines::isBlank(label.back())));
     if (plain)
         return label;
     std::string quoted = "\"";

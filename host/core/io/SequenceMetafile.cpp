@@ -1,6 +1,7 @@
 #include "host/core/io/SequenceMetafile.h"
 
 #include "host/core/PropertyCodec.h"
+#include "host/core/io/TextLines.h"
 #include "host/core/io/TrackingRecordingError.h"
 
 #include <fmt/format.h>
@@ -23,38 +24,6 @@ constexpr std::string_view timestampField = "Timestamp";
 constexpr std::string_view dataFileKey = "ElementDataFile";
 constexpr std::string_view validStatus = "OK";
 constexpr std::string_view invalidStatus = "INVALID";
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::vector<std::string_view> blankSeparated(std::string_view text)
-{
-    std::vector<std::string_view> tokens;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        if (isBlank(text[position])) {
-            ++position;
-            continue;
-        }
-        std::size_t end = position;
-        while (end < text.size() && !isBlank(text[end]))
-            ++end;
-        tokens.push_back(text.substr(position, end - position));
-        position = end;
-    }
-    return tokens;
-}
 
 struct Field
 {
@@ -105,16 +74,11 @@ private:
     void readFields()
     {
         std::map<std::string_view, int> keyLines;
-        std::size_t position = 0;
-        for (int line = 1; position < m_text.size(); ++line) {
-            const std::size_t end = std::min(m_text.find('\n', position), m_text.size());
-            const std::string_view text = trimmed(m_text.substr(position, end - position));
-            position = end + 1;
-            if (text.empty())
-                continue;
-            const Field field = splitField(text, line);
-            if (const auto [first, added] = keyLines.emplace(field.key, line); !added)
-                fail(line,
+        TextLines lines(m_text);
+        while (const std::optional<TextLines::Line> line = lines.next()) {
+            const Field field = splitField(*line);
+            if (const auto [first, added] = keyLines.emplace(field.key, field.line); !added)
+                fail(field.line,
                      fmt::format("the key \"{}\" appears twice; first on line {}", field.key, first->second));
             m_fields.push_back(field);
             if (field.key == dataFileKey)
@@ -123,15 +87,14 @@ private:
         fail(0, fmt::format("the header ends without \"{} = ...\"", dataFileKey));
     }
 
-    Field splitField(std::string_view text, int line) const
+    Field splitField(const TextLines::Line& line) const
     {
-        const std::size_t equals = text.find('=');
-        if (equals == std::string_view::npos)
-            fail(line, fmt::format("expected \"key = value\", found \"{}\"", text));
-        const std::string_view key = trimmed(text.substr(0, equals));
-        if (key.empty())
-            fail(line, "expected a key before '='");
-        return {line, key, trimmed(text.substr(equals + 1))};
+        const std::optional<TextLines::KeyValue> field = TextLines::splitKeyValue(line.text);
+        if (!field)
+            fail(line.number, fmt::format("expected \"key = value\", found \"{}\"", line.text));
+        if (field->key.empty())
+            fail(line.number, "expected a key before '='");
+        return {line.number, field->key, field->value};
     }
 
     const Field& requiredField(std::string_view key) const
@@ -155,7 +118,7 @@ private:
             fail(dimensions.line,
                  fmt::format("expected a positive number of dimensions, found \"{}\"", dimensions.value));
         const Field& size = requiredField("DimSize");
-        const std::vector<std::string_view> sizes = blankSeparated(size.value);
+        const std::vector<std::string_view> sizes = TextLines::split(size.value);
         if (sizes.size() != static_cast<std::size_t>(*count))
             fail(size.line, fmt::format("expected {} sizes (NDims), found {}", *count, sizes.size()));
         std::optional<long long> frames;
@@ -221,7 +184,7 @@ private:
     void readMatrix(const Field& field, PendingTransform& pending, std::size_t frame) const
     {
         checkFirst(pending.matrixLine, field, fmt::format("matrix of \"{}\"", pending.transform.name), frame);
-        const std::vector<std::string_view> values = blankSeparated(field.value);
+        const std::vector<std::string_view> values = TextLines::split(field.value);
         if (values.size() != 16)
             fail(field.line, fmt::format("expected the 16 values of a 4x4 matrix row by row, found {} values",
                                          values.size()));
@@ -242,10 +205,9 @@ private:
 
     double number(const Field& field, std::string_view text, std::string_view what) const
     {
-        const auto value = PropertyCodec<double>::fromText(text);
-        if (!value || !std::isfinite(*value))
-            fail(field.line, fmt::format("expected {}, found \"{}\"", what, text));
-        return *value;
+        if (const std::optional<double> value = TextLines::finiteNumber(text))
+            return *value;
+        fail(field.line, fmt::format("expected {}, found \"{}\"", what, text));
     }
 
     TrackingRecording assemble() const

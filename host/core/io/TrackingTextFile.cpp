@@ -1,14 +1,14 @@
 #include "host/core/io/TrackingTextFile.h"
 
-#include "host/core/PropertyCodec.h"
+#include "host/core/io/TextLines.h"
 #include "host/core/io/TrackingRecordingError.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
+#include <optional>
 #include <regex>
 #include <utility>
 #include <vector>
@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::string_view defaultTransformName = "Tool";
 constexpr std::size_t valuesPerPose = 17;
+constexpr std::string_view separators = " \t\r,";
 
 struct TimeUnit
 {
@@ -41,9 +42,9 @@ const std::regex unitDeclaration(R"(\btime(?:stamps?)?\s+in\s+((?:nano|micro|mil
 const std::regex nameDeclaration(R"(^#\s*transform:\s*(\S+)\s*$)",
                                  std::regex::ECMAScript | std::regex::icase);
 
-const TimeUnit& unitNamed(std::string name)
+const TimeUnit& unitNamed(std::string_view text)
 {
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string name = TextLines::lowerCase(text);
     return *std::find_if(timeUnits.begin(), timeUnits.end(),
                          [&](const TimeUnit& unit) { return unit.name == name; });
 }
@@ -57,43 +58,6 @@ const TimeUnit& unitForMagnitude(double timestamp)
     return timeUnits.back();
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-bool isSeparator(char c)
-{
-    return isBlank(c) || c == ',';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::vector<std::string_view> tokens(std::string_view text)
-{
-    std::vector<std::string_view> result;
-    std::size_t position = 0;
-    while (position < text.size()) {
-        if (isSeparator(text[position])) {
-            ++position;
-            continue;
-        }
-        std::size_t end = position;
-        while (end < text.size() && !isSeparator(text[end]))
-            ++end;
-        result.push_back(text.substr(position, end - position));
-        position = end;
-    }
-    return result;
-}
-
 class Reader
 {
 public:
@@ -104,26 +68,17 @@ public:
 
     TrackingRecording read(std::string_view text)
     {
-        std::size_t position = 0;
-        for (int line = 1; position < text.size(); ++line) {
-            const std::size_t end = std::min(text.find('\n', position), text.size());
-            readLine(trimmed(text.substr(position, end - position)), line);
-            position = end + 1;
+        TextLines lines(text);
+        while (const std::optional<TextLines::Line> line = lines.next()) {
+            if (line->text.front() == '#')
+                readComment(std::string(line->text), line->number);
+            else
+                readPose(line->text, line->number);
         }
         return assemble();
     }
 
 private:
-    void readLine(std::string_view text, int line)
-    {
-        if (text.empty())
-            return;
-        if (text.front() == '#')
-            readComment(std::string(text), line);
-        else
-            readPose(text, line);
-    }
-
     // Only the header, before the first pose, declares; later comments are notes.
     void readComment(const std::string& text, int line)
     {
@@ -147,7 +102,7 @@ private:
 
     void readPose(std::string_view text, int line)
     {
-        const std::vector<std::string_view> values = tokens(text);
+        const std::vector<std::string_view> values = TextLines::split(text, separators);
         if (values.size() != valuesPerPose)
             fail(line,
                  fmt::format("expected {} numbers (a timestamp, then the 16 values of the 4x4 transform "
@@ -164,10 +119,9 @@ private:
 
     double number(std::string_view text, int line, std::string_view what) const
     {
-        const auto value = PropertyCodec<double>::fromText(text);
-        if (!value || !std::isfinite(*value))
-            fail(line, fmt::format("expected {}, found \"{}\"", what, text));
-        return *value;
+        if (const std::optional<double> value = TextLines::finiteNumber(text))
+            return *value;
+        fail(line, fmt::format("expected {}, found \"{}\"", what, text));
     }
 
     TrackingRecording assemble() const
