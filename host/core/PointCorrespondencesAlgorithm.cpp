@@ -11,12 +11,13 @@ struct Prioritised
 {
     int priority;
     Factory factory;
+    const void* owner;
 };
 
 struct Registry
 {
     std::mutex mutex;
-    std::vector<PointCorrespondencesAlgorithm::CompatibilityCheck> checks;
+    std::vector<Prioritised<PointCorrespondencesAlgorithm::CompatibilityCheck>> checks;
     std::vector<Prioritised<PointCorrespondencesAlgorithm::PointsOnDataFactory>> pointsFactories;
     std::vector<Prioritised<PointCorrespondencesAlgorithm::ManipulatorFactory>> manipulatorFactories;
 };
@@ -28,11 +29,18 @@ Registry& registry()
 }
 
 template <class Factory>
-void insertByPriority(std::vector<Prioritised<Factory>>& list, int priority, Factory factory)
+void insertByPriority(std::vector<Prioritised<Factory>>& list, int priority, Factory factory,
+                      const void* owner)
 {
     const auto position = std::find_if(list.begin(), list.end(),
                                        [priority](const auto& entry) { return entry.priority < priority; });
-    list.insert(position, {priority, std::move(factory)});
+    list.insert(position, {priority, std::move(factory), owner});
+}
+
+template <class Factory>
+void removeOwnedBy(std::vector<Prioritised<Factory>>& list, const void* owner)
+{
+    std::erase_if(list, [owner](const auto& entry) { return entry.owner == owner; });
 }
 
 // Copied under the lock and called without it, so a factory may use the registry itself.
@@ -48,42 +56,43 @@ std::vector<Factory> snapshot(const std::vector<Prioritised<Factory>>& list)
 
 }  // namespace
 
-std::vector<PointCorrespondencesAlgorithm::CompatibilityCheck>&
+std::vector<PointCorrespondencesAlgorithm::CompatibilityCheck>
 PointCorrespondencesAlgorithm::getCompatibilityChecks()
 {
-    return registry().checks;
+    return snapshot(registry().checks);
 }
 
-std::unique_lock<std::mutex> PointCorrespondencesAlgorithm::registryLock()
-{
-    return std::unique_lock(registry().mutex);
-}
-
-void PointCorrespondencesAlgorithm::addCompatibilityCheck(CompatibilityCheck check)
+void PointCorrespondencesAlgorithm::addCompatibilityCheck(CompatibilityCheck check, const void* owner)
 {
     std::lock_guard lock(registry().mutex);
-    registry().checks.push_back(std::move(check));
+    registry().checks.push_back({0, std::move(check), owner});
 }
 
-void PointCorrespondencesAlgorithm::addPointsOnDataFactory(int priority, PointsOnDataFactory factory)
+void PointCorrespondencesAlgorithm::addPointsOnDataFactory(int priority, PointsOnDataFactory factory,
+                                                           const void* owner)
 {
     std::lock_guard lock(registry().mutex);
-    insertByPriority(registry().pointsFactories, priority, std::move(factory));
+    insertByPriority(registry().pointsFactories, priority, std::move(factory), owner);
 }
 
-void PointCorrespondencesAlgorithm::addManipulatorFactory(int priority, ManipulatorFactory factory)
+void PointCorrespondencesAlgorithm::addManipulatorFactory(int priority, ManipulatorFactory factory,
+                                                          const void* owner)
 {
     std::lock_guard lock(registry().mutex);
-    insertByPriority(registry().manipulatorFactories, priority, std::move(factory));
+    insertByPriority(registry().manipulatorFactories, priority, std::move(factory), owner);
+}
+
+void PointCorrespondencesAlgorithm::removeRegistrations(const void* owner)
+{
+    std::lock_guard lock(registry().mutex);
+    removeOwnedBy(registry().checks, owner);
+    removeOwnedBy(registry().pointsFactories, owner);
+    removeOwnedBy(registry().manipulatorFactories, owner);
 }
 
 bool PointCorrespondencesAlgorithm::isCompatible(Data* data)
 {
-    std::vector<CompatibilityCheck> checks;
-    {
-        std::lock_guard lock(registry().mutex);
-        checks = registry().checks;
-    }
+    const auto checks = getCompatibilityChecks();
     return std::any_of(checks.begin(), checks.end(), [data](const auto& check) { return check(data); });
 }
 

@@ -121,4 +121,28 @@ struct PropertyCodec<T>
     }
 };
 
+/// An optional value: empty text when absent, the value's own text otherwise. Meant for values whose own
+/// text is never empty (numbers, vectors, matrices).
+template <class T>
+struct PropertyCodec<std::optional<T>>
+{
+    static constexpr ParamType type = PropertyCodec<T>::type;
+    static constexpr std::string_view typeName = PropertyCodec<T>::typeName;
+
+    static std::string toText(const std::optional<T>& value)
+    {
+        return value ? PropertyCodec<T>::toText(*value) : std::string();
+    }
+
+    static std::optional<std::optional<T>> fromText(std::string_view text)
+    {
+        if (text.empty())
+            return std::optional<T>();
+        auto value = PropertyCodec<T>::fromText(text);
+        if (!value)
+            return std::nullopt;
+        return std::optional<T>(std::move(*value));
+    }
+};
+
 }  // namespace Tesselon

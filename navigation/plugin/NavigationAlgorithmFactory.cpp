@@ -3,8 +3,13 @@
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 #include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 #include "navigation/plugin/CreateStreamAlgorithm.h"
+#include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
+#include "navigation/registration/PointsOnTrackingStream.h"
+#include "navigation/registration/PointsOnTrackingStreamManipulator.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
+
+#include "host/core/PointCorrespondencesAlgorithm.h"
 
 namespace Tesselon {
 
@@ -12,11 +17,21 @@ NavigationAlgorithmFactory::NavigationAlgorithmFactory() : AlgorithmFactory("Nav
 {
     registerAlgorithm<CreateStreamAlgorithm<CombinedTrackingStream, true, true, true>>(
         "CreateStreamCombinedTrackingStream", "Streaming;Combine Trackings");
+    registerAlgorithm<LiveTrackingPointRegistrationAlgorithm>("LiveTrackingPointRegistration",
+                                                              "Registration;Tracker-Volume Registration");
     registerAlgorithm<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>>(
         "CreateStreamSmoothedTrackingStream", "Streaming;Smoothed Live Tracking Stream");
     registerAlgorithm<ToolCalibrationAlgorithm>("ToolCalibration", "Streaming;Tool Calibration");
     registerAlgorithm<TrackingToolCalibrationWizardAlgorithm>("TrackingToolCalibrationWizardAlgorithm",
                                                               "Streaming;Tracking Tool Calibration");
+    // Lets the host's point lists and correspondence tools capture points on tracking streams.
+    PointCorrespondencesAlgorithm::registerPointsOnData<TrackingStream, PointsOnTrackingStream,
+                                                        PointsOnTrackingStreamManipulator>(2, this);
+}
+
+NavigationAlgorithmFactory::~NavigationAlgorithmFactory()
+{
+    PointCorrespondencesAlgorithm::removeRegistrations(this);
 }
 
 }  // namespace Tesselon

@@ -10,6 +10,8 @@ class NavigationAlgorithmFactory : public AlgorithmFactory
 public:
     /// Registers every algorithm of the plug-in, in menu order.
     NavigationAlgorithmFactory();
+    /// Withdraws the point-capture registration, whose code leaves with the plug-in.
+    ~NavigationAlgorithmFactory() override;
 };
 
 }  // namespace Tesselon

@@ -29,9 +29,9 @@ public:
         : PointsOnDataManipulator(std::move(points))
     {
     }
-    void startCapture() override { m_capturing = true; }
-    void stopCapture() override { m_capturing = false; }
-    bool isCapturing() const override { return m_capturing; }
+    void startPointCreation() override { m_capturing = true; }
+    void cancelPointCreation() override { m_capturing = false; }
+    bool isCreatingPoint() const override { return m_capturing; }
 
 private:
     bool m_capturing = false;
@@ -52,10 +52,7 @@ TEST_F(PointCorrespondencesAlgorithmTest, RegisteredKindIsFoundForItsDataOnly)
     EXPECT_FALSE(PointCorrespondencesAlgorithm::isCompatible(&stream));
     PointCorrespondencesAlgorithm::registerPointsOnData<FakeStream, FakeStreamPoints, FakeStreamManipulator>(
         2);
-    {
-        const auto lock = PointCorrespondencesAlgorithm::registryLock();
-        EXPECT_EQ(PointCorrespondencesAlgorithm::getCompatibilityChecks().size(), 1u);
-    }
+    EXPECT_EQ(PointCorrespondencesAlgorithm::getCompatibilityChecks().size(), 1u);
     EXPECT_TRUE(PointCorrespondencesAlgorithm::isCompatible(&stream));
     EXPECT_FALSE(PointCorrespondencesAlgorithm::isCompatible(&image));
     EXPECT_FALSE(PointCorrespondencesAlgorithm::isCompatible(nullptr));
@@ -70,9 +67,9 @@ TEST_F(PointCorrespondencesAlgorithmTest, RegisteredKindIsFoundForItsDataOnly)
 
     const auto manipulator = PointCorrespondencesAlgorithm::manipulatorFor(points);
     ASSERT_TRUE(dynamic_cast<FakeStreamManipulator*>(manipulator.get()));
-    EXPECT_EQ(manipulator->points(), points);
-    manipulator->startCapture();
-    EXPECT_TRUE(manipulator->isCapturing());
+    EXPECT_EQ(&manipulator->pointHandler(), points.get());
+    manipulator->startPointCreation();
+    EXPECT_TRUE(manipulator->isCreatingPoint());
 
     // A plain set on the stream, or a set of the right kind on other data, gets no manipulator.
     EXPECT_FALSE(PointCorrespondencesAlgorithm::manipulatorFor(std::make_shared<PointsOnImage>(stream)));
