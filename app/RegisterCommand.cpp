@@ -1,9 +1,14 @@
 #include "app/RegisterCommand.h"
 
 #include "app/JsonOutput.h"
+#include "app/OfflineTrackingStream.h"
 #include "host/core/PointCorrespondences.h"
 #include "host/core/PointsOnImage.h"
+#include "host/core/SharedImageSet.h"
+#include "host/core/io/ImageVolumeFile.h"
 #include "host/core/io/PointListFile.h"
+#include "host/stream/InstrumentCalibrationDataComponent.h"
+#include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
 
 #include <fmt/core.h>
 
@@ -49,6 +54,13 @@ std::string labelOf(const PointList& list, std::size_t i)
     return label.empty() ? fmt::format("#{}", i + 1) : label;
 }
 
+std::string text(const Eigen::Matrix4d& matrix)
+{
+    std::ostringstream stream;
+    stream << matrix;
+    return stream.str();
+}
+
 }  // namespace
 
 RegisterCommand::RegisterCommand(CLI::App& program, HostContext& context)
@@ -66,6 +78,19 @@ RegisterCommand::RegisterCommand(CLI::App& program, HostContext& context)
         .add_option("--target", m_target, "Predict the registration error at X,Y,Z (volume coordinates, mm)")
         ->delimiter(',')
         ->expected(3);
+    auto* image =
+        options()
+            .add_option("--image", m_image, "Apply the registration to this volume (.nii, .mha, ...)")
+            ->check(CLI::ExistingFile);
+    options()
+        .add_option("--type", m_type,
+                    "0: move the volume into tracker space; 1: move it into the relative tracker's frame and "
+                    "reset that tracker's calibration; 2: keep the volume, calibrate the relative tracker")
+        ->check(CLI::Range(0, 2))
+        ->needs(image);
+    options()
+        .add_option("--relative-to", m_relativeTo, "The tracked points are in this instrument's frame")
+        ->needs(image);
     addJsonFlag();
 }
 
@@ -74,7 +99,9 @@ int RegisterCommand::run()
     try {
         const PointList tracked = PointListFile::read(m_tracked);
         const PointList volume = PointListFile::read(m_volume);
-        const Result result = registerPoints(tracked, volume);
+        Result result = registerPoints(tracked, volume);
+        if (!m_image.empty())
+            applyToImage(tracked, volume, result);
         if (json())
             printJson(result);
         else
@@ -107,11 +134,31 @@ RegisterCommand::Result RegisterCommand::registerPoints(const PointList& tracked
     return result;
 }
 
+void RegisterCommand::applyToImage(const PointList& tracked, const PointList& volume, Result& result) const
+{
+    const auto image = ImageVolumeFile::read(m_image);
+    OfflineTrackingStream stream("tracked points");
+    LiveTrackingPointRegistrationAlgorithm registration(stream, *image);
+    registration.registrationType =
+        static_cast<LiveTrackingPointRegistrationAlgorithm::RegistrationType>(m_type);
+    if (!m_relativeTo.empty())
+        registration.trackedPoints().setRelativeTrackerId(m_relativeTo);
+    for (std::size_t i = 0; i < tracked.points.size(); ++i) {
+        registration.trackedPoints().addWorldPoint(tracked.points[i].position);
+        registration.volumePoints().addPoint(volume.points[i].position);
+    }
+    registration.compute();
+    if (registration.status() != Algorithm::Success)
+        throw std::runtime_error(registration.problem());
+    result.imagePose = image->matrix();
+    if (const auto* calibrations = stream.components().get<InstrumentCalibrationDataComponent>())
+        if (const auto calibration = calibrations->calibration(m_relativeTo))
+            result.relativeCalibration = calibration->matrix;
+}
+
 void RegisterCommand::printText(const Result& result, const PointList& tracked, const PointList& volume) const
 {
-    std::ostringstream matrix;
-    matrix << result.trackerToVolume;
-    fmt::print("Registration (trackerToVolume):\n{}\n\n", matrix.str());
+    fmt::print("Registration (trackerToVolume):\n{}\n\n", text(result.trackerToVolume));
     fmt::print("RMS error: {:.3f} mm over {} pairs\n", result.error, result.residuals.size());
     fmt::print("Residuals:\n");
     for (std::size_t i = 0; i < result.residuals.size(); ++i)
@@ -119,6 +166,10 @@ void RegisterCommand::printText(const Result& result, const PointList& tracked, 
     if (result.expectedTargetError)
         fmt::print("Expected target error at ({}, {}, {}): {:.3f} mm\n", m_target[0], m_target[1],
                    m_target[2], *result.expectedTargetError);
+    if (result.imagePose)
+        fmt::print("Volume pose after registration (imageToWorld):\n{}\n", text(*result.imagePose));
+    if (result.relativeCalibration)
+        fmt::print("Calibration of {}:\n{}\n", m_relativeTo, text(*result.relativeCalibration));
 }
 
 void RegisterCommand::printJson(const Result& result) const
@@ -132,6 +183,10 @@ void RegisterCommand::printJson(const Result& result) const
                        {"residuals", residuals}};
     if (result.expectedTargetError)
         object.insert("expectedTargetError", *result.expectedTargetError);
+    if (result.imagePose)
+        object.insert("imagePose", rowMajor(*result.imagePose));
+    if (result.relativeCalibration)
+        object.insert("relativeCalibration", rowMajor(*result.relativeCalibration));
     JsonOutput::print(object);
 }
 

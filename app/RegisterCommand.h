@@ -13,7 +13,9 @@ namespace Tesselon {
 struct PointList;
 
 /// `tesselon register`: the rigid transform from tracked points to the same points found in a volume,
-/// paired by index, with each pair's residual and the expected error at an optional target.
+/// paired by index, with each pair's residual and the expected error at an optional target. Given the
+/// volume's image file, it also applies the registration as the chosen registration type says and reports
+/// the image's new pose or the relative tracker's new calibration.
 class RegisterCommand : public Command
 {
 public:
@@ -27,9 +29,14 @@ private:
         double error = 0.0;
         std::vector<double> residuals;
         std::optional<double> expectedTargetError;
+        /// With an image: its pose after the registration (imageToWorld).
+        std::optional<Eigen::Matrix4d> imagePose;
+        /// With a relative tracker: its calibration after the registration.
+        std::optional<Eigen::Matrix4d> relativeCalibration;
     };
 
     Result registerPoints(const PointList& tracked, const PointList& volume) const;
+    void applyToImage(const PointList& tracked, const PointList& volume, Result& result) const;
     void printText(const Result& result, const PointList& tracked, const PointList& volume) const;
     void printJson(const Result& result) const;
     int fail(const std::string& message) const;
@@ -37,6 +44,9 @@ private:
     std::string m_tracked;
     std::string m_volume;
     std::vector<double> m_target;
+    std::string m_image;
+    int m_type = 0;
+    std::string m_relativeTo;
 };
 
 }  // namespace Tesselon

@@ -96,6 +96,7 @@ void LiveTrackingPointRegistrationAlgorithm::configuration(Properties* propertie
 void LiveTrackingPointRegistrationAlgorithm::compute()
 {
     setStatus(NotComputed);
+    m_problem.clear();
     if (m_correspondences.size() < 3) {
         refuse(TooFewCorrespondences, "Need at least 3 point correspondeces for registration");
         return;
@@ -176,6 +177,7 @@ void LiveTrackingPointRegistrationAlgorithm::setRelativeCalibration(const std::s
 void LiveTrackingPointRegistrationAlgorithm::refuse(int status, const std::string& message)
 {
     Log::error(category, message);
+    m_problem = message;
     setStatus(status);
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace Tesselon {
@@ -80,6 +81,8 @@ public:
     void resetCorrespondences() { m_correspondences.clear(); }
     std::vector<std::unique_ptr<Correspondence>> correspondences() const;
 
+    /// Why the last compute refused to register (empty after a success).
+    const std::string& problem() const { return m_problem; }
     /// The RMS distance of the pairs after the last successful fit (the fiducial registration error, mm).
     std::optional<double> registrationError() const { return m_registrationError; }
     /// The distance of each pair after the last successful fit, in pair order (mm).
@@ -111,6 +114,7 @@ private:
     PointsOnImage m_volumePoints;
     PointsOnTrackingStream m_trackedPoints;
     PointCorrespondences m_correspondences;
+    std::string m_problem;
     std::optional<double> m_registrationError;
     std::vector<double> m_residuals;
 
