@@ -3,9 +3,12 @@
 #include "app/HostContext.h"
 #include "app/StreamPipeline.h"
 #include "host/core/AlgorithmCatalog.h"
+#include "host/core/Math.h"
+#include "host/core/SharedImageSet.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/sources/SimulatedTracker.h"
 #include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
+#include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
 
 #include <Eigen/Geometry>
 
@@ -18,6 +21,13 @@
 
 namespace Tesselon {
 namespace {
+
+// The eight divots of a calibration phantom, in the phantom image's coordinates (mm).
+const Eigen::Vector3d phantomLandmarks[] = {{104.3, 5.0, 20.0}, {104.3, 45.0, 20.0}, {104.3, 45.0, 0.0},
+                                            {104.3, -5.0, 0.0}, {-34.3, 45.0, 15.0}, {-34.3, -5.0, 20.0},
+                                            {-34.3, -5.0, 0.0}, {-34.3, 45.0, 0.0}};
+// A target inside the phantom, away from every divot.
+const Eigen::Vector3d phantomTarget(35.0, 20.0, 60.0);
 
 constexpr const char* resourcePaths[] = {
     ":/Navigation/Sphere.obj",
@@ -43,6 +53,7 @@ int DemoCommand::run()
     showResources();
     showSmoothing();
     showCalibration();
+    showRegistration();
     fmt::print("\nDemo finished.\n");
     return 0;
 }
@@ -145,6 +156,52 @@ void DemoCommand::showCalibration()
         "   Tip error {:.3f} mm, needle axis error {:.3f} degrees (the axis sign is the user's to choose).\n",
         (tip - needle.tipOffset()).norm(), axisErrorDegrees);
     wizard.accept();
+}
+
+void DemoCommand::showRegistration()
+{
+    fmt::print(
+        "\n6. Registering a phantom's image to the tracker with the plug-in's \"Registration\" algorithm: "
+        "the\n"
+        "   calibrated pointer rests in each of the phantom's 8 divots in turn (0.25 mm tracking noise), "
+        "each\n"
+        "   tip is captured live, paired with the divot marked in the image, and the image is moved onto "
+        "them.\n");
+    SimulatedTracker tracker;
+    const SimulatedInstrument pointer = *tracker.simulatedInstrument("Pointer");
+    tracker.components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
+        "Pointer", Eigen::Affine3d(Eigen::Translation3d(pointer.tipOffset())).matrix(), 0.0);
+    SharedImageSet phantom({8, 8, 8}, Eigen::Vector3d(20, 10, 10), std::vector<float>(512, 0.0f), "Phantom");
+    const Eigen::Affine3d phantomToTracker =
+        Eigen::Translation3d(-120, 40, -1450) * Eigen::AngleAxisd(0.4, Eigen::Vector3d(1, 2, 1).normalized());
+
+    LiveTrackingPointRegistrationAlgorithm registration(tracker, phantom);
+    registration.trackedPoints().setTrackerId("Pointer");
+    for (const Eigen::Vector3d& landmark : phantomLandmarks) {
+        const Eigen::Vector3d divot = phantomToTracker * landmark;
+        tracker.setMotion(
+            "Pointer", SimulatedMotion(SimulatedMotion::Pivot{divot, pointer.tipOffset(), 15.0, 3.0, 8.0}));
+        for (int i = 0; i < 30; ++i)
+            tracker.emitNext();
+        Eigen::Vector3d tip;
+        if (const auto id = registration.addLiveTrackingPoint(tip))
+            registration.setVolumePoint(*id, Math::transformPointAffine(phantom.matrix(), landmark));
+    }
+    registration.compute();
+    if (registration.status() != Algorithm::Success) {
+        fmt::print("   The registration failed: {}\n", registration.problem());
+        return;
+    }
+    const auto& residuals = registration.residuals();
+    fmt::print("   Fiducial registration error {:.3f} mm RMS over {} divots (largest residual {:.3f} mm).\n",
+               *registration.registrationError(), residuals.size(),
+               *std::max_element(residuals.begin(), residuals.end()));
+    const Eigen::Vector3d targetFound = Math::transformPointAffine(phantom.matrix(), phantomTarget);
+    const Eigen::Vector3d targetTruth = phantomToTracker * phantomTarget;
+    fmt::print(
+        "   Target registration error at a target 40 mm beyond the divots: {:.3f} mm (predicted from the\n"
+        "   divots' layout and the fit: {:.3f} mm RMS).\n",
+        (targetFound - targetTruth).norm(), registration.expectedTargetError(targetFound).value_or(0.0));
 }
 
 }  // namespace Tesselon

@@ -17,6 +17,7 @@ private:
     void showResources();
     void showSmoothing();
     void showCalibration();
+    void showRegistration();
 };
 
 }  // namespace Tesselon
