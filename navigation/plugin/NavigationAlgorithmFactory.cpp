@@ -8,6 +8,9 @@
 #include "navigation/registration/PointsOnTrackingStreamManipulator.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
+#include "navigation/visualization/BullseyeVisualizationAlgorithm.h"
+#include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
+#include "navigation/visualization/ToolVisualizationAlgorithm.h"
 
 #include "host/core/PointCorrespondencesAlgorithm.h"
 
@@ -15,6 +18,8 @@ namespace Tesselon {
 
 NavigationAlgorithmFactory::NavigationAlgorithmFactory() : AlgorithmFactory("Navigation", false)
 {
+    registerAlgorithm<BullseyeVisualizationAlgorithm>("BullseyeVisualization",
+                                                      "Visualization;Bullseye Visualization");
     registerAlgorithm<CreateStreamAlgorithm<CombinedTrackingStream, true, true, true>>(
         "CreateStreamCombinedTrackingStream", "Streaming;Combine Trackings");
     registerAlgorithm<LiveTrackingPointRegistrationAlgorithm>("LiveTrackingPointRegistration",
@@ -22,6 +27,9 @@ NavigationAlgorithmFactory::NavigationAlgorithmFactory() : AlgorithmFactory("Nav
     registerAlgorithm<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>>(
         "CreateStreamSmoothedTrackingStream", "Streaming;Smoothed Live Tracking Stream");
     registerAlgorithm<ToolCalibrationAlgorithm>("ToolCalibration", "Streaming;Tool Calibration");
+    registerAlgorithm<ToolNavigationVisualizationAlgorithm>("ToolNavigationVisualization",
+                                                            "Visualization;Navigation Visualization");
+    registerAlgorithm<ToolVisualizationAlgorithm>("ToolVisualization", "Visualization;Tool Visualization");
     registerAlgorithm<TrackingToolCalibrationWizardAlgorithm>("TrackingToolCalibrationWizardAlgorithm",
                                                               "Streaming;Tracking Tool Calibration");
     // Lets the host's point lists and correspondence tools capture points on tracking streams.
