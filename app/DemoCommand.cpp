@@ -9,6 +9,7 @@
 #include "host/stream/sources/SimulatedTracker.h"
 #include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 #include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
+#include "navigation/visualization/BullseyeVisualizationAlgorithm.h"
 
 #include <Eigen/Geometry>
 
@@ -54,6 +55,7 @@ int DemoCommand::run()
     showSmoothing();
     showCalibration();
     showRegistration();
+    showBullseyeNavigation();
     fmt::print("\nDemo finished.\n");
     return 0;
 }
@@ -202,6 +204,50 @@ void DemoCommand::showRegistration()
         "   Target registration error at a target 40 mm beyond the divots: {:.3f} mm (predicted from the\n"
         "   divots' layout and the fit: {:.3f} mm RMS).\n",
         (targetFound - targetTruth).norm(), registration.expectedTargetError(targetFound).value_or(0.0));
+}
+
+void DemoCommand::showBullseyeNavigation()
+{
+    fmt::print(
+        "\n7. Navigating the calibrated needle down a planned 80 mm path with the plug-in's bullseye view: "
+        "the\n"
+        "   needle enters 2 mm off the plan and converges on the target; the view's target overlay reads:\n");
+    SimulatedTracker tracker;
+    const SimulatedInstrument needle = *tracker.simulatedInstrument("Needle");
+    const Eigen::Vector3d entry(-30, 20, -1400);
+    const Eigen::Vector3d target = entry + 80.0 * Eigen::Vector3d(0.6, 0.0, 0.8);
+    const Eigen::Vector3d direction = (target - entry).normalized();
+    // The calibrated tool frame has its origin at the tip and its z axis up the shaft, away from the tip.
+    const Eigen::Quaterniond tipToMarkerRotation =
+        Eigen::Quaterniond::FromTwoVectors(Eigen::Vector3d::UnitZ(), -needle.needleAxis());
+    tracker.components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
+        "Needle", (Eigen::Translation3d(needle.tipOffset()) * tipToMarkerRotation).matrix(), 0.0);
+    const Eigen::Vector3d offPlan = 2.0 * Eigen::Vector3d::UnitY();
+    tracker.setMotion("Needle",
+                      SimulatedMotion(SimulatedMotion::Path{
+                          entry + offPlan, target, needle.tipOffset(),
+                          Eigen::Quaterniond::FromTwoVectors(needle.needleAxis(), direction), 10.0}));
+
+    SharedImageSet image({8, 8, 8}, Eigen::Vector3d(20, 20, 20), std::vector<float>(512, 0.0f),
+                         "Planning CT");
+    BullseyeVisualizationAlgorithm bullseye(&tracker, &image);
+    bullseye.setLinePoints(entry, target);
+    bullseye.toolVisAlg().trackingTargetId = "Needle";
+    bullseye.toolVisAlg().running = true;
+    const int samplesPerSecond = 60;
+    for (int second = 0; second <= 5; ++second) {
+        for (int i = 0; i < (second == 0 ? 1 : samplesPerSecond); ++i)
+            tracker.emitNext();
+        Eigen::Vector2d tip, back;
+        if (const auto toolToWorld = bullseye.lastToolMatrix()) {
+            bullseye.computeOverlayParameters(tip, back, *toolToWorld);
+            fmt::print("   t = {} s: depth {:6.2f} mm along the path, {:.2f} mm off it\n", second, tip.y(),
+                       -tip.x());
+        }
+    }
+    fmt::print(
+        "   The path is {:.1f} mm long; the camera looks back along it from {:.0f} mm beyond the target.\n",
+        (target - entry).norm(), bullseye.bullseyeDistance.value());
 }
 
 }  // namespace Tesselon

@@ -18,6 +18,7 @@ private:
     void showSmoothing();
     void showCalibration();
     void showRegistration();
+    void showBullseyeNavigation();
 };
 
 }  // namespace Tesselon
