@@ -31,3 +31,30 @@ function(tesselon_add_test_program name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
 endfunction()
+
+# An OBJECT library holding a resource tree that a generator program writes at build time: the generator
+# is run with the output folder and writes FILES and QRC.qrc there; rcc compiles them. rcc is called
+# directly because qt5_add_resources reads the qrc at configure time, before it exists. Linked as objects,
+# rcc's static initialiser, which registers the tree on load, cannot be dropped by the linker.
+function(tesselon_add_generated_resources name)
+  cmake_parse_arguments(ARG "" "GENERATOR;QRC" "FILES" ${ARGN})
+  set(generated_dir ${CMAKE_CURRENT_BINARY_DIR}/generated)
+  list(TRANSFORM ARG_FILES PREPEND ${generated_dir}/ OUTPUT_VARIABLE generated_files)
+  set(qrc ${generated_dir}/${ARG_QRC}.qrc)
+  add_custom_command(
+    OUTPUT ${generated_files} ${qrc}
+    COMMAND ${ARG_GENERATOR} ${generated_dir}
+    DEPENDS ${ARG_GENERATOR}
+    COMMENT "Generating the files of ${name}"
+    VERBATIM)
+  set(rcc_source ${CMAKE_CURRENT_BINARY_DIR}/qrc_${ARG_QRC}.cpp)
+  add_custom_command(
+    OUTPUT ${rcc_source}
+    COMMAND Qt5::rcc --name ${ARG_QRC} --output ${rcc_source} ${qrc}
+    DEPENDS ${generated_files} ${qrc}
+    COMMENT "Compiling the resource tree of ${name}"
+    VERBATIM)
+  add_library(${name} OBJECT ${rcc_source})
+  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
+  target_link_libraries(${name} PUBLIC Qt5::Core)
+endfunction()
