@@ -83,11 +83,6 @@ void ToolVisualizationAlgorithm::configure(const Properties* properties)
     fixAbsolutePath(mesh);
 }
 
-void ToolVisualizationAlgorithm::configuration(Properties* properties) const
-{
-    Algorithm::configuration(properties);
-}
-
 void ToolVisualizationAlgorithm::followMeshPath(Parameter<std::string>& meshPath)
 {
     mesh = meshPath.value();

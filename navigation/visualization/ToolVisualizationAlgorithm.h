@@ -37,7 +37,6 @@ public:
 
     /// Also warns about the retired name keys and makes a relative existing mesh path absolute.
     void configure(const Properties* properties) override;
-    void configuration(Properties* properties) const override;
     void compute() override;
 
     /// For an algorithm that embeds this one: keeps `mesh` equal to the embedding algorithm's own mesh path
