@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 
 namespace Tesselon::Test {
 
@@ -33,6 +34,26 @@ inline TrackingInstrument instrument(const std::string& id, const Eigen::Matrix4
     result.matrix = matrix;
     result.quality = quality;
     return result;
+}
+
+/// A random unit vector.
+inline Eigen::Vector3d randomUnitVector(std::mt19937& random)
+{
+    std::normal_distribution<double> normal;
+    Eigen::Vector3d axis;
+    do {
+        axis = {normal(random), normal(random), normal(random)};
+    } while (axis.norm() < 1e-6);
+    return axis.normalized();
+}
+
+/// A random pose: any rotation, translations within 500 mm.
+inline Eigen::Matrix4d randomPose(std::mt19937& random)
+{
+    std::uniform_real_distribution<double> degrees(-180.0, 180.0);
+    std::uniform_real_distribution<double> millimetres(-500.0, 500.0);
+    const Eigen::Vector3d axis = randomUnitVector(random);
+    return pose(axis, degrees(random), {millimetres(random), millimetres(random), millimetres(random)});
 }
 
 /// The rotation angle between two poses, in degrees.

@@ -5,16 +5,17 @@
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 #include "host/stream/sources/SimulatedGroundTruthData.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/SampleRecorder.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <Eigen/Geometry>
+#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <numbers>
 #include <string>
 #include <thread>
@@ -91,47 +92,31 @@ RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
     return {std::sqrt(positionSum / count), std::sqrt(angleSum / count) * 180.0 / std::numbers::pi};
 }
 
-/// Counts emitted samples and checks, on the emitting thread, that device timestamps keep increasing.
-class SampleCounter : public SignalReceiver
+/// Records the emitted samples; every callback also reads the tracker back, which must not deadlock and
+/// must find the instruments of a sample.
+class ReadingBackRecorder : public Test::SampleRecorder
 {
 public:
-    explicit SampleCounter(SimulatedTracker& tracker)
+    explicit ReadingBackRecorder(SimulatedTracker& tracker) : SampleRecorder(tracker)
     {
-        tracker.newData.connect(this, [this, &tracker](std::shared_ptr<const StreamData> sample) {
-            // Calling back into the emitter must not deadlock.
-            const bool hasInstruments = !tracker.instruments().empty();
-            std::lock_guard lock(m_mutex);
-            m_ordered = m_ordered && hasInstruments && sample->timestampDevice() > m_lastTimestamp;
-            m_lastTimestamp = sample->timestampDevice();
-            ++m_count;
-            m_arrived.notify_all();
+        tracker.newData.connect(this, [this, &tracker](std::shared_ptr<const StreamData>) {
+            readBackEmpty = readBackEmpty || tracker.instruments().empty();
         });
     }
-    ~SampleCounter() override { disconnectAll(); }
-
-    /// Waits until `count` samples arrived in all; false if they never came (a generous safety net).
-    bool waitFor(int count)
+    ~ReadingBackRecorder() override { disconnectAll(); }
+    bool waitFor(std::size_t count)
     {
-        std::unique_lock lock(m_mutex);
-        return m_arrived.wait_for(lock, std::chrono::seconds(30), [&] { return m_count >= count; });
-    }
-    int count() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_count;
+        return Test::waitUntil([&] { return this->count() >= count; });
     }
     bool ordered() const
     {
-        std::lock_guard lock(m_mutex);
-        return m_ordered;
+        const auto all = samples();
+        return !readBackEmpty && std::adjacent_find(all.begin(), all.end(), [](const auto& a, const auto& b) {
+                                     return b->timestampDevice() <= a->timestampDevice();
+                                 }) == all.end();
     }
 
-private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_arrived;
-    int m_count = 0;
-    std::uint64_t m_lastTimestamp = 0;
-    bool m_ordered = true;
+    std::atomic<bool> readBackEmpty = false;
 };
 
 }  // namespace
@@ -163,24 +148,24 @@ TEST(SimulatedTracker, SameSeedReproducesSamplesAndAnotherSeedDoesNot)
 
 TEST(SimulatedTracker, NoiseMatchesTheConfiguredRms)
 {
-    SimulatedTracker defaults;
-    const RmsErrors defaultErrors = measureRmsErrors(defaults, 500);
-    EXPECT_NEAR(defaultErrors.position, 0.25, 0.025);
-    EXPECT_NEAR(defaultErrors.orientationDegrees, 0.1, 0.01);
-
-    SimulatedTracker noisy;
-    set(noisy, "positionNoise", "1.5");
-    set(noisy, "orientationNoise", "0.6");
-    const RmsErrors noisyErrors = measureRmsErrors(noisy, 500);
-    EXPECT_NEAR(noisyErrors.position, 1.5, 0.15);
-    EXPECT_NEAR(noisyErrors.orientationDegrees, 0.6, 0.06);
-
-    SimulatedTracker exact;
-    set(exact, "positionNoise", "0");
-    set(exact, "orientationNoise", "0");
-    const RmsErrors exactErrors = measureRmsErrors(exact, 50);
-    EXPECT_LT(exactErrors.position, 1e-9);
-    EXPECT_LT(exactErrors.orientationDegrees, 1e-6);
+    struct Case
+    {
+        const char* position;  // empty: the default
+        const char* orientation;
+        double positionRms, orientationRms, tolerance;
+    };
+    for (const Case& c :
+         {Case{"", "", 0.25, 0.1, 0.1}, Case{"1.5", "0.6", 1.5, 0.6, 0.1}, Case{"0", "0", 0.0, 0.0, 0.0}}) {
+        SCOPED_TRACE(testing::Message() << c.position << " mm, " << c.orientation << " degrees");
+        SimulatedTracker tracker;
+        if (*c.position) {
+            set(tracker, "positionNoise", c.position);
+            set(tracker, "orientationNoise", c.orientation);
+        }
+        const RmsErrors errors = measureRmsErrors(tracker, 500);
+        EXPECT_NEAR(errors.position, c.positionRms, c.tolerance * c.positionRms + 1e-9);
+        EXPECT_NEAR(errors.orientationDegrees, c.orientationRms, c.tolerance * c.orientationRms + 1e-6);
+    }
 }
 
 TEST(SimulatedTracker, MeasuredPivotTipStaysAtTheDivotWithinNoise)
@@ -387,13 +372,13 @@ TEST(SimulatedTracker, WorkerEmitsOnlyWhileRunning)
 {
     SimulatedTracker tracker;
     set(tracker, "rate", "1000");
-    SampleCounter counter(tracker);
+    ReadingBackRecorder counter(tracker);
     ASSERT_TRUE(tracker.open());
     ASSERT_TRUE(tracker.start());
     EXPECT_EQ(tracker.state(), Stream::Running);
     ASSERT_TRUE(counter.waitFor(20));
     ASSERT_TRUE(tracker.stop());
-    const int atStop = counter.count();
+    const std::size_t atStop = counter.count();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(counter.count(), atStop);
 
@@ -408,7 +393,7 @@ TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
 {
     auto tracker = std::make_unique<SimulatedTracker>();
     set(*tracker, "rate", "1000");
-    SampleCounter counter(*tracker);
+    ReadingBackRecorder counter(*tracker);
     ASSERT_TRUE(tracker->start());
     ASSERT_TRUE(counter.waitFor(10));
     std::thread configurer([&tracker] {
@@ -427,7 +412,7 @@ TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
     configurer.join();
     ASSERT_TRUE(counter.waitFor(counter.count() + 10));
     tracker.reset();
-    const int atDestruction = counter.count();
+    const std::size_t atDestruction = counter.count();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(counter.count(), atDestruction);
     EXPECT_TRUE(counter.ordered());
