@@ -168,7 +168,6 @@ void SmoothedTrackingStream::resetSmoothing()
     m_orientationFilters.clear();
     m_smoothedQualities.clear();
     m_windows.clear();
-    m_ringIndex = 0;
     m_lastDeviceTimestamp = 0;
 }
 
@@ -238,8 +237,6 @@ void SmoothedTrackingStream::averageInstruments(std::vector<TrackingInstrument>&
             updateMovingAverage(static_cast<int>(i), instrument.matrix, instrument.quality);
         appendSuffix(instrument);
     }
-    m_ringIndex =
-        (m_ringIndex + 1) % static_cast<std::uint32_t>(std::max(minimumInterval, smoothingInterval.value()));
 }
 
 std::pair<Eigen::Matrix4d, double> SmoothedTrackingStream::updateMovingAverage(int index,
@@ -253,16 +250,18 @@ std::pair<Eigen::Matrix4d, double> SmoothedTrackingStream::updateMovingAverage(i
     }
     const WindowEntry entry{pose.topRightCorner<3, 1>(), rotationAsWxyz(pose), quality};
     if (index == known) {
-        m_windows.push_back({entry});
+        m_windows.push_back({{entry}});
         return {pose, quality};
     }
-    auto& window = m_windows[static_cast<std::size_t>(index)];
-    const auto interval = static_cast<std::uint32_t>(std::max(minimumInterval, smoothingInterval.value()));
+    Window& ring = m_windows[static_cast<std::size_t>(index)];
+    std::vector<WindowEntry>& window = ring.entries;
+    const auto interval = static_cast<std::size_t>(std::max(minimumInterval, smoothingInterval.value()));
     if (window.size() < interval) {
         window.push_back(entry);
     } else {
-        m_ringIndex = std::min(m_ringIndex, interval - 1);
-        window[m_ringIndex] = entry;
+        ring.oldest %= window.size();
+        window[ring.oldest] = entry;
+        ring.oldest = (ring.oldest + 1) % window.size();
     }
 
     // Quaternions q and -q are one orientation: align every entry with the first seen one before summing.

@@ -92,8 +92,14 @@ private:
         Eigen::Vector4d wxyz;
         double weight;
     };
-    std::vector<std::vector<WindowEntry>> m_windows;
-    std::uint32_t m_ringIndex = 0;
+    struct Window
+    {
+        std::vector<WindowEntry> entries;
+        // The oldest entry, overwritten next once the window is full. Kept per window: an instrument that
+        // appears later fills its window later, and a shared slot would overwrite one of its newer entries.
+        std::size_t oldest = 0;
+    };
+    std::vector<Window> m_windows;
     // Last finite pose per instrument position, standing in for poses that arrive non-finite.
     std::vector<Eigen::Matrix4d> m_lastFinitePoses;
     // Separate from the processing lock so receivers of our own samples can read it.

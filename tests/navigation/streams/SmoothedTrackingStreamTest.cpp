@@ -205,6 +205,18 @@ TEST_F(SmoothedTrackingStreamTest, FirstSampleOfAnInstrumentThatAppearsLaterPass
     EXPECT_EQ(sample->instruments()[1].matrix, newcomer.matrix);
     EXPECT_EQ(sample->instruments()[1].quality, 0.25);
     EXPECT_EQ(sample->instruments()[1].id, TrackerID("ref", "", "Patient (smoothed)"));
+
+    // Its window then averages its own latest samples, although it filled later than the tool's.
+    configure(SmoothedTrackingStream::WeightedAverage, 3);
+    smoothSample({instrument("tool", translation(0, 0, 0))});
+    std::vector<double> averages;
+    for (const double x : {100.0, 200.0, 300.0, 400.0})
+        averages.push_back(translationOf(smoothSample({instrument("tool", translation(0, 0, 0)),
+                                                       instrument("ref", translation(x, 0, 0))})
+                                             ->instruments()[1]
+                                             .matrix)
+                               .x());
+    EXPECT_EQ(averages, (std::vector<double>{100.0, 150.0, 200.0, 300.0}));
 }
 
 TEST_F(SmoothedTrackingStreamTest, AverageOfNearbyRotationsWithOppositeQuaternionSignsLiesBetweenThem)
