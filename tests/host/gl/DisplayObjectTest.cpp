@@ -131,15 +131,6 @@ TEST(GlLine, LengthIsThePolylineLength)
     EXPECT_DOUBLE_EQ(line.length(), 15.0);
 }
 
-TEST(GlPoint, SetPointReplacesAllPoints)
-{
-    GlPoint point;
-    point.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d::Ones()});
-    point.setPoint(Eigen::Vector3d(5, 6, 7));
-    ASSERT_EQ(point.points().size(), 1u);
-    EXPECT_EQ(point.point(), Eigen::Vector3d(5, 6, 7));
-}
-
 TEST(GlCircle, OrthonormalisesAxesSoEveryPointLiesAtTheRadius)
 {
     GlCircle circle;

@@ -1,6 +1,5 @@
 #include "host/gl/GlOverlay.h"
 #include "host/gl/InteractiveButtonOverlay.h"
-#include "host/gl/OverlayStateGuard.h"
 #include "tests/host/gl/SignalSpy.h"
 #include "tests/support/LogCapture.h"
 
@@ -49,18 +48,6 @@ TEST(OverlayPainter, NewFrameDiscardsThePreviousOne)
     EXPECT_TRUE(painter.lineLists().empty());
     EXPECT_TRUE(painter.texts().empty());
     EXPECT_EQ(painter.projection(), (GL::Viewport{0, 0, 80, 40}));
-}
-
-TEST(OverlayStateGuard, MarksItsScopeOnly)
-{
-    OverlayPainter painter;
-    {
-        OverlayStateGuard outer(painter);
-        OverlayStateGuard inner(painter);
-        EXPECT_EQ(painter.stateDepth(), 2);
-    }
-    EXPECT_EQ(painter.stateDepth(), 0);
-    EXPECT_TRUE(painter.lineLists().empty());
 }
 
 TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimum)

@@ -2,6 +2,7 @@
 
 #include "host/core/Signal.h"
 
+#include <tuple>
 #include <vector>
 
 namespace Tesselon::Test {

@@ -143,14 +143,6 @@ TEST(DisplayWidgetMulti, OutOfRangeIndicesAreLoggedAndGiveNull)
     EXPECT_EQ(log->messages().size(), 4u);
 }
 
-TEST(DisplayWidgetMulti, UpdateRequestsARedraw)
-{
-    DisplayWidgetMulti display;
-    SignalSpy spy(display.updateRequested);
-    display.update();
-    EXPECT_EQ(spy.count(), 1);
-}
-
 TEST(Camera, LookAtWithUpParallelToTheViewStillGivesAValidPose)
 {
     const Eigen::Vector3d eye(0, 0, 100);

@@ -56,12 +56,6 @@ protected:
 
 }  // namespace
 
-TEST_F(GlToolTargetOverlayTest, PrefersItsScaleSizeAndKeepsAMinimum)
-{
-    EXPECT_EQ(overlay.sizeHint(), QSize(80, 500));
-    EXPECT_EQ(overlay.minimumSizeHint(), QSize(80, 300));
-}
-
 TEST_F(GlToolTargetOverlayTest, HalfwayDepthShowsTextAndRedMarkHalfwayUpTheScale)
 {
     const auto segments = render(Eigen::Vector2d(0, 50));
