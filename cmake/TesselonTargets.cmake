@@ -4,14 +4,18 @@ function(tesselon_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
 endfunction()
 
-# A host or plug-in library made of every source file in the calling folder.
+# A host or plug-in library made of every source file in the calling folder and its subfolders, except
+# those of the subfolders named in EXCLUDE (which build their own targets).
 function(tesselon_add_library name)
-  cmake_parse_arguments(ARG "" "TYPE" "LINKS;PRIVATE_LINKS;EXTRA_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "TYPE" "LINKS;PRIVATE_LINKS;EXTRA_SOURCES;EXCLUDE" ${ARGN})
   if(NOT ARG_TYPE)
     set(ARG_TYPE SHARED)
   endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${excluded}/")
+  endforeach()
   add_library(${name} ${ARG_TYPE} ${sources} ${ARG_EXTRA_SOURCES})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
   tesselon_warnings(${name})

@@ -1,0 +1,47 @@
+#include "host/gl/DisplayWidgetMulti.h"
+
+#include "host/core/Log.h"
+
+namespace Tesselon {
+
+namespace {
+
+/// Whether `index` is below `count`; logs the bad index otherwise.
+bool isValidIndex(int index, int count, const char* what)
+{
+    if (index >= 0 && index < count)
+        return true;
+    Log::error("DisplayWidgetMulti", std::string("There is no ") + what + " with index " +
+                                         std::to_string(index) + "; valid indices are 0 to " +
+                                         std::to_string(count - 1) + ".");
+    return false;
+}
+
+}  // namespace
+
+DisplayWidgetMulti::DisplayWidgetMulti()
+    : m_sliceViews{GlSliceView(GlSliceView::Axial), GlSliceView(GlSliceView::Coronal),
+                   GlSliceView(GlSliceView::Sagittal)}
+{
+    for (GlSliceView& view : m_sliceViews)
+        m_viewGroup.addView(&view);
+    m_viewGroup.addView(&m_volumeView);
+}
+
+GlSliceView* DisplayWidgetMulti::viewSlice(int index)
+{
+    return isValidIndex(index, sliceViewCount, "slice view") ? &m_sliceViews[static_cast<std::size_t>(index)]
+                                                             : nullptr;
+}
+
+GlVolumeView* DisplayWidgetMulti::view3D(int index)
+{
+    return isValidIndex(index, 1, "3D view") ? &m_volumeView : nullptr;
+}
+
+ViewGroup* DisplayWidgetMulti::viewGroup(int index)
+{
+    return isValidIndex(index, 1, "view group") ? &m_viewGroup : nullptr;
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "host/core/Signal.h"
+#include "host/gl/GlSliceView.h"
+#include "host/gl/GlVolumeView.h"
+#include "host/gl/ViewGroup.h"
+
+#include <array>
+
+namespace Tesselon {
+
+/// The model behind the main display: three slice views (axial, coronal, sagittal), one 3D view and the
+/// group of all four. The widget that shows it redraws on `updateRequested`.
+class DisplayWidgetMulti
+{
+public:
+    DisplayWidgetMulti();
+    DisplayWidgetMulti(const DisplayWidgetMulti&) = delete;
+    DisplayWidgetMulti& operator=(const DisplayWidgetMulti&) = delete;
+
+    static constexpr int sliceViewCount = 3;
+
+    /// Slice view 0 (axial), 1 (coronal) or 2 (sagittal); other indices are logged and give null.
+    GlSliceView* viewSlice(int index);
+    /// The 3D view; only index 0 exists, others are logged and give null.
+    GlVolumeView* view3D(int index = 0);
+    /// The group of all four views; only index 0 exists, others are logged and give null.
+    ViewGroup* viewGroup(int index = 0);
+
+    /// Asks the widget to redraw.
+    void update() { updateRequested.emitSignal(); }
+
+    Signal<> updateRequested;
+
+private:
+    std::array<GlSliceView, sliceViewCount> m_sliceViews;
+    GlVolumeView m_volumeView;
+    ViewGroup m_viewGroup;
+};
+
+}  // namespace Tesselon

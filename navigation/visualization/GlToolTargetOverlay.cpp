@@ -1,0 +1,113 @@
+#include "navigation/visualization/GlToolTargetOverlay.h"
+
+#include "host/core/Log.h"
+#include "host/gl/OverlayStateGuard.h"
+
+#include <fmt/format.h>
+
+#include <cmath>
+
+namespace Tesselon {
+
+namespace {
+
+constexpr const char* category = "GlToolTargetOverlay";
+const Eigen::Vector4d white(1, 1, 1, 1);
+const Eigen::Vector4d red(1, 0, 0, 1);
+const Eigen::Vector4d green(0, 1, 0, 1);
+constexpr double lineWidth = 2.0;
+
+void addSegment(std::vector<OverlayVertex>& vertices, const Eigen::Vector2d& from, const Eigen::Vector2d& to,
+                const Eigen::Vector4d& color)
+{
+    vertices.push_back({from, color});
+    vertices.push_back({to, color});
+}
+
+/// A horizontal line across the viewport at height y, `margin` pixels in from both sides.
+void addWhisker(std::vector<OverlayVertex>& vertices, int width, int margin, int y,
+                const Eigen::Vector4d& color)
+{
+    addSegment(vertices, Eigen::Vector2d(margin, y), Eigen::Vector2d(width - margin, y), color);
+}
+
+bool isPositiveFinite(double value)
+{
+    return std::isfinite(value) && value > 0.0;
+}
+
+}  // namespace
+
+GlToolTargetOverlay::GlToolTargetOverlay() : GlOverlay(80, 500, 80, 300) {}
+
+void GlToolTargetOverlay::setToolPoints(const Eigen::Vector2d& a, const Eigen::Vector2d& b)
+{
+    if (!a.allFinite() || !b.allFinite()) {
+        Log::error(category, "Ignoring target overlay points with non-finite coordinates.");
+        return;
+    }
+    m_pointA = a;
+    m_pointB = b;
+}
+
+void GlToolTargetOverlay::setVisParams(int fontSize, int textOffset, int topMargin, int whiskerMargin,
+                                       double barHeightInMM, double barWidthInMM)
+{
+    if (!isPositiveFinite(barHeightInMM) || !isPositiveFinite(barWidthInMM)) {
+        Log::error(category, "Ignoring a target overlay layout whose bar height or width is not positive.");
+        return;
+    }
+    m_fontSize = fontSize;
+    m_textOffset = textOffset;
+    m_topMargin = topMargin;
+    m_whiskerMargin = whiskerMargin;
+    m_barHeightInMM = barHeightInMM;
+    m_barWidthInMM = barWidthInMM;
+}
+
+void GlToolTargetOverlay::render(const GL::Viewport& viewport)
+{
+    OverlayStateGuard stateGuard(painter());
+    painter().begin2D(viewport);
+    drawDepthText(viewport.width);
+    painter().drawLines(lineVertices(viewport.width, viewport.height), lineWidth);
+}
+
+void GlToolTargetOverlay::drawDepthText(int width)
+{
+    OverlayText text;
+    text.text = fmt::format("{:.2f}", m_pointA.y());
+    text.fontFamily = "DejaVu Sans";
+    text.fontSize = m_fontSize;
+    text.color = white;
+    text.anchor = Eigen::Vector2d(width / 2, 2);
+    text.horizontalAlignment = GL::AlignHCenter;
+    text.verticalAlignment = GL::AlignBottom;
+    painter().drawText(std::move(text));
+}
+
+std::vector<OverlayVertex> GlToolTargetOverlay::lineVertices(int width, int height) const
+{
+    const int scaleHeight = height - m_textOffset - m_topMargin;
+    const int top = height - m_topMargin;
+    std::vector<OverlayVertex> vertices;
+    addSegment(vertices, Eigen::Vector2d(width / 2, m_textOffset), Eigen::Vector2d(width / 2, top), white);
+    addWhisker(vertices, width, m_whiskerMargin, m_textOffset, white);
+    addWhisker(vertices, width, m_whiskerMargin, top, white);
+    const double depth = m_pointA.y() / m_barHeightInMM;
+    if (depth >= 0.0 && depth < 1.0) {
+        const int markY = m_textOffset + static_cast<int>(scaleHeight * depth);
+        addWhisker(vertices, width, m_whiskerMargin, markY, red);
+    }
+    addSegment(vertices, toPixel(m_pointA, width, scaleHeight), toPixel(m_pointB, width, scaleHeight), green);
+    return vertices;
+}
+
+Eigen::Vector2d GlToolTargetOverlay::toPixel(const Eigen::Vector2d& pointInMM, int width,
+                                             int scaleHeight) const
+{
+    return {pointInMM.x() / m_barWidthInMM * width + width / 2,
+            pointInMM.y() / m_barHeightInMM * scaleHeight + m_textOffset};
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,185 @@
+#include "host/core/SharedImageSet.h"
+#include "host/gl/AnnotationModel.h"
+#include "host/gl/GlLine.h"
+#include "host/gl/GlMesh.h"
+#include "host/gl/GlView.h"
+#include "host/gl/PointBasedAnnotationManipulator.h"
+#include "tests/host/gl/SignalSpy.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+using namespace Tesselon;
+using Tesselon::Test::LogCapture;
+using Tesselon::Test::SignalSpy;
+
+namespace {
+
+/// An annotation owning its object and that object's default manipulator.
+std::unique_ptr<InteractiveObject> annotation(GlObject* object)
+{
+    return std::make_unique<InteractiveObject>(
+        object, AnnotationModel::createDefaultManipulator(object).release(), true);
+}
+
+/// Counts deletions of what an annotation shares, as a mesh released on `aboutToBeDeleted` would be.
+class ReleaseCounter : public SignalReceiver
+{
+public:
+    void watch(InteractiveObject* object)
+    {
+        object->aboutToBeDeleted.connect(this, [this](InteractiveObject* dying) {
+            // Object and manipulator must still be usable here.
+            lastName = dying->object()->name();
+            ++releases;
+        });
+    }
+    int releases = 0;
+    std::string lastName;
+};
+
+}  // namespace
+
+TEST(InteractiveObject, SignalsDeletionWhileItsObjectStillExists)
+{
+    ReleaseCounter counter;
+    auto object = annotation(new GlMesh());
+    object->object()->setName("Tool");
+    counter.watch(object.get());
+    object.reset();
+    EXPECT_EQ(counter.releases, 1);
+    EXPECT_EQ(counter.lastName, "Tool");
+}
+
+TEST(InteractiveObject, WithoutOwnershipLeavesObjectAndManipulatorToTheirCreator)
+{
+    GlLine line;
+    auto manipulator = AnnotationModel::createDefaultManipulator(&line);
+    GlView view;
+    view.addObject(&line);
+    {
+        InteractiveObject borrowed(&line, manipulator.get(), false);
+    }
+    EXPECT_TRUE(view.contains(&line));
+}
+
+TEST(InteractiveObject, OwnedObjectLeavesTheViewsWhenDeleted)
+{
+    GlView view;
+    auto object = annotation(new GlLine());
+    view.addObject(object->object());
+    object.reset();
+    EXPECT_TRUE(view.objects().empty());
+}
+
+TEST(AnnotationModel, DefaultManipulatorEditsPointsOfPointBasedAnnotations)
+{
+    GlLine line;
+    Eigen::Matrix4d lineToWorld = Eigen::Matrix4d::Identity();
+    lineToWorld.block<3, 1>(0, 3) = Eigen::Vector3d(10, 0, 0);
+    line.setMatrix(lineToWorld);
+    line.addPoint(Eigen::Vector3d::Zero());
+    auto manipulator = AnnotationModel::createDefaultManipulator(&line);
+    auto* pointEditor = dynamic_cast<PointBasedAnnotationManipulator*>(manipulator.get());
+    ASSERT_NE(pointEditor, nullptr);
+    pointEditor->movePoint(0, Eigen::Vector3d(10, 5, 0));
+    EXPECT_TRUE(line.points()[0].isApprox(Eigen::Vector3d(0, 5, 0)));
+
+    GlMesh mesh;
+    auto meshManipulator = AnnotationModel::createDefaultManipulator(&mesh);
+    EXPECT_EQ(dynamic_cast<PointBasedAnnotationManipulator*>(meshManipulator.get()), nullptr);
+    meshManipulator->translate(Eigen::Vector3d(1, 2, 3));
+    EXPECT_EQ(Eigen::Vector3d(mesh.matrix().col(3).head<3>()), Eigen::Vector3d(1, 2, 3));
+}
+
+TEST(AnnotationModel, NullInputsAreLoggedAndGiveNull)
+{
+    LogCapture log;
+    AnnotationModel model;
+    SignalSpy added(model.annotationAdded);
+    EXPECT_EQ(model.add(nullptr), nullptr);
+    EXPECT_EQ(AnnotationModel::createDefaultManipulator(nullptr), nullptr);
+    EXPECT_EQ(added.count(), 0);
+    EXPECT_EQ(log->messages().size(), 2u);
+}
+
+class AnnotationModelTest : public testing::Test
+{
+protected:
+    AnnotationModel model;
+    SignalSpy<InteractiveObject*> added{model.annotationAdded};
+    SignalSpy<InteractiveObject*> removing{model.annotationAboutToBeRemoved};
+    ReleaseCounter counter;
+};
+
+TEST_F(AnnotationModelTest, AddSignalsAndListsInOrder)
+{
+    InteractiveObject* first = model.add(annotation(new GlLine()));
+    InteractiveObject* second = model.add(annotation(new GlMesh()));
+    EXPECT_EQ(model.getAnnotations(), (std::vector<InteractiveObject*>{first, second}));
+    ASSERT_EQ(added.count(), 2);
+    EXPECT_EQ(std::get<0>(added.calls()[1]), second);
+}
+
+TEST_F(AnnotationModelTest, RemoveAndDeleteSignalsWhileStillInTheModelThenDeletes)
+{
+    InteractiveObject* object = model.add(annotation(new GlLine()));
+    counter.watch(object);
+    bool presentDuringSignal = false;
+    SignalReceiver receiver;
+    model.annotationAboutToBeRemoved.connect(
+        &receiver, [&](InteractiveObject* leaving) { presentDuringSignal = model.contains(leaving); });
+
+    EXPECT_EQ(model.remove(object, true), nullptr);
+    EXPECT_TRUE(presentDuringSignal);
+    EXPECT_EQ(removing.count(), 1);
+    EXPECT_EQ(counter.releases, 1);
+    EXPECT_TRUE(model.getAnnotations().empty());
+}
+
+TEST_F(AnnotationModelTest, RemoveWithoutDeletingHandsOwnershipBack)
+{
+    InteractiveObject* object = model.add(annotation(new GlLine()));
+    counter.watch(object);
+    std::unique_ptr<InteractiveObject> back = model.remove(object, false);
+    EXPECT_EQ(back.get(), object);
+    EXPECT_EQ(counter.releases, 0);
+    EXPECT_FALSE(model.contains(object));
+}
+
+TEST_F(AnnotationModelTest, RemovingAnUnknownAnnotationDoesNothing)
+{
+    auto outsider = annotation(new GlLine());
+    EXPECT_EQ(model.remove(outsider.get(), true), nullptr);
+    EXPECT_EQ(removing.count(), 0);
+}
+
+TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurse)
+{
+    InteractiveObject* object = model.add(annotation(new GlLine()));
+    SignalReceiver receiver;
+    model.annotationAboutToBeRemoved.connect(
+        &receiver, [&](InteractiveObject* leaving) { model.remove(leaving, true); });
+    model.remove(object, true);
+    EXPECT_EQ(removing.count(), 1);
+    EXPECT_TRUE(model.getAnnotations().empty());
+}
+
+TEST_F(AnnotationModelTest, AnnotationsAreFoundByTheDataTheyAreAttachedTo)
+{
+    const SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
+    InteractiveObject* topLevel = model.add(annotation(new GlLine()));
+    InteractiveObject* onImage = model.add(annotation(new GlLine()), &image);
+    EXPECT_EQ(model.getAnnotations(&image), std::vector<InteractiveObject*>{onImage});
+    EXPECT_EQ(model.getAnnotations(nullptr), std::vector<InteractiveObject*>{topLevel});
+    EXPECT_EQ(model.parent(onImage), &image);
+}
+
+TEST_F(AnnotationModelTest, DestroyingTheModelDeletesRemainingAnnotations)
+{
+    auto owner = std::make_unique<AnnotationModel>();
+    counter.watch(owner->add(annotation(new GlLine())));
+    counter.watch(owner->add(annotation(new GlMesh())));
+    owner.reset();
+    EXPECT_EQ(counter.releases, 2);
+}

@@ -1,0 +1,105 @@
+#include "host/gl/GlOverlay.h"
+#include "host/gl/InteractiveButtonOverlay.h"
+#include "tests/host/gl/SignalSpy.h"
+#include "tests/support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace Tesselon;
+using Tesselon::Test::LogCapture;
+using Tesselon::Test::SignalSpy;
+
+namespace {
+
+const Eigen::Vector4d white(1, 1, 1, 1);
+
+OverlayVertex vertex(double x, double y)
+{
+    return {Eigen::Vector2d(x, y), white};
+}
+
+}  // namespace
+
+TEST(OverlayPainter, KeepsFiniteSegmentsAndDropsBrokenOnes)
+{
+    LogCapture log;
+    OverlayPainter painter;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    painter.drawLines(
+        {vertex(0, 0), vertex(1, 1), vertex(nan, 0), vertex(2, 2), vertex(3, 3), vertex(4, 4), vertex(5, 5)},
+        2.0);
+    ASSERT_EQ(painter.lineLists().size(), 1u);
+    const auto& kept = painter.lineLists()[0].vertices;
+    EXPECT_EQ(kept, (std::vector<OverlayVertex>{vertex(0, 0), vertex(1, 1), vertex(3, 3), vertex(4, 4)}));
+    EXPECT_EQ(log->count("Dropped overlay line segments with non-finite or unpaired vertices."), 1);
+}
+
+TEST(OverlayPainter, NewFrameDiscardsThePreviousOne)
+{
+    OverlayPainter painter;
+    painter.begin2D({0, 0, 100, 50});
+    painter.drawLines({vertex(0, 0), vertex(1, 1)}, 1.0);
+    OverlayText old;
+    old.text = "old";
+    painter.drawText(old);
+    painter.begin2D({0, 0, 80, 40});
+    EXPECT_TRUE(painter.lineLists().empty());
+    EXPECT_TRUE(painter.texts().empty());
+    EXPECT_EQ(painter.projection(), (GL::Viewport{0, 0, 80, 40}));
+}
+
+TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimum)
+{
+    GlOverlay overlay(80, 500, 80, 300);
+    overlay.setAnchor(GlOverlay::Bottom);
+    EXPECT_EQ(overlay.placement({0, 0, 400, 1000}), (GL::Viewport{160, 0, 80, 500}));
+    EXPECT_EQ(overlay.placement({0, 0, 400, 200}), (GL::Viewport{160, 0, 80, 300}));
+    overlay.setAnchor(GlOverlay::TopRight);
+    EXPECT_EQ(overlay.placement({10, 20, 400, 1000}), (GL::Viewport{330, 520, 80, 500}));
+}
+
+TEST(GlOverlay, NegativeSizesAndUnknownAnchorsAreLogged)
+{
+    LogCapture log;
+    GlOverlay overlay(-1, 10, 5, -5);
+    EXPECT_EQ(overlay.sizeHint(), QSize(0, 10));
+    EXPECT_EQ(overlay.minimumSizeHint(), QSize(5, 0));
+    overlay.setAnchor(9);
+    EXPECT_EQ(overlay.anchor(), GlOverlay::TopLeft);
+    EXPECT_EQ(log->messages().size(), 3u);
+}
+
+TEST(GlOverlay, VisibilityChangeRequestsOneRedraw)
+{
+    GlOverlay overlay(10, 10, 10, 10);
+    SignalSpy spy(overlay.updateRequested);
+    overlay.setVisible(false);
+    overlay.setVisible(false);
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST(InteractiveButtonOverlay, HitTestCoversItsPlacedIconOnlyWhileVisible)
+{
+    InteractiveButtonOverlay button(GlOverlay::BottomRight, ":/icons/center.png", 32);
+    const GL::Viewport view{0, 0, 200, 100};
+    EXPECT_TRUE(button.hitTest(168, 0, view));
+    EXPECT_TRUE(button.hitTest(199.5, 31.5, view));
+    EXPECT_FALSE(button.hitTest(167.9, 10, view));
+    EXPECT_FALSE(button.hitTest(180, 32, view));
+    button.setVisible(false);
+    EXPECT_FALSE(button.hitTest(180, 10, view));
+}
+
+TEST(InteractiveButtonOverlay, ClickEmitsAndRenderRecordsTheIcon)
+{
+    InteractiveButtonOverlay button(GlOverlay::TopLeft, ":/icons/center.png");
+    SignalSpy spy(button.clicked);
+    button.click();
+    EXPECT_EQ(spy.count(), 1);
+    button.render({0, 0, 32, 32});
+    ASSERT_EQ(button.recorded().images().size(), 1u);
+    EXPECT_EQ(button.recorded().images()[0].path, ":/icons/center.png");
+    EXPECT_EQ(button.recorded().images()[0].rectangle, (GL::Viewport{0, 0, 32, 32}));
+}
