@@ -171,6 +171,25 @@ void requireNotNan(double value, const char* what)
 }
 
 // g(u) = (p(u) - x)·p'(u): half the derivative of the squared distance to x.
+/// A root of an increasing function on [low, high], from `u`, by Newton's method with bisection wherever a
+/// step would leave the bracket or the slope is not positive. `valueAndSlope(u)` gives both as a pair.
+template <class ValueAndSlope>
+double safeguardedNewton(ValueAndSlope valueAndSlope, double low, double high, double u)
+{
+    for (int iteration = 0; iteration < 100 && high - low > 1e-15; ++iteration) {
+        const auto [value, slope] = valueAndSlope(u);
+        if (value == 0.0)
+            return u;
+        (value < 0.0 ? low : high) = u;
+        const double newton = u - value / slope;
+        const double next = slope > 0.0 && newton > low && newton < high ? newton : 0.5 * (low + high);
+        if (std::abs(next - u) <= 1e-16)
+            return next;
+        u = next;
+    }
+    return u;
+}
+
 double distanceSlope(const Cubic& c, const Eigen::Vector3d& x, double u)
 {
     return (position(c, u) - x).dot(derivative(c, u));
@@ -189,24 +208,15 @@ double nearestOnPiece(const Cubic& c, const Eigen::Vector3d& x, double from, dou
             return to;
         return (position(c, from) - x).squaredNorm() <= (position(c, to) - x).squaredNorm() ? from : to;
     }
-    double low = from;
-    double high = to;
-    double u = from - gFrom * (to - from) / (gTo - gFrom);
-    for (int iteration = 0; iteration < 100 && high - low > 1e-15; ++iteration) {
-        const Eigen::Vector3d offset = position(c, u) - x;
-        const Eigen::Vector3d velocity = derivative(c, u);
-        const double g = offset.dot(velocity);
-        if (g == 0.0)
-            return u;
-        (g < 0.0 ? low : high) = u;
-        const double slope = velocity.squaredNorm() + offset.dot(secondDerivative(c, u));
-        const double newton = u - g / slope;
-        const double next = slope > 0.0 && newton > low && newton < high ? newton : 0.5 * (low + high);
-        if (std::abs(next - u) <= 1e-16)
-            return next;
-        u = next;
-    }
-    return u;
+    const double secant = from - gFrom * (to - from) / (gTo - gFrom);
+    return safeguardedNewton(
+        [&](double at) {
+            const Eigen::Vector3d offset = position(c, at) - x;
+            const Eigen::Vector3d velocity = derivative(c, at);
+            return std::pair(offset.dot(velocity),
+                             velocity.squaredNorm() + offset.dot(secondDerivative(c, at)));
+        },
+        from, to, secant);
 }
 
 bool outsideSphere(const Eigen::Vector4d& sphere, const Eigen::Vector3d& x, double bestSquared)
@@ -331,27 +341,20 @@ double Spline::localParameterAtArcLength(const Segment& segment, double s) const
     const auto end = segment.pieceStart.end() - 1;
     const int piece = static_cast<int>(std::lower_bound(segment.pieceStart.begin() + 1, end, s) -
                                        (segment.pieceStart.begin() + 1));
-    double low = static_cast<double>(piece) / kPieces;
-    double high = static_cast<double>(piece + 1) / kPieces;
+    const double low = static_cast<double>(piece) / kPieces;
+    const double high = static_cast<double>(piece + 1) / kPieces;
     const double pieceLength = segment.pieceStart[piece + 1] - segment.pieceStart[piece];
     if (pieceLength <= 0.0)
         return low;
     // Newton on the arc length, whose derivative is the speed; bisection where a step leaves the bracket.
-    double u = low + (high - low) * std::clamp((s - segment.pieceStart[piece]) / pieceLength, 0.0, 1.0);
-    for (int iteration = 0; iteration < 100 && high - low > 1e-15; ++iteration) {
-        const double error = segment.pieceStart[piece] +
-                             speedIntegral(segment.coefficients, static_cast<double>(piece) / kPieces, u) - s;
-        if (error == 0.0)
-            return u;
-        (error < 0.0 ? low : high) = u;
-        const double speed = derivative(segment.coefficients, u).norm();
-        const double newton = u - error / speed;
-        const double next = speed > 0.0 && newton > low && newton < high ? newton : 0.5 * (low + high);
-        if (std::abs(next - u) <= 1e-16)
-            return next;
-        u = next;
-    }
-    return u;
+    const double guess =
+        low + (high - low) * std::clamp((s - segment.pieceStart[piece]) / pieceLength, 0.0, 1.0);
+    return safeguardedNewton(
+        [&](double at) {
+            return std::pair(segment.pieceStart[piece] + speedIntegral(segment.coefficients, low, at) - s,
+                             derivative(segment.coefficients, at).norm());
+        },
+        low, high, guess);
 }
 
 double Spline::arcLengthToSplineCoord(double s) const
