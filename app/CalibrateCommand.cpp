@@ -41,16 +41,6 @@ FrameRange parseFrames(const std::string& text)
     }
 }
 
-/// Row by row, as people read matrices.
-QJsonArray rowMajor(const Eigen::Matrix4d& matrix)
-{
-    QJsonArray numbers;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            numbers.append(matrix(row, column));
-    return numbers;
-}
-
 QJsonValue vectorOrNull(const std::optional<Eigen::Vector3d>& vector)
 {
     if (!vector)
@@ -160,7 +150,7 @@ void CalibrateCommand::printJson(const ToolCalibrationAlgorithm& algorithm, std:
                      {"max", fit->maxResidual},
                      {"rms", fit->rmsResidual}};
     JsonOutput::print({{"status", "ok"},
-                       {"calibration", rowMajor(algorithm.calibration())},
+                       {"calibration", JsonOutput::rowMajor(algorithm.calibration())},
                        {"pivotPosition", vectorOrNull(algorithm.pivotPosition())},
                        {"toolDirection", vectorOrNull(algorithm.toolDirection())},
                        {"residuals", residuals},

@@ -21,4 +21,13 @@ QJsonArray JsonOutput::strings(const std::vector<std::string>& values)
     return array;
 }
 
+QJsonArray JsonOutput::rowMajor(const Eigen::Matrix4d& matrix)
+{
+    QJsonArray numbers;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            numbers.append(matrix(row, column));
+    return numbers;
+}
+
 }  // namespace Tesselon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Eigen/Core>
+
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -14,6 +16,8 @@ class JsonOutput
 public:
     static void print(const QJsonObject& object);
     static QJsonArray strings(const std::vector<std::string>& values);
+    /// A 4x4 matrix as 16 numbers row by row, as people read matrices.
+    static QJsonArray rowMajor(const Eigen::Matrix4d& matrix);
 };
 
 }  // namespace Tesselon

@@ -38,16 +38,6 @@ void requireEqualLengths(const PointList& tracked, const PointList& volume)
         tracked.sourceName, tracked.points.size(), volume.sourceName, volume.points.size()));
 }
 
-/// Row by row, as people read matrices.
-QJsonArray rowMajor(const Eigen::Matrix4d& matrix)
-{
-    QJsonArray numbers;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            numbers.append(matrix(row, column));
-    return numbers;
-}
-
 std::string labelOf(const PointList& list, std::size_t i)
 {
     const std::string& label = list.points[i].label;
@@ -178,15 +168,15 @@ void RegisterCommand::printJson(const Result& result) const
     for (const double residual : result.residuals)
         residuals.append(residual);
     QJsonObject object{{"status", "ok"},
-                       {"transform", rowMajor(result.trackerToVolume)},
+                       {"transform", JsonOutput::rowMajor(result.trackerToVolume)},
                        {"error", result.error},
                        {"residuals", residuals}};
     if (result.expectedTargetError)
         object.insert("expectedTargetError", *result.expectedTargetError);
     if (result.imagePose)
-        object.insert("imagePose", rowMajor(*result.imagePose));
+        object.insert("imagePose", JsonOutput::rowMajor(*result.imagePose));
     if (result.relativeCalibration)
-        object.insert("relativeCalibration", rowMajor(*result.relativeCalibration));
+        object.insert("relativeCalibration", JsonOutput::rowMajor(*result.relativeCalibration));
     JsonOutput::print(object);
 }
 
