@@ -202,15 +202,11 @@ std::optional<int> LiveTrackingPointRegistrationAlgorithm::addLiveTrackingPoint(
     std::optional<Eigen::Vector3d> tip;
     {
         std::lock_guard lock(m_instrumentMutex);
-        if (!isTrusted(m_lastInstrument))
+        const TrackingInstrument* relative =
+            m_trackedPoints.relativeTrackerId() ? &m_lastRelativeInstrument : nullptr;
+        if (!isTrusted(m_lastInstrument) || (relative && !isTrusted(*relative)))
             return std::nullopt;
-        if (m_trackedPoints.relativeTrackerId()) {
-            if (!isTrusted(m_lastRelativeInstrument))
-                return std::nullopt;
-            tip = m_trackedPoints.tipPosition(m_lastInstrument, &m_lastRelativeInstrument);
-        } else {
-            tip = m_trackedPoints.tipPosition(m_lastInstrument, nullptr);
-        }
+        tip = m_trackedPoints.tipPosition(m_lastInstrument, relative);
     }
     if (!tip)
         return std::nullopt;

@@ -2,9 +2,8 @@
 
 #include "host/core/DataList.h"
 #include "host/core/SharedImageSet.h"
+#include "host/gl/Camera.h"
 #include "host/stream/TrackingStream.h"
-
-#include <Eigen/Geometry>
 
 #include <cmath>
 
@@ -80,21 +79,15 @@ Eigen::Matrix4d BullseyeVisualizationAlgorithm::createLookAt(const Eigen::Vector
                                                              const Eigen::Vector3d& target,
                                                              const Eigen::Vector3d& up)
 {
-    const Eigen::Vector3d forward = normalisedOrZero(target - eye);
-    Eigen::Vector3d side = normalisedOrZero(forward.cross(up));
-    if (side.isZero() && !forward.isZero()) {
-        // Looking along the up vector: any up across the view keeps the pose a rotation; take the world
-        // axis least aligned with the view.
-        Eigen::Index least = 0;
-        forward.cwiseAbs().minCoeff(&least);
-        side = normalisedOrZero(forward.cross(Eigen::Vector3d::Unit(least)));
+    if (eye == target) {
+        // Nothing to look at (a path of zero length): the pose only places the eye.
+        Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
+        pose.block<3, 1>(0, 3) = eye;
+        return pose;
     }
-    Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
-    pose.block<3, 1>(0, 0) = side;
-    pose.block<3, 1>(0, 1) = side.cross(forward);
-    pose.block<3, 1>(0, 2) = -forward;
-    pose.block<3, 1>(0, 3) = eye;
-    return pose;
+    Camera camera;
+    camera.setLookAt(eye, target, up);
+    return camera.matrix();
 }
 
 Eigen::Matrix4d BullseyeVisualizationAlgorithm::createLookAtAlongNeedle(double distance) const
