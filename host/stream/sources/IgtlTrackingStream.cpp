@@ -1,0 +1,326 @@
+#include "host/stream/sources/IgtlTrackingStream.h"
+
+#include "host/core/Log.h"
+#include "host/stream/igtl/IgtlClientSocket.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace Tesselon {
+namespace {
+
+constexpr std::string_view category = "IgtlTrackingStream";
+constexpr auto firstReconnectDelay = std::chrono::milliseconds(100);
+constexpr auto longestReconnectDelay = std::chrono::seconds(2);
+// Bounds how long a stop waits for an attempt to reach a host that does not answer.
+constexpr auto connectTimeout = std::chrono::milliseconds(500);
+// How long a receive waits before the worker looks at stop requests and tool timeouts.
+constexpr int receivePollMilliseconds = 20;
+constexpr std::size_t receiveBufferSize = 64 * 1024;
+
+bool isDesynchronising(IgtlMessageReader::Problem problem)
+{
+    return problem == IgtlMessageReader::Problem::BadHeader ||
+           problem == IgtlMessageReader::Problem::AbsurdSize;
+}
+
+std::uint64_t milliseconds(double seconds)
+{
+    return static_cast<std::uint64_t>(std::llround(seconds * 1000.0));
+}
+
+}  // namespace
+
+IgtlTrackingStream::IgtlTrackingStream(std::string name) : TrackingStream(std::move(name))
+{
+    m_port.setAttribute("min", "1");
+    m_port.setAttribute("max", "65535");
+    m_toolTimeout.setAttribute("min", "0.001");
+    m_host.setAttribute("tooltip", "Name or address of the OpenIGTLink server");
+    m_toolTimeout.setAttribute("tooltip", "Seconds without news after which a tool counts as missing");
+}
+
+IgtlTrackingStream::~IgtlTrackingStream()
+{
+    stopWorker();
+}
+
+const char* IgtlTrackingStream::connectionName(Connection connection)
+{
+    switch (connection) {
+        case Connection::Disconnected:
+            return "disconnected";
+        case Connection::Connecting:
+            return "connecting";
+        case Connection::Connected:
+            return "connected";
+    }
+    return "unknown";
+}
+
+std::vector<TrackingInstrument> IgtlTrackingStream::instruments() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_latest;
+}
+
+std::map<IgtlMessageReader::Problem, std::size_t> IgtlTrackingStream::problemCounts() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_problemCounts;
+}
+
+void IgtlTrackingStream::configure(const Properties* properties)
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configure(properties);
+}
+
+void IgtlTrackingStream::configuration(Properties* properties) const
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configuration(properties);
+}
+
+void IgtlTrackingStream::configureDefaults()
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configureDefaults();
+}
+
+IgtlTrackingStream::Settings IgtlTrackingStream::settings() const
+{
+    std::lock_guard lock(m_configMutex);
+    Settings settings{m_host.value(), m_port.value(), {}};
+    if (settings.port < 1 || settings.port > 65535) {
+        Log::warning(category, fmt::format("The port {} is not a TCP port; using 18944.", settings.port));
+        settings.port = 18944;
+    }
+    double timeout = m_toolTimeout.value();
+    if (!std::isfinite(timeout) || timeout <= 0.0) {
+        Log::warning(category, fmt::format("The tool timeout {} s is not positive; using 0.5 s.", timeout));
+        timeout = 0.5;
+    }
+    settings.toolTimeout =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
+    return settings;
+}
+
+bool IgtlTrackingStream::startImpl()
+{
+    if (m_worker.joinable())
+        return true;
+    {
+        std::lock_guard lock(m_workerMutex);
+        m_stopRequested = false;
+    }
+    m_startTime = Clock::now();
+    m_worker = std::thread([this] { runWorker(); });
+    return true;
+}
+
+bool IgtlTrackingStream::stopImpl()
+{
+    stopWorker();
+    return true;
+}
+
+bool IgtlTrackingStream::closeImpl()
+{
+    stopWorker();
+    std::lock_guard lock(m_mutex);
+    m_tools.clear();
+    m_latest.clear();
+    return true;
+}
+
+void IgtlTrackingStream::stopWorker()
+{
+    {
+        std::lock_guard lock(m_workerMutex);
+        m_stopRequested = true;
+    }
+    m_workerWake.notify_all();
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+bool IgtlTrackingStream::waitForStop(Clock::duration duration)
+{
+    std::unique_lock lock(m_workerMutex);
+    return m_workerWake.wait_for(lock, duration, [this] { return m_stopRequested; });
+}
+
+void IgtlTrackingStream::runWorker()
+{
+    const Settings settings = this->settings();
+    Clock::duration delay = firstReconnectDelay;
+    bool reportedFailure = false;
+    while (!waitForStop(Clock::duration::zero())) {
+        setConnection(Connection::Connecting);
+        auto socket = IgtlClientSocket::New();
+        if (!socket->connectWithin(settings.host, settings.port, connectTimeout)) {
+            if (!reportedFailure)
+                Log::warning(category, fmt::format("Cannot reach the OpenIGTLink server at {}:{}; retrying.",
+                                                   settings.host, settings.port));
+            reportedFailure = true;
+            setConnection(Connection::Disconnected);
+            // Wake in small steps so tools still time out while the server is away.
+            for (auto waited = Clock::duration::zero(); waited < delay; waited += settings.toolTimeout / 4) {
+                emitIfToolsTimedOut(settings);
+                if (waitForStop(settings.toolTimeout / 4))
+                    return;
+            }
+            delay = std::min<Clock::duration>(delay * 2, longestReconnectDelay);
+            continue;
+        }
+        reportedFailure = false;
+        delay = firstReconnectDelay;
+        Log::info(category,
+                  fmt::format("Connected to the OpenIGTLink server at {}:{}.", settings.host, settings.port));
+        setConnection(Connection::Connected);
+        receiveUntilDisconnected(*socket, settings);
+        socket->CloseSocket();
+        setConnection(Connection::Disconnected);
+    }
+}
+
+void IgtlTrackingStream::receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings)
+{
+    socket.SetReceiveTimeout(receivePollMilliseconds);
+    m_reader.clear();
+    std::vector<std::uint8_t> buffer(receiveBufferSize);
+    while (!waitForStop(Clock::duration::zero())) {
+        const int received = socket.Receive(buffer.data(), static_cast<int>(buffer.size()), 0);
+        if (received < 0) {
+            emitIfToolsTimedOut(settings);
+            continue;
+        }
+        if (received == 0) {
+            if (m_reader.isMidMessage())
+                report(IgtlMessageReader::Problem::TruncatedBody,
+                       "The server went away in the middle of a message.");
+            Log::warning(category, fmt::format("Lost the OpenIGTLink server at {}:{}; reconnecting.",
+                                               settings.host, settings.port));
+            return;
+        }
+        m_reader.append(std::span(buffer).first(static_cast<std::size_t>(received)));
+        while (const auto outcome = m_reader.next())
+            if (!handle(*outcome, settings)) {
+                Log::warning(category, "Reconnecting to find the start of the next message.");
+                return;
+            }
+        emitIfToolsTimedOut(settings);
+    }
+}
+
+bool IgtlTrackingStream::handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings)
+{
+    if (outcome.problem != IgtlMessageReader::Problem::None) {
+        report(outcome.problem, outcome.detail);
+        return !isDesynchronising(outcome.problem);
+    }
+    ++m_messagesReceived;
+    update(*outcome.message);
+    emitSample(settings);
+    return true;
+}
+
+void IgtlTrackingStream::report(IgtlMessageReader::Problem problem, const std::string& detail)
+{
+    bool first;
+    {
+        std::lock_guard lock(m_mutex);
+        first = m_problemCounts[problem]++ == 0;
+        // Each type without poses is named once: a peer may well send several.
+        if (problem == IgtlMessageReader::Problem::UnknownType)
+            first = m_reportedUnknownTypes.insert(detail).second;
+    }
+    if (first)
+        Log::warning(category, fmt::format("Skipped a message ({}): {} Later ones of this kind are skipped "
+                                           "without a word.",
+                                           IgtlMessageReader::problemName(problem), detail));
+}
+
+void IgtlTrackingStream::update(const IgtlMessage& message)
+{
+    const Clock::time_point now = Clock::now();
+    const std::uint64_t timestampMs =
+        message.timestampSeconds > 0.0
+            ? milliseconds(message.timestampSeconds)
+            : static_cast<std::uint64_t>(
+                  std::chrono::duration_cast<std::chrono::milliseconds>(now - m_startTime).count());
+    std::lock_guard lock(m_mutex);
+    for (const IgtlToolPose& pose : message.tools) {
+        auto tool = std::find_if(m_tools.begin(), m_tools.end(),
+                                 [&](const ToolState& state) { return state.name == pose.name; });
+        if (tool == m_tools.end())
+            tool = m_tools.insert(m_tools.end(), ToolState{.name = pose.name});
+        // An invalid pose is no measurement: the last valid one stays, with quality 0.
+        if (pose.valid)
+            tool->toolToTracker = pose.toolToTracker;
+        tool->valid = pose.valid;
+        tool->timestampMs = timestampMs;
+        tool->arrival = now;
+    }
+}
+
+std::vector<TrackingInstrument> IgtlTrackingStream::instrumentsAt(Clock::time_point now,
+                                                                  const Settings& settings)
+{
+    std::vector<TrackingInstrument> instruments;
+    for (ToolState& tool : m_tools) {
+        TrackingInstrument instrument;
+        instrument.id = TrackerID(tool.name, "", tool.name);
+        instrument.matrix = tool.toolToTracker;
+        instrument.timestamp = tool.timestampMs;
+        instrument.visible = tool.valid && now - tool.arrival <= settings.toolTimeout;
+        instrument.quality = instrument.visible ? 1.0 : 0.0;
+        tool.reportedVisible = instrument.visible;
+        instruments.push_back(std::move(instrument));
+    }
+    return instruments;
+}
+
+void IgtlTrackingStream::emitSample(const Settings& settings)
+{
+    std::shared_ptr<TrackingStreamData> sample;
+    {
+        std::lock_guard lock(m_mutex);
+        m_latest = instrumentsAt(Clock::now(), settings);
+        sample = std::make_shared<TrackingStreamData>(this, m_latest);
+    }
+    std::uint64_t newest = 0;
+    for (const TrackingInstrument& instrument : sample->instruments())
+        newest = std::max(newest, instrument.timestamp);
+    sample->setTimestampDevice(newest);
+    sample->setTimestampArrival(StreamData::nowMilliseconds());
+    newData.emitSignal(sample);
+}
+
+void IgtlTrackingStream::emitIfToolsTimedOut(const Settings& settings)
+{
+    const Clock::time_point now = Clock::now();
+    bool timedOut = false;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const ToolState& tool : m_tools)
+            timedOut |= tool.reportedVisible && now - tool.arrival > settings.toolTimeout;
+    }
+    if (timedOut)
+        emitSample(settings);
+}
+
+void IgtlTrackingStream::setConnection(Connection connection)
+{
+    if (m_connection.exchange(connection) == connection)
+        return;
+    connectionChanged.emitSignal(connection);
+    updated.emitSignal();
+    updatedThreadSafe.emitSignal();
+}
+
+}  // namespace Tesselon

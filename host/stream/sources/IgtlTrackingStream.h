@@ -1,0 +1,124 @@
+#pragma once
+
+#include "host/core/Parameter.h"
+#include "host/stream/TrackingStream.h"
+#include "host/stream/TrackingStreamData.h"
+#include "host/stream/igtl/IgtlMessageReader.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace igtl {
+class ClientSocket;
+}
+
+namespace Tesselon {
+
+/// A tracking stream from an OpenIGTLink server, such as a tracker's network bridge or another navigation
+/// program. TRANSFORM, TDATA, QTDATA and POSITION messages of either header version become samples: each
+/// device or tool name is an instrument, the message's timestamp its device time. Every message gives one
+/// sample holding every tool seen so far; a tool not heard from for "toolTimeout" seconds, or marked
+/// invalid by its status metadata, is present but not visible, with quality 0.
+///
+/// While running, the stream keeps its connection: it connects on start, reconnects with growing back-off
+/// when the server goes away, and reports each change through `connectionChanged`. Damaged messages are
+/// skipped and logged once per kind of damage.
+///
+/// Parameters: "host", "port" (1-65535, 18944 by default), "toolTimeout" (seconds, > 0). Changes apply at
+/// the next connection.
+class IgtlTrackingStream : public TrackingStream
+{
+public:
+    enum class Connection
+    {
+        Disconnected,
+        Connecting,
+        Connected
+    };
+
+    explicit IgtlTrackingStream(std::string name = "OpenIGTLink Tracker");
+    ~IgtlTrackingStream() override;
+
+    std::vector<TrackingInstrument> instruments() const override;
+
+    Connection connection() const { return m_connection; }
+    static const char* connectionName(Connection connection);
+    Signal<Connection> connectionChanged;
+
+    /// How often each kind of damaged or unusable message arrived since the stream was created.
+    std::map<IgtlMessageReader::Problem, std::size_t> problemCounts() const;
+    std::size_t messagesReceived() const { return m_messagesReceived; }
+
+    void configure(const Properties* properties) override;
+    void configuration(Properties* properties) const override;
+    void configureDefaults() override;
+
+protected:
+    bool openImpl() override { return true; }
+    bool startImpl() override;
+    bool stopImpl() override;
+    bool closeImpl() override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    struct Settings
+    {
+        std::string host;
+        int port = 0;
+        Clock::duration toolTimeout{};
+    };
+
+    struct ToolState
+    {
+        std::string name;
+        Eigen::Matrix4d toolToTracker = Eigen::Matrix4d::Identity();
+        bool valid = false;
+        std::uint64_t timestampMs = 0;
+        Clock::time_point arrival{};
+        bool reportedVisible = false;
+    };
+
+    Settings settings() const;
+    void runWorker();
+    void receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings);
+    bool handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings);
+    void report(IgtlMessageReader::Problem problem, const std::string& detail);
+    void update(const IgtlMessage& message);
+    void emitSample(const Settings& settings);
+    void emitIfToolsTimedOut(const Settings& settings);
+    std::vector<TrackingInstrument> instrumentsAt(Clock::time_point now, const Settings& settings);
+    void setConnection(Connection connection);
+    bool waitForStop(Clock::duration duration);
+    void stopWorker();
+
+    Parameter<std::string> m_host{"host", "localhost", this};
+    Parameter<int> m_port{"port", 18944, this};
+    Parameter<double> m_toolTimeout{"toolTimeout", 0.5, this};
+    mutable std::recursive_mutex m_configMutex;
+
+    IgtlMessageReader m_reader;  // worker thread only
+    mutable std::mutex m_mutex;
+    std::vector<ToolState> m_tools;
+    std::vector<TrackingInstrument> m_latest;
+    std::map<IgtlMessageReader::Problem, std::size_t> m_problemCounts;
+    std::set<std::string> m_reportedUnknownTypes;
+    Clock::time_point m_startTime;
+    std::atomic<Connection> m_connection{Connection::Disconnected};
+    std::atomic<std::size_t> m_messagesReceived{0};
+
+    std::thread m_worker;
+    std::mutex m_workerMutex;
+    std::condition_variable m_workerWake;
+    bool m_stopRequested = false;
+};
+
+}  // namespace Tesselon

@@ -1,0 +1,178 @@
+#include "host/stream/sources/IgtlTrackingStream.h"
+
+#include "host/core/Properties.h"
+#include "host/stream/igtl/IgtlMessageWriter.h"
+#include "tests/support/IgtlTestServer.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/Poses.h"
+#include "tests/support/SampleRecorder.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+#include <igtlQuaternionTrackingDataMessage.h>
+
+namespace Tesselon {
+namespace {
+
+using Connection = IgtlTrackingStream::Connection;
+using Problem = IgtlMessageReader::Problem;
+
+const Eigen::Matrix4d stylusToTracker = Tesselon::Test::pose({0, 1, 1}, 25.0, {12.0, -40.0, 250.0});
+
+class IgtlTrackingStreamTest : public testing::Test
+{
+protected:
+    void connect(double toolTimeout = 0.5)
+    {
+        Properties configuration;
+        configuration.setParam("host", std::string("127.0.0.1"));
+        configuration.setParam("port", m_server->port());
+        configuration.setParam("toolTimeout", toolTimeout);
+        m_stream.configure(&configuration);
+        ASSERT_TRUE(m_stream.open());
+        ASSERT_TRUE(m_stream.start());
+        ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 1; }));
+    }
+
+    /// Sends and waits until the stream has emitted that many more samples.
+    void sendAndWait(const std::vector<std::uint8_t>& bytes, std::size_t samples = 1)
+    {
+        const std::size_t before = m_samples.count();
+        m_server->send(bytes);
+        ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_samples.count() >= before + samples; }));
+    }
+
+    std::optional<TrackingInstrument> latest(const std::string& id) const
+    {
+        const auto sample = m_samples.last();
+        return sample ? sample->instrument(id) : std::nullopt;
+    }
+
+    std::unique_ptr<Tesselon::Test::IgtlTestServer> m_server =
+        std::make_unique<Tesselon::Test::IgtlTestServer>();
+    IgtlTrackingStream m_stream;
+    Tesselon::Test::SampleRecorder m_samples{m_stream};
+};
+
+TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheirDeviceTime)
+{
+    connect();
+    sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 100.25));
+    sendAndWait(IgtlMessageWriter::toVersion2(
+        IgtlMessageWriter::trackingData(
+            "Tracker",
+            {{"Reference", Tesselon::Test::translation(1, 2, 3), true}, {"Stylus", stylusToTracker, true}},
+            101.5),
+        {{"StylusStatus", "OK"}, {"ReferenceStatus", "OUT_OF_VIEW"}}));
+
+    auto quaternions = igtl::QuaternionTrackingDataMessage::New();
+    auto element = igtl::QuaternionTrackingDataElement::New();
+    element->SetName("Probe");
+    element->SetPosition(5.0f, 6.0f, 7.0f);
+    element->SetQuaternion(0.0f, 0.0f, 0.0f, 1.0f);
+    quaternions->AddQuaternionTrackingDataElement(element);
+    quaternions->Pack();
+    const auto* packed = static_cast<const std::uint8_t*>(quaternions->GetPackPointer());
+    sendAndWait({packed, packed + quaternions->GetPackSize()});
+
+    const auto sample = m_samples.last();
+    ASSERT_EQ(sample->instruments().size(), 4u);
+    const auto needle = sample->instrument("Needle");
+    EXPECT_TRUE(needle->matrix.isApprox(stylusToTracker, 1e-5));
+    EXPECT_EQ(needle->timestamp, 100250u);
+    EXPECT_TRUE(needle->visible);
+    EXPECT_EQ(needle->quality, 1.0);
+    EXPECT_EQ(sample->instrument("Stylus")->timestamp, 101500u);
+    EXPECT_TRUE(sample->instrument("Stylus")->visible);
+    EXPECT_FALSE(sample->instrument("Reference")->visible);
+    EXPECT_EQ(sample->instrument("Reference")->quality, 0.0);
+    EXPECT_TRUE(sample->instrument("Probe")->matrix.isApprox(Tesselon::Test::translation(5, 6, 7)));
+    EXPECT_EQ(m_stream.instruments().size(), 4u);
+}
+
+TEST_F(IgtlTrackingStreamTest, AToolThatStopsArrivingIsMarkedMissingNotFrozen)
+{
+    connect(0.1);
+    const auto both = [](double time) {
+        return IgtlMessageWriter::trackingData(
+            "Tracker",
+            {{"Reference", Tesselon::Test::translation(0, 0, 0), true}, {"Stylus", stylusToTracker, true}},
+            time);
+    };
+    sendAndWait(both(1.0));
+    // Only the reference keeps coming: the stylus turns missing once its timeout passes.
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] {
+        sendAndWait(IgtlMessageWriter::transform("Reference", Tesselon::Test::translation(0, 0, 0), 2.0));
+        return !latest("Stylus")->visible;
+    }));
+    EXPECT_TRUE(latest("Reference")->visible);
+    EXPECT_EQ(latest("Stylus")->quality, 0.0);
+
+    // With the server silent, everything goes missing without a message to trigger it.
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return !latest("Reference")->visible; }));
+    sendAndWait(both(3.0));
+    EXPECT_TRUE(latest("Stylus")->visible);
+}
+
+TEST_F(IgtlTrackingStreamTest, AServerThatDiesAndComesBackIsReconnected)
+{
+    std::vector<Connection> changes;
+    std::mutex changesMutex;
+    SignalReceiver receiver;
+    m_stream.connectionChanged.connect(&receiver, [&](Connection connection) {
+        std::lock_guard lock(changesMutex);
+        changes.push_back(connection);
+    });
+    connect(0.1);
+    sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 1.0));
+
+    const int port = m_server->port();
+    m_server.reset();
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_stream.connection() != Connection::Connected; }));
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return !latest("Needle")->visible; }));
+    EXPECT_EQ(m_stream.state(), Stream::Running);
+
+    m_server = std::make_unique<Tesselon::Test::IgtlTestServer>(port);
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 1; }));
+    sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 2.0));
+    EXPECT_TRUE(latest("Needle")->visible);
+    m_stream.stop();
+    receiver.disconnectAll();
+    std::lock_guard lock(changesMutex);
+    ASSERT_GE(changes.size(), 4u);
+    EXPECT_EQ(changes.front(), Connection::Connecting);
+    EXPECT_EQ(changes[1], Connection::Connected);
+    EXPECT_EQ(changes[changes.size() - 2], Connection::Connected);
+    EXPECT_EQ(changes.back(), Connection::Disconnected);
+}
+
+TEST_F(IgtlTrackingStreamTest, DamagedMessagesAreLoggedOncePerKindAndSkipped)
+{
+    Tesselon::Test::LogCapture log;
+    connect();
+    std::vector<std::uint8_t> badCrc = IgtlMessageWriter::transform("Needle", stylusToTracker, 1.0);
+    badCrc.back() ^= 0xff;
+    for (int i = 0; i < 3; ++i)
+        m_server->send(badCrc);
+    sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 2.0));
+    EXPECT_EQ(m_stream.problemCounts()[Problem::BadCrc], 3u);
+    EXPECT_EQ(m_samples.count(), 1u);
+
+    // A garbled header loses the message boundaries: the stream reconnects and carries on.
+    std::vector<std::uint8_t> garbled = IgtlMessageWriter::transform("Needle", stylusToTracker, 3.0);
+    garbled[0] = 0x7f;
+    m_server->send(garbled);
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 2; }));
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_stream.connection() == Connection::Connected; }));
+    sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 4.0));
+    EXPECT_EQ(latest("Needle")->timestamp, 4000u);
+
+    int badCrcLines = 0;
+    for (const auto& message : log->messages())
+        badCrcLines += message.text.find("bad CRC") != std::string::npos;
+    EXPECT_EQ(badCrcLines, 1);
+    EXPECT_TRUE(log->contains("bad header"));
+}
+
+}  // namespace
+}  // namespace Tesselon
