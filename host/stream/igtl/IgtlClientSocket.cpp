@@ -32,9 +32,13 @@ bool finishConnecting(int descriptor, const sockaddr* address, socklen_t length,
         if (getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
             return false;
     }
+    return fcntl(descriptor, F_SETFL, flags) == 0;
+}
+
+void sendWithoutDelay(int descriptor)
+{
     const int on = 1;
     setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fcntl(descriptor, F_SETFL, flags) == 0;
 }
 
 }  // namespace
@@ -54,12 +58,19 @@ bool IgtlClientSocket::connectWithin(const std::string& host, int port, std::chr
         if (descriptor < 0)
             continue;
         if (finishConnecting(descriptor, address->ai_addr, address->ai_addrlen, timeout)) {
-            m_SocketDescriptor = descriptor;
+            adopt(descriptor);
             return true;
         }
         ::close(descriptor);
     }
     return false;
+}
+
+void IgtlClientSocket::adopt(int descriptor)
+{
+    CloseSocket();
+    sendWithoutDelay(descriptor);
+    m_SocketDescriptor = descriptor;
 }
 
 }  // namespace Tesselon

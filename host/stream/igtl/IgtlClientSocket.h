@@ -20,6 +20,8 @@ public:
 
     /// True once connected; false when the host is unknown, refuses or does not answer in time.
     bool connectWithin(const std::string& host, int port, std::chrono::milliseconds timeout);
+    /// Takes over a connected socket descriptor (one a server accepted).
+    void adopt(int descriptor);
 };
 
 }  // namespace Tesselon

@@ -4,9 +4,9 @@
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "host/stream/igtl/IgtlMessageWriter.h"
+#include "host/stream/igtl/IgtlServerSocket.h"
 
 #include <fmt/core.h>
-#include <igtlServerSocket.h>
 
 #include <csignal>
 
@@ -14,7 +14,7 @@ namespace Tesselon {
 namespace {
 
 constexpr std::string_view category = "IgtlTrackingServer";
-constexpr unsigned long acceptPollMilliseconds = 50;
+constexpr std::chrono::milliseconds acceptPoll(50);
 // A client whose receive buffer stays full this long is too slow to keep.
 constexpr int sendTimeoutMilliseconds = 20;
 
@@ -45,8 +45,8 @@ const char* status(const TrackingInstrument& instrument)
 
 struct IgtlTrackingServer::Sockets
 {
-    igtl::ServerSocket::Pointer server;
-    std::vector<igtl::ClientSocket::Pointer> clients;
+    IgtlServerSocket::Pointer server;
+    std::vector<IgtlClientSocket::Pointer> clients;
 };
 
 IgtlTrackingServer::IgtlTrackingServer(TrackingStream& stream, Options options)
@@ -65,8 +65,8 @@ bool IgtlTrackingServer::start()
         return true;
     // A client that vanishes mid-send must cost us the client, not the process.
     std::signal(SIGPIPE, SIG_IGN);
-    auto server = igtl::ServerSocket::New();
-    if (server->CreateServer(m_options.port) != 0) {
+    auto server = IgtlServerSocket::New();
+    if (!server->listenOn(m_options.port)) {
         Log::error(category, fmt::format("Cannot serve OpenIGTLink on port {}: is another program using it?",
                                          m_options.port));
         return false;
@@ -107,13 +107,13 @@ std::size_t IgtlTrackingServer::clientCount() const
 
 void IgtlTrackingServer::acceptClients()
 {
-    igtl::ServerSocket::Pointer server;
+    IgtlServerSocket::Pointer server;
     {
         std::lock_guard lock(m_socketsMutex);
         server = m_sockets->server;
     }
     while (m_running) {
-        igtl::ClientSocket::Pointer client = server->WaitForConnection(acceptPollMilliseconds);
+        IgtlClientSocket::Pointer client = server->acceptWithin(acceptPoll);
         if (!client)
             continue;
         client->SetSendTimeout(sendTimeoutMilliseconds);
