@@ -1,0 +1,99 @@
+#include "host/stream/TrackingFrameRecorder.h"
+
+#include "host/core/io/TrackingRecordingFile.h"
+#include "host/stream/TrackingStreamData.h"
+
+#include <algorithm>
+
+namespace Tesselon {
+
+TrackingFrameRecorder::TrackingFrameRecorder(TrackingStream* stream)
+{
+    stream->newData.connect(this, [this](std::shared_ptr<const StreamData> sample) { onSample(sample); });
+}
+
+TrackingFrameRecorder::~TrackingFrameRecorder()
+{
+    // Before the members go: the slot may be running on the stream's thread.
+    disconnectAll();
+}
+
+void TrackingFrameRecorder::start()
+{
+    std::lock_guard lock(m_mutex);
+    m_frames = TrackingRecording{};
+    m_firstArrival.reset();
+    m_recording = true;
+}
+
+void TrackingFrameRecorder::stop()
+{
+    std::lock_guard lock(m_mutex);
+    m_recording = false;
+}
+
+bool TrackingFrameRecorder::isRecording() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_recording;
+}
+
+TrackingRecording TrackingFrameRecorder::recording() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frames;
+}
+
+void TrackingFrameRecorder::save(const std::string& path) const
+{
+    // Written from a copy, so the stream's thread is not held up by the file system.
+    TrackingRecordingFile::write(recording(), path);
+}
+
+std::string TrackingFrameRecorder::transformName(const TrackerID& id)
+{
+    return id.ID() + std::string(transformSuffix);
+}
+
+double TrackingFrameRecorder::timestampSecondsLocked(const TrackingStreamData& sample)
+{
+    const auto arrival = std::chrono::steady_clock::now();
+    if (!m_firstArrival)
+        m_firstArrival = arrival;
+    std::uint64_t newest = 0;
+    for (const TrackingInstrument& instrument : sample.instruments())
+        newest = std::max(newest, instrument.timestamp);
+    if (newest == 0)
+        newest = sample.timestampDevice();
+    if (newest != 0)
+        return static_cast<double>(newest) / 1000.0;
+    // No device clock at all: the steady clock still orders the frames and keeps their spacing.
+    return std::chrono::duration<double>(arrival - *m_firstArrival).count();
+}
+
+void TrackingFrameRecorder::onSample(const std::shared_ptr<const StreamData>& sample)
+{
+    const auto* tracking = dynamic_cast<const TrackingStreamData*>(sample.get());
+    if (!tracking)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (!m_recording)
+        return;
+    TrackingFrame frame;
+    frame.timestamp = timestampSecondsLocked(*tracking);
+    for (const TrackingInstrument& instrument : tracking->instruments()) {
+        TrackedTransform transform{transformName(instrument.id), instrument.matrix,
+                                   instrument.visible && instrument.quality > 0.0};
+        // A sample that repeats an ID means its last entry (see `TrackingStreamData::instrument`); a
+        // frame holding a name twice could not be written.
+        const auto same = std::find_if(frame.transforms.begin(), frame.transforms.end(),
+                                       [&](const TrackedTransform& t) { return t.name == transform.name; });
+        if (same != frame.transforms.end())
+            *same = std::move(transform);
+        else
+            frame.transforms.push_back(std::move(transform));
+    }
+    m_frames.frames.push_back(std::move(frame));
+}
+
+}  // namespace Tesselon

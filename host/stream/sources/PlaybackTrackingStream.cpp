@@ -1,0 +1,320 @@
+#include "host/stream/sources/PlaybackTrackingStream.h"
+
+#include "host/core/Log.h"
+#include "host/core/io/TrackingRecordingFile.h"
+#include "host/stream/TrackingFrameRecorder.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
+namespace Tesselon {
+namespace {
+
+constexpr std::string_view category = "PlaybackTrackingStream";
+// Frames that share one timestamp still need a step between loops, so time keeps increasing.
+constexpr double minimumFrameInterval = 0.001;
+// Keeps a tiny speed from overflowing the clock; no one waits this long for a frame.
+constexpr double longestWaitSeconds = 1.0e6;
+
+std::vector<TrackingInstrument> instrumentsOf(const TrackingFrame& frame)
+{
+    std::vector<TrackingInstrument> instruments;
+    for (const TrackedTransform& transform : frame.transforms) {
+        TrackingInstrument instrument;
+        instrument.id = TrackerID(PlaybackTrackingStream::instrumentId(transform.name));
+        instrument.matrix = transform.matrix;
+        instrument.visible = transform.valid;
+        instrument.quality = transform.valid ? 1.0 : 0.0;
+        instruments.push_back(std::move(instrument));
+    }
+    return instruments;
+}
+
+std::uint64_t millisecondsOf(double milliseconds)
+{
+    return milliseconds > 0.0 ? static_cast<std::uint64_t>(std::llround(milliseconds)) : 0;
+}
+
+/// When each playback time is due. Every deadline follows from one anchor (playback time `m_anchorTime`
+/// is due at `m_anchorWall`), so the time spent emitting never accumulates into drift.
+class Pace
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Pace(double speed, double time) : m_speed(speed), m_anchorWall(Clock::now()), m_anchorTime(time) {}
+
+    double speed() const { return m_speed; }
+
+    /// Only for a positive speed.
+    Clock::time_point deadline(double time) const
+    {
+        return m_anchorWall + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                                  std::min((time - m_anchorTime) / m_speed, longestWaitSeconds)));
+    }
+
+    /// Re-anchors where the playback stands now, so the new pace starts there without a jump;
+    /// `nextTime` is the next frame's playback time, which the playback has not passed yet.
+    void changeSpeed(double speed, double nextTime)
+    {
+        const Clock::time_point now = Clock::now();
+        if (m_speed > 0.0) {
+            const double elapsed = std::chrono::duration<double>(now - m_anchorWall).count();
+            m_anchorTime = std::min(nextTime, m_anchorTime + elapsed * m_speed);
+        } else {
+            m_anchorTime = nextTime;
+        }
+        m_anchorWall = now;
+        m_speed = speed;
+    }
+
+private:
+    double m_speed;
+    Clock::time_point m_anchorWall;
+    double m_anchorTime;
+};
+
+}  // namespace
+
+PlaybackTrackingStream::PlaybackTrackingStream(TrackingRecording recording, std::string name)
+    : TrackingStream(std::move(name)), m_sourceName(std::move(recording.sourceName))
+{
+    m_speed.setAttribute("min", "0");
+    m_speed.setAttribute("tooltip", "1 plays in real time, 2 twice as fast, 0 as fast as possible");
+    m_speed.valueChanged.connect(&m_parameterReceiver, [this] { onSpeedChanged(); });
+    m_loop.valueChanged.connect(&m_parameterReceiver, [this] { onLoopChanged(); });
+
+    if (recording.frames.empty())
+        return;
+    const double firstTime = recording.frames.front().timestamp;
+    double latest = 0.0;
+    for (const TrackingFrame& frame : recording.frames) {
+        const double time = frame.timestamp - firstTime;
+        latest = std::max(latest, time);
+        m_frames.push_back({time, frame.timestamp * 1000.0, instrumentsOf(frame)});
+        for (TrackingInstrument& instrument : m_frames.back().instruments)
+            instrument.timestamp = millisecondsOf(m_frames.back().timestampMs);
+    }
+    const double meanInterval =
+        m_frames.size() > 1 ? latest / static_cast<double>(m_frames.size() - 1) : minimumFrameInterval;
+    m_loopPeriod = latest + std::max(meanInterval, minimumFrameInterval);
+}
+
+std::unique_ptr<PlaybackTrackingStream> PlaybackTrackingStream::fromFile(const std::string& path)
+{
+    return std::make_unique<PlaybackTrackingStream>(TrackingRecordingFile::read(path),
+                                                    std::filesystem::path(path).filename().string());
+}
+
+PlaybackTrackingStream::~PlaybackTrackingStream()
+{
+    stopWorker();
+}
+
+std::string PlaybackTrackingStream::instrumentId(std::string_view transformName)
+{
+    constexpr std::string_view suffix = TrackingFrameRecorder::transformSuffix;
+    if (transformName.size() > suffix.size() && transformName.ends_with(suffix))
+        transformName.remove_suffix(suffix.size());
+    return std::string(transformName);
+}
+
+std::vector<TrackingInstrument> PlaybackTrackingStream::instruments() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_latest)
+        return m_latest->instruments();
+    return m_frames.empty() ? std::vector<TrackingInstrument>{} : m_frames.front().instruments;
+}
+
+void PlaybackTrackingStream::onSpeedChanged()
+{
+    const double speed = m_speed.value();
+    std::unique_lock lock(m_mutex);
+    if (std::isfinite(speed) && speed >= 0.0) {
+        m_speedSetting = speed;
+        lock.unlock();
+        // The worker may be waiting for a frame at the old pace.
+        m_wake.notify_all();
+        return;
+    }
+    const double kept = m_speedSetting;
+    lock.unlock();
+    Log::error(category, fmt::format("Rejected speed \"{}\": the playback speed must be 0 (as fast as "
+                                     "possible) or a positive factor of real time; keeping \"{}\".",
+                                     m_speed.text(), PropertyCodec<double>::toText(kept)));
+    m_speed.setValue(kept);
+}
+
+void PlaybackTrackingStream::onLoopChanged()
+{
+    std::lock_guard lock(m_mutex);
+    m_loopSetting = m_loop.value();
+}
+
+void PlaybackTrackingStream::configure(const Properties* properties)
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configure(properties);
+}
+
+void PlaybackTrackingStream::configuration(Properties* properties) const
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configuration(properties);
+}
+
+void PlaybackTrackingStream::configureDefaults()
+{
+    std::lock_guard lock(m_configMutex);
+    TrackingStream::configureDefaults();
+}
+
+bool PlaybackTrackingStream::checkNotEmpty() const
+{
+    if (!m_frames.empty())
+        return true;
+    const std::string source = m_sourceName.empty() ? "" : fmt::format(" \"{}\"", m_sourceName);
+    Log::error(category,
+               fmt::format("Cannot play \"{}\": the recording{} holds no frames. Choose a recording "
+                           "with at least one tracked frame.",
+                           name(), source));
+    return false;
+}
+
+double PlaybackTrackingStream::playbackTimeLocked(const Position& position) const
+{
+    return m_frames[position.frame].time + static_cast<double>(position.loop) * m_loopPeriod;
+}
+
+std::shared_ptr<const TrackingStreamData> PlaybackTrackingStream::sampleLocked(const Position& position)
+{
+    const Frame& frame = m_frames[position.frame];
+    const std::uint64_t timestamp =
+        millisecondsOf(frame.timestampMs + static_cast<double>(position.loop) * m_loopPeriod * 1000.0);
+    std::vector<TrackingInstrument> instruments = frame.instruments;
+    for (TrackingInstrument& instrument : instruments)
+        instrument.timestamp = timestamp;
+    auto sample = std::make_shared<TrackingStreamData>(this, std::move(instruments));
+    sample->setTimestampDevice(timestamp);
+    sample->setTimestampArrival(StreamData::nowMilliseconds());
+    m_latest = sample;
+    return sample;
+}
+
+bool PlaybackTrackingStream::advanceLocked()
+{
+    if (++m_position.frame < m_frames.size())
+        return true;
+    if (!m_loopSetting) {
+        m_finished = true;
+        return false;
+    }
+    m_position.frame = 0;
+    ++m_position.loop;
+    return true;
+}
+
+void PlaybackTrackingStream::rewindLocked()
+{
+    m_position = {};
+    m_finished = false;
+}
+
+bool PlaybackTrackingStream::openImpl()
+{
+    if (!checkNotEmpty())
+        return false;
+    {
+        std::lock_guard lock(m_mutex);
+        // Reopening a running playback must not turn its clock back.
+        if (m_worker.joinable() && !m_finished)
+            return true;
+    }
+    stopWorker();
+    std::lock_guard lock(m_mutex);
+    rewindLocked();
+    return true;
+}
+
+bool PlaybackTrackingStream::startImpl()
+{
+    if (!checkNotEmpty())
+        return false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_worker.joinable() && !m_finished)
+            return true;
+    }
+    // A finished worker has returned or is about to: join it before starting over.
+    stopWorker();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_finished)
+            rewindLocked();
+        m_stopRequested = false;
+    }
+    m_worker = std::thread([this] { runWorker(); });
+    return true;
+}
+
+bool PlaybackTrackingStream::stopImpl()
+{
+    stopWorker();
+    return true;
+}
+
+bool PlaybackTrackingStream::closeImpl()
+{
+    stopWorker();
+    std::lock_guard lock(m_mutex);
+    rewindLocked();
+    m_latest.reset();
+    return true;
+}
+
+void PlaybackTrackingStream::runWorker()
+{
+    std::unique_lock lock(m_mutex);
+    Pace pace(m_speedSetting, playbackTimeLocked(m_position));
+    while (!m_stopRequested) {
+        const double time = playbackTimeLocked(m_position);
+        if (m_speedSetting != pace.speed())
+            pace.changeSpeed(m_speedSetting, time);
+        if (pace.speed() > 0.0 && m_wake.wait_until(lock, pace.deadline(time), [&] {
+                return m_stopRequested || m_speedSetting != pace.speed();
+            }))
+            continue;
+
+        const auto sample = sampleLocked(m_position);
+        const bool more = advanceLocked();
+        lock.unlock();
+        // Unlocked: receivers may call back into the stream.
+        newData.emitSignal(sample);
+        if (!more) {
+            Log::info(category, fmt::format("Playback of \"{}\" finished after {} frames; start the stream "
+                                            "again to replay it, or turn on \"loop\".",
+                                            name(), m_frames.size()));
+            finished.emitSignal();
+            return;
+        }
+        lock.lock();
+    }
+}
+
+void PlaybackTrackingStream::stopWorker()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
+    }
+    m_wake.notify_all();
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+}  // namespace Tesselon
