@@ -18,4 +18,4 @@ test: build
 	ctest --preset $(PRESET)
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

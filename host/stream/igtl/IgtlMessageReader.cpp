@@ -16,6 +16,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <set>
 
 namespace Tesselon {
 namespace {
@@ -202,17 +203,20 @@ bool isOkStatus(std::string value)
 }
 
 // Metadata that marks a pose invalid: "<name>Status" for any tool, and for a single-pose message also
-// "TransformStatus" and "TransformValid".
+// "TransformStatus" and "TransformValid". One message may carry thousands of tools and of entries, so each
+// tool looks its key up instead of scanning every entry.
 void applyStatus(IgtlMessage& message)
 {
+    std::set<std::string, std::less<>> notOkKeys;
+    for (const auto& [key, value] : message.metadata)
+        if (!isOkStatus(value))
+            notOkKeys.insert(key);
     const bool singlePose = message.type == "TRANSFORM" || message.type == "POSITION";
+    const bool singlePoseNotOk =
+        singlePose && (notOkKeys.contains("TransformStatus") || notOkKeys.contains("TransformValid"));
     for (IgtlToolPose& tool : message.tools) {
-        for (const auto& [key, value] : message.metadata) {
-            const bool concerns = key == tool.name + "Status" ||
-                                  (singlePose && (key == "TransformStatus" || key == "TransformValid"));
-            if (concerns && !isOkStatus(value))
-                tool.valid = false;
-        }
+        if (singlePoseNotOk || notOkKeys.contains(tool.name + "Status"))
+            tool.valid = false;
         if (!tool.toolToTracker.allFinite() || !Pose::isRigid(tool.toolToTracker, rigidTolerance))
             tool.valid = false;
     }
@@ -282,10 +286,10 @@ void IgtlMessageReader::append(std::span<const std::uint8_t> bytes)
         m_skipRemaining -= skipped;
         bytes = bytes.subspan(skipped);
     }
-    if (m_start > 0 && m_start == m_buffer.size()) {
-        m_buffer.clear();
-        m_start = 0;
-    }
+    // Drop what next() has read: a stream whose pieces seldom end on a message boundary would otherwise
+    // keep every byte it ever sent.
+    m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(m_start));
+    m_start = 0;
     m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
 }
 

@@ -47,6 +47,8 @@ public:
     std::optional<Outcome> next();
     /// Whether a message has begun but not ended: when the peer goes away now, its body was cut short.
     bool isMidMessage() const { return m_buffer.size() > m_start || m_skipRemaining > 0; }
+    /// The bytes held between calls: those not yet read, and those read since the last `append`.
+    std::size_t heldBytes() const { return m_buffer.size(); }
     void clear();
 
     /// Decodes one whole message: `header` is 58 bytes, `body` as long as the header says.

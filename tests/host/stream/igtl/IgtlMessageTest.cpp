@@ -233,6 +233,42 @@ TEST(IgtlMessageReader, StatusMetadataAndUnusablePosesMarkToolsInvalid)
     EXPECT_FALSE(readOne(IgtlMessageWriter::transform("Needle", notFinite, 1.0)).tools.at(0).valid);
 }
 
+TEST(IgtlMessageReader, StatusEntriesAmongThousandsOfToolsMarkOnlyTheToolsTheyName)
+{
+    const int toolCount = 4000;
+    std::vector<IgtlToolPose> tools;
+    IgtlMetadata metadata = {{"TransformStatus", "INVALID"}};  // concerns single-pose messages only
+    for (int i = 0; i < toolCount; ++i) {
+        const std::string name = "Tool" + std::to_string(i);
+        tools.push_back({name, needleToTracker, true});
+        metadata.emplace_back(name + "Status", i % 7 == 0 ? "MISSING" : "OK");
+    }
+    const IgtlMessage message = readOne(
+        IgtlMessageWriter::toVersion2(IgtlMessageWriter::trackingData("Tracker", tools, 1.0), metadata));
+    ASSERT_EQ(message.tools.size(), tools.size());
+    for (int i = 0; i < toolCount; ++i)
+        ASSERT_EQ(message.tools[i].valid, i % 7 != 0) << message.tools[i].name;
+}
+
+TEST(IgtlMessageReader, MemoryStaysWithinAMessageWhenPiecesNeverEndOnABoundary)
+{
+    const Bytes message = IgtlMessageWriter::transform("Needle", needleToTracker, 1.0);
+    Bytes stream;
+    for (int i = 0; i < 300; ++i)
+        stream.insert(stream.end(), message.begin(), message.end());
+    // One byte short of a message: piece and message ends meet only every 105 messages.
+    const std::size_t piece = message.size() - 1;
+    IgtlMessageReader reader;
+    std::size_t read = 0;
+    for (std::size_t offset = 0; offset < stream.size(); offset += piece) {
+        reader.append(std::span(stream).subspan(offset, std::min(piece, stream.size() - offset)));
+        ASSERT_LE(reader.heldBytes(), message.size() + piece) << "after " << read << " messages";
+        while (auto outcome = reader.next())
+            read += outcome->message ? 1 : 0;
+    }
+    EXPECT_EQ(read, 300u);
+}
+
 TEST(IgtlMessageReader, DamagedMessagesAreReportedAndTheNextOneStillArrives)
 {
     const Bytes good = IgtlMessageWriter::transform("Good", needleToTracker, 1.0);
