@@ -10,7 +10,19 @@ namespace Tesselon {
 StreamCommand::StreamCommand(CLI::App& program, HostContext& context)
     : Command(program, context, "stream", "Run a tracking source through derived streams and measure them")
 {
-    options().add_flag("--simulate", m_simulate, "Use the built-in simulated tracker (the default source)");
+    auto* simulate = options().add_flag("--simulate", m_simulate,
+                                        "Use the built-in simulated tracker (the default source)");
+    auto* igtl =
+        options().add_option("--igtl", m_igtl, "Receive poses from an OpenIGTLink server: HOST[:PORT]");
+    auto* play =
+        options().add_option("--play", m_options.playFile, "Play a recording (.mha, .mhd, .txt, .csv, .tsv)");
+    simulate->excludes(igtl)->excludes(play);
+    igtl->excludes(play);
+    options().add_flag("--loop", m_options.loop, "Start the recording over when it ends")->needs(play);
+    options()
+        .add_option("--speed", m_options.speed, "Playback speed: 1 in real time, 0 as fast as possible")
+        ->check(CLI::Range(0.0, 1000.0))
+        ->needs(play);
     options()
         .add_option("--rate", m_options.rate, "Simulated sample rate in Hz")
         ->check(CLI::Range(1.0, 5000.0));
@@ -22,16 +34,27 @@ StreamCommand::StreamCommand(CLI::App& program, HostContext& context)
     options().add_option("--combine", m_combination,
                          "Combine two instruments: PRE:POST[:relative|composition], e.g. Reference:Needle");
     options().add_option("--duration", m_duration, "Seconds to run")->check(CLI::Range(0.1, 3600.0));
+    auto* serve = options()
+                      .add_option("--serve", m_options.servePort,
+                                  "Publish the output to OpenIGTLink clients on this port")
+                      ->check(CLI::Range(1, 65535));
+    options()
+        .add_option("--serve-format", m_serveFormat,
+                    "transform (one message per instrument) or tdata (one per sample)")
+        ->check(CLI::IsMember({"transform", "tdata"}))
+        ->needs(serve);
+    options()
+        .add_option("--serve-name", m_serveNames, "Device name of an instrument: ID=NAME (repeatable)")
+        ->needs(serve);
+    options().add_option("--record", m_options.recordFile,
+                         "Record the output to a file (.mha, .mhd, .txt, .csv, .tsv)");
     addJsonFlag();
 }
 
 int StreamCommand::run()
 {
     try {
-        if (!m_smoothing.empty())
-            m_options.smoothing = m_smoothing;
-        if (!m_combination.empty())
-            m_options.combination = StreamPipeline::parseCombination(m_combination);
+        applySourceAndOutputs();
         StreamPipeline pipeline(context().plugins(), m_options);
         if (!json())
             fmt::print("Streaming {} for {:g} s...\n", pipeline.description(), m_duration);
@@ -47,9 +70,36 @@ int StreamCommand::run()
     }
 }
 
-void StreamCommand::printText(const StreamPipeline&,
+void StreamCommand::applySourceAndOutputs()
+{
+    if (!m_igtl.empty())
+        m_options.igtl = StreamPipeline::parseAddress(m_igtl);
+    if (!m_smoothing.empty())
+        m_options.smoothing = m_smoothing;
+    if (!m_combination.empty())
+        m_options.combination = StreamPipeline::parseCombination(m_combination);
+    m_options.serveFormat = m_serveFormat == "tdata" ? IgtlTrackingServer::Format::TrackingData
+                                                     : IgtlTrackingServer::Format::Transform;
+    for (const std::string& text : m_serveNames)
+        m_options.serveNames.insert(StreamPipeline::parseDeviceName(text));
+}
+
+void StreamCommand::printText(const StreamPipeline& pipeline,
                               const std::vector<TrackingAccuracyMeter::InstrumentReport>& reports)
 {
+    if (reports.empty())
+        fmt::print("\nNo instrument was seen.\n");
+    for (const std::string& note : pipeline.notes())
+        fmt::print("{}\n", note);
+    if (!pipeline.knowsTruth()) {
+        if (!reports.empty())
+            fmt::print("\n{:<30} {:>8} {:>10} {:>13}\n", "instrument", "samples", "rate [Hz]",
+                       "latency [us]");
+        for (const auto& report : reports)
+            fmt::print("{:<30} {:>8} {:>10.1f} {:>13.1f}\n", report.name, report.samples, report.rateHz,
+                       report.latencyMicroseconds);
+        return;
+    }
     fmt::print("\n{:<30} {:>8} {:>10} {:>13} {:>13} {:>12} {:>9}\n", "instrument", "samples", "rate [Hz]",
                "latency [us]", "error in [mm]", "error [mm]", "lag [ms]");
     for (const auto& report : reports)
@@ -65,19 +115,27 @@ void StreamCommand::printJson(const StreamPipeline& pipeline,
                               const std::vector<TrackingAccuracyMeter::InstrumentReport>& reports)
 {
     QJsonArray instruments;
-    for (const auto& report : reports)
-        instruments.append(QJsonObject{{"id", QString::fromStdString(report.id)},
-                                       {"name", QString::fromStdString(report.name)},
-                                       {"samples", static_cast<int>(report.samples)},
-                                       {"rateHz", report.rateHz},
-                                       {"latencyMicroseconds", report.latencyMicroseconds},
-                                       {"jitterBeforeMm", report.errorBeforeMm},
-                                       {"jitterAfterMm", report.errorAfterMm},
-                                       {"lagMs", report.lagMs}});
+    for (const auto& report : reports) {
+        QJsonObject instrument{{"id", QString::fromStdString(report.id)},
+                               {"name", QString::fromStdString(report.name)},
+                               {"samples", static_cast<int>(report.samples)},
+                               {"rateHz", report.rateHz},
+                               {"latencyMicroseconds", report.latencyMicroseconds}};
+        if (pipeline.knowsTruth()) {
+            instrument["jitterBeforeMm"] = report.errorBeforeMm;
+            instrument["jitterAfterMm"] = report.errorAfterMm;
+            instrument["lagMs"] = report.lagMs;
+        }
+        instruments.append(instrument);
+    }
+    QJsonArray notes;
+    for (const std::string& note : pipeline.notes())
+        notes.append(QString::fromStdString(note));
     JsonOutput::print({{"status", "ok"},
                        {"pipeline", QString::fromStdString(pipeline.description())},
                        {"durationSeconds", m_duration},
-                       {"instruments", instruments}});
+                       {"instruments", instruments},
+                       {"notes", notes}});
 }
 
 }  // namespace Tesselon

@@ -14,6 +14,7 @@ public:
     int run() override;
 
 private:
+    void applySourceAndOutputs();
     void printText(const StreamPipeline& pipeline,
                    const std::vector<TrackingAccuracyMeter::InstrumentReport>& reports);
     void printJson(const StreamPipeline& pipeline,
@@ -21,6 +22,9 @@ private:
 
     StreamPipeline::Options m_options;
     bool m_simulate = false;
+    std::string m_igtl;
+    std::string m_serveFormat = "transform";
+    std::vector<std::string> m_serveNames;
     std::string m_smoothing;
     std::string m_combination;
     double m_duration = 3.0;

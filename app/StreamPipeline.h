@@ -1,8 +1,10 @@
 #pragma once
 
 #include "host/stream/TrackingAccuracyMeter.h"
-#include "host/stream/sources/SimulatedTracker.h"
+#include "host/stream/igtl/IgtlTrackingServer.h"
 
+#include <atomic>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,9 +13,13 @@
 namespace Tesselon {
 
 class PluginLoader;
+class SimulatedTracker;
+class TrackingFrameRecorder;
 
-/// The simulated tracker feeding the plug-in's derived streams, created through the plug-in's algorithms
-/// exactly as the host's menus would, with a meter on the chain: what `tesselon stream` and the demo run.
+/// A tracking source (the simulated tracker, an OpenIGTLink server or a recording) feeding the plug-in's
+/// derived streams, created through the plug-in's algorithms exactly as the host's menus would, with a
+/// meter on the chain and optional outputs (an OpenIGTLink server, a recording): what `tesselon stream`
+/// and the demo run.
 class StreamPipeline
 {
 public:
@@ -24,37 +30,73 @@ public:
         bool relative = true;
     };
 
+    struct Address
+    {
+        std::string host;
+        int port = 18944;
+    };
+
     struct Options
     {
+        // The source: the simulated tracker unless an OpenIGTLink address or a recording is given.
         double rate = 60.0;
         int seed = 1;
+        std::string instruments;  ///< simulated instrument IDs, comma-separated; empty for the default set
+        std::optional<Address> igtl;
+        std::string playFile;
+        bool loop = false;
+        double speed = 1.0;  ///< playback: 1 in real time, 0 as fast as possible
+
         std::optional<std::string> smoothing;  ///< "none", "average" or "kalman"; no smoothing stage without
         std::optional<Combination> combination;
-        std::string instruments;  ///< simulated instrument IDs, comma-separated; empty for the default set
+
+        // Outputs of the last stage.
+        std::optional<int> servePort;
+        IgtlTrackingServer::Format serveFormat = IgtlTrackingServer::Format::Transform;
+        std::map<std::string, std::string> serveNames;  ///< device names by instrument ID
+        std::string recordFile;
     };
 
     /// Parses "PRE:POST[:relative|composition]"; throws std::invalid_argument with a sentence.
     static Combination parseCombination(const std::string& text);
+    /// Parses "HOST[:PORT]"; throws std::invalid_argument with a sentence.
+    static Address parseAddress(const std::string& text);
+    /// Parses "ID=NAME"; throws std::invalid_argument with a sentence.
+    static std::pair<std::string, std::string> parseDeviceName(const std::string& text);
 
     /// Builds the chain; throws std::runtime_error with a sentence when a stage cannot be created.
     StreamPipeline(PluginLoader& plugins, const Options& options);
     ~StreamPipeline();
 
-    /// Runs the tracker in real time for this long and measures every output instrument.
+    /// Runs the source in real time for this long (a recording played without loop ends sooner when it
+    /// ends), then measures every output instrument and writes the recording, if one was asked for.
     std::vector<TrackingAccuracyMeter::InstrumentReport> run(double seconds);
     /// The chain in words, e.g. "Simulated Tracker (60 Hz) -> Kalman smoothing".
     std::string description() const;
+    /// Whether the true motion is known (simulated source), so the errors mean something.
+    bool knowsTruth() const { return m_simulated != nullptr; }
+    /// What the source and outputs did, one sentence each (connection, messages, damaged input, clients).
+    std::vector<std::string> notes() const { return m_notes; }
 
 private:
+    std::unique_ptr<TrackingStream> createSource();
     std::unique_ptr<TrackingStream> createStream(PluginLoader& plugins, const std::string& algorithmId,
                                                  TrackingStream& input, const Properties& configuration);
     std::optional<Eigen::Matrix4d> truth(const std::string& id, double timeMs) const;
+    void runSource(double seconds);
+    void noteWhatHappened();
 
     Options m_options;
-    SimulatedTracker m_tracker;
+    std::unique_ptr<TrackingStream> m_source;
+    SimulatedTracker* m_simulated = nullptr;
     std::unique_ptr<TrackingAccuracyMeter> m_meter;
     std::unique_ptr<TrackingStream> m_combined;
     std::unique_ptr<TrackingStream> m_smoothed;
+    TrackingStream* m_output = nullptr;
+    std::unique_ptr<IgtlTrackingServer> m_server;
+    std::unique_ptr<TrackingFrameRecorder> m_recorder;
+    std::vector<std::string> m_notes;
+    std::atomic<std::size_t> m_playedFrames{0};
 };
 
 }  // namespace Tesselon

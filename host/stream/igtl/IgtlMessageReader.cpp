@@ -344,6 +344,9 @@ IgtlMessageReader::Outcome IgtlMessageReader::decode(std::span<const std::uint8_
                                                      std::span<const std::uint8_t> body)
 {
     const HeaderFields fields = readHeader(header.data());
+    if (!carriesPoses(fields.type))
+        return problem(Problem::UnknownType, fmt::format("Messages of type {} carry no poses and are skipped.",
+                                                         isPrintable(fields.type) ? fields.type : "?"));
     if (IgtlMessageWriter::crc(body) != fields.crc)
         return problem(Problem::BadCrc, fmt::format("The {} message \"{}\" fails its CRC check.", fields.type,
                                                     fields.deviceName));

@@ -25,7 +25,8 @@ std::vector<TrackingInstrument> instrumentsOf(const TrackingFrame& frame)
     std::vector<TrackingInstrument> instruments;
     for (const TrackedTransform& transform : frame.transforms) {
         TrackingInstrument instrument;
-        instrument.id = TrackerID(PlaybackTrackingStream::instrumentId(transform.name));
+        const std::string id = PlaybackTrackingStream::instrumentId(transform.name);
+        instrument.id = TrackerID(id, "", id);
         instrument.matrix = transform.matrix;
         instrument.visible = transform.valid;
         instrument.quality = transform.valid ? 1.0 : 0.0;
