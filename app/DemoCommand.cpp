@@ -6,6 +6,9 @@
 #include "host/core/Math.h"
 #include "host/core/SharedImageSet.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
+#include "host/stream/TrackingFrameRecorder.h"
+#include "host/stream/sources/IgtlTrackingStream.h"
+#include "host/stream/sources/PlaybackTrackingStream.h"
 #include "host/stream/sources/SimulatedTracker.h"
 #include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 #include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
@@ -13,9 +16,12 @@
 
 #include <Eigen/Geometry>
 
+#include <atomic>
+#include <future>
 #include <numbers>
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <fmt/core.h>
 #include <fmt/ranges.h>
@@ -56,6 +62,7 @@ int DemoCommand::run()
     showCalibration();
     showRegistration();
     showBullseyeNavigation();
+    showSharing();
     fmt::print("\nDemo finished.\n");
     return 0;
 }
@@ -248,6 +255,60 @@ void DemoCommand::showBullseyeNavigation()
     fmt::print(
         "   The path is {:.1f} mm long; the camera looks back along it from {:.0f} mm beyond the target.\n",
         (target - entry).norm(), bullseye.bullseyeDistance.value());
+}
+
+void DemoCommand::showSharing()
+{
+    fmt::print(
+        "\n8. Sharing poses with other programs over OpenIGTLink: the Kalman-smoothed simulated tracker is\n"
+        "   served on a loopback port for 2 s, one TDATA message per sample; a client stream receives it as\n"
+        "   a peer program would and records what arrives to a sequence file, which is then played back.\n");
+    StreamPipeline::Options options;
+    options.instruments = "Reference,Needle";
+    options.smoothing = "kalman";
+    options.servePort = 0;
+    options.serveFormat = IgtlTrackingServer::Format::TrackingData;
+    StreamPipeline pipeline(context().plugins(), options);
+
+    IgtlTrackingStream client("Peer");
+    Properties address;
+    address.setParam("host", std::string("127.0.0.1"));
+    address.setParam("port", pipeline.servedPort());
+    client.configure(&address);
+    TrackingFrameRecorder recorder(&client);
+    recorder.start();
+    client.open();
+    client.start();
+    pipeline.run(2.0);
+    client.stop();
+    recorder.stop();
+
+    QTemporaryDir folder;
+    const std::string file = folder.filePath("shared.mha").toStdString();
+    recorder.save(file);
+    std::vector<std::string> names;
+    for (const TrackingInstrument& instrument : client.instruments())
+        names.push_back(instrument.id.ID());
+    fmt::print("   The client received {} messages ({}) on port {} and recorded {} frames.\n",
+               client.messagesReceived(), fmt::join(names, ", "), pipeline.servedPort(),
+               recorder.recording().frames.size());
+
+    auto playback = PlaybackTrackingStream::fromFile(file);
+    Properties fullSpeed;
+    fullSpeed.setParam("speed", 0.0);
+    playback->configure(&fullSpeed);
+    std::atomic<std::size_t> played = 0;
+    SignalReceiver counter;
+    playback->newData.connect(&counter, [&](const std::shared_ptr<const StreamData>&) { ++played; });
+    std::promise<void> finished;
+    playback->finished.connect(&counter, [&] { finished.set_value(); });
+    playback->open();
+    playback->start();
+    finished.get_future().wait_for(std::chrono::seconds(10));
+    playback->stop();
+    counter.disconnectAll();
+    fmt::print("   Played the recording back as a live stream at full speed: {} of {} frames.\n",
+               played.load(), playback->frameCount());
 }
 
 }  // namespace Tesselon

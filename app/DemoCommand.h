@@ -19,6 +19,7 @@ private:
     void showCalibration();
     void showRegistration();
     void showBullseyeNavigation();
+    void showSharing();
 };
 
 }  // namespace Tesselon

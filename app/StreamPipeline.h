@@ -75,6 +75,8 @@ public:
     std::string description() const;
     /// Whether the true motion is known (simulated source), so the errors mean something.
     bool knowsTruth() const { return m_simulated != nullptr; }
+    /// The port the output is served on, once the server listens; 0 without one.
+    int servedPort() const { return m_server ? m_server->port() : 0; }
     /// What the source and outputs did, one sentence each (connection, messages, damaged input, clients).
     std::vector<std::string> notes() const { return m_notes; }
 
