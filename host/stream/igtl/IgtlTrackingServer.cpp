@@ -17,6 +17,7 @@ constexpr std::string_view category = "IgtlTrackingServer";
 constexpr std::chrono::milliseconds acceptPoll(50);
 // A client whose receive buffer stays full this long is too slow to keep.
 constexpr int sendTimeoutMilliseconds = 20;
+constexpr std::size_t deviceNameLength = 20;
 
 double seconds(std::uint64_t milliseconds)
 {
@@ -52,6 +53,12 @@ struct IgtlTrackingServer::Sockets
 IgtlTrackingServer::IgtlTrackingServer(TrackingStream& stream, Options options)
     : m_stream(stream), m_options(std::move(options))
 {
+    for (const auto& [id, name] : m_options.deviceNames)
+        if (name.size() > deviceNameLength)
+            Log::warning(category,
+                         fmt::format("The device name \"{}\" of {} is longer than the {} characters an "
+                                     "OpenIGTLink message carries; peers will see \"{}\".",
+                                     name, id, deviceNameLength, name.substr(0, deviceNameLength)));
 }
 
 IgtlTrackingServer::~IgtlTrackingServer()

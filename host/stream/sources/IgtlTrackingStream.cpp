@@ -156,10 +156,10 @@ bool IgtlTrackingStream::waitForStop(Clock::duration duration)
 
 void IgtlTrackingStream::runWorker()
 {
-    const Settings settings = this->settings();
     Clock::duration delay = firstReconnectDelay;
     bool reportedFailure = false;
     while (!waitForStop(Clock::duration::zero())) {
+        const Settings settings = this->settings();
         setConnection(Connection::Connecting);
         auto socket = IgtlClientSocket::New();
         if (!socket->connectWithin(settings.host, settings.port, connectTimeout)) {
@@ -168,12 +168,8 @@ void IgtlTrackingStream::runWorker()
                                                    settings.host, settings.port));
             reportedFailure = true;
             setConnection(Connection::Disconnected);
-            // Wake in small steps so tools still time out while the server is away.
-            for (auto waited = Clock::duration::zero(); waited < delay; waited += settings.toolTimeout / 4) {
-                emitIfToolsTimedOut(settings);
-                if (waitForStop(settings.toolTimeout / 4))
-                    return;
-            }
+            if (!waitBeforeReconnecting(delay, settings))
+                return;
             delay = std::min<Clock::duration>(delay * 2, longestReconnectDelay);
             continue;
         }
@@ -186,6 +182,18 @@ void IgtlTrackingStream::runWorker()
         socket->CloseSocket();
         setConnection(Connection::Disconnected);
     }
+}
+
+bool IgtlTrackingStream::waitBeforeReconnecting(Clock::duration delay, const Settings& settings)
+{
+    // Small steps, so tools still time out while the server is away.
+    const auto step = std::chrono::milliseconds(receivePollMilliseconds);
+    for (auto waited = Clock::duration::zero(); waited < delay; waited += step) {
+        emitIfToolsTimedOut(settings);
+        if (waitForStop(step))
+            return false;
+    }
+    return true;
 }
 
 void IgtlTrackingStream::receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings)

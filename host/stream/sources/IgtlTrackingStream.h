@@ -33,7 +33,7 @@ namespace Tesselon {
 /// skipped and logged once per kind of damage.
 ///
 /// Parameters: "host", "port" (1-65535, 18944 by default), "toolTimeout" (seconds, > 0). Changes apply at
-/// the next connection.
+/// the next connection attempt.
 class IgtlTrackingStream : public TrackingStream
 {
 public:
@@ -89,6 +89,8 @@ private:
 
     Settings settings() const;
     void runWorker();
+    /// False when a stop was requested meanwhile.
+    bool waitBeforeReconnecting(Clock::duration delay, const Settings& settings);
     void receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings);
     bool handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings);
     void report(IgtlMessageReader::Problem problem, const std::string& detail);
