@@ -218,9 +218,11 @@ void IgtlTrackingStream::receiveUntilDisconnected(igtl::ClientSocket& socket, co
         m_reader.append(std::span(buffer).first(static_cast<std::size_t>(received)));
         while (const auto outcome = m_reader.next())
             if (!handle(*outcome, settings)) {
+                emitPending(settings);
                 Log::warning(category, "Reconnecting to find the start of the next message.");
                 return;
             }
+        emitPending(settings);
         emitIfToolsTimedOut(settings);
     }
 }
@@ -232,9 +234,23 @@ bool IgtlTrackingStream::handle(const IgtlMessageReader::Outcome& outcome, const
         return !isDesynchronising(outcome.problem);
     }
     ++m_messagesReceived;
+    // A tool already waiting in this batch starts a new frame, whose predecessor must not be lost.
+    const auto& tools = outcome.message->tools;
+    if (std::any_of(tools.begin(), tools.end(),
+                    [this](const IgtlToolPose& tool) { return m_pendingTools.contains(tool.name); }))
+        emitPending(settings);
     update(*outcome.message);
-    emitSample(settings);
+    for (const IgtlToolPose& tool : tools)
+        m_pendingTools.insert(tool.name);
     return true;
+}
+
+void IgtlTrackingStream::emitPending(const Settings& settings)
+{
+    if (m_pendingTools.empty())
+        return;
+    m_pendingTools.clear();
+    emitSample(settings);
 }
 
 void IgtlTrackingStream::report(IgtlMessageReader::Problem problem, const std::string& detail)

@@ -24,9 +24,11 @@ namespace Tesselon {
 
 /// A tracking stream from an OpenIGTLink server, such as a tracker's network bridge or another navigation
 /// program. TRANSFORM, TDATA, QTDATA and POSITION messages of either header version become samples: each
-/// device or tool name is an instrument, the message's timestamp its device time. Every message gives one
-/// sample holding every tool seen so far; a tool not heard from for "toolTimeout" seconds, or marked
-/// invalid by its status metadata, is present but not visible, with quality 0.
+/// device or tool name is an instrument, the message's timestamp its device time. Messages that arrive
+/// together make one sample (a server sends one TRANSFORM per tool of a frame back to back), until a tool
+/// repeats, which starts the next sample: no pose is lost and none is given twice. Each sample holds every
+/// tool seen so far; a tool not heard from for "toolTimeout" seconds, or marked invalid by its status
+/// metadata, is present but not visible, with quality 0.
 ///
 /// While running, the stream keeps its connection: it connects on start, reconnects with growing back-off
 /// when the server goes away, and reports each change through `connectionChanged`. Damaged messages are
@@ -93,6 +95,8 @@ private:
     bool waitBeforeReconnecting(Clock::duration delay, const Settings& settings);
     void receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings);
     bool handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings);
+    /// Emits the sample the messages of this batch make, if any.
+    void emitPending(const Settings& settings);
     void report(IgtlMessageReader::Problem problem, const std::string& detail);
     void update(const IgtlMessage& message);
     void emitSample(const Settings& settings);
@@ -107,7 +111,9 @@ private:
     Parameter<double> m_toolTimeout{"toolTimeout", 0.5, this};
     mutable std::recursive_mutex m_configMutex;
 
-    IgtlMessageReader m_reader;  // worker thread only
+    // Worker thread only.
+    IgtlMessageReader m_reader;
+    std::set<std::string> m_pendingTools;
     mutable std::mutex m_mutex;
     std::vector<ToolState> m_tools;
     std::vector<TrackingInstrument> m_latest;

@@ -90,6 +90,34 @@ TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheir
     EXPECT_EQ(m_stream.instruments().size(), 4u);
 }
 
+TEST_F(IgtlTrackingStreamTest, TransformsOfOneFrameMakeOneSampleAndEveryFrameItsOwn)
+{
+    connect();
+    const auto concatenated = [](std::vector<std::vector<std::uint8_t>> messages) {
+        std::vector<std::uint8_t> bytes;
+        for (const auto& message : messages)
+            bytes.insert(bytes.end(), message.begin(), message.end());
+        return bytes;
+    };
+    // One write, as a server sends a frame: both tools in one sample, neither given twice.
+    sendAndWait(
+        concatenated({IgtlMessageWriter::transform("Reference", Tesselon::Test::translation(0, 0, 0), 1.0),
+                      IgtlMessageWriter::transform("Stylus", stylusToTracker, 1.0)}));
+    ASSERT_EQ(m_samples.count(), 1u);
+    EXPECT_EQ(m_samples.last()->instruments().size(), 2u);
+
+    // Two frames in one write: the second tracking message must not swallow the first.
+    const auto frame = [](double time) {
+        return IgtlMessageWriter::trackingData(
+            "Tracker", {{"Stylus", Tesselon::Test::translation(time, 0, 0), true}}, time);
+    };
+    sendAndWait(concatenated({frame(2.0), frame(3.0)}), 2);
+    const auto samples = m_samples.trackingSamples();
+    ASSERT_EQ(samples.size(), 3u);
+    EXPECT_EQ(samples[1]->instrument("Stylus")->timestamp, 2000u);
+    EXPECT_EQ(samples[2]->instrument("Stylus")->timestamp, 3000u);
+}
+
 TEST_F(IgtlTrackingStreamTest, AToolThatStopsArrivingIsMarkedMissingNotFrozen)
 {
     connect(0.1);
