@@ -21,12 +21,17 @@ function(tesselon_add_library name)
   tesselon_warnings(${name})
 endfunction()
 
-# One GoogleTest program from every test source in the calling folder, registered with CTest.
+# One GoogleTest program from every test source in the calling folder, registered with CTest. WIDGETS
+# gives it a widget application instead of a core one.
 function(tesselon_add_test_program name)
-  cmake_parse_arguments(ARG "" "" "LINKS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS" "" "LINKS;LABELS;ENVIRONMENT" ${ARGN})
+  set(support TesselonTestSupport)
+  if(ARG_WIDGETS)
+    set(support TesselonGuiTestSupport)
+  endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LINKS} TesselonTestSupport GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} ${support} GTest::gtest GTest::gmock)
   tesselon_warnings(${name})
   # Labels go on the folder: gtest_discover_tests splits a list-valued test property into separate
   # arguments, which kept only the first label.
