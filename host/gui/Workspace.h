@@ -1,0 +1,51 @@
+#pragma once
+
+#include "host/core/Properties.h"
+
+#include <string>
+#include <vector>
+
+namespace Tesselon {
+
+/// What a session holds, kept as a `Properties` file: each data object by how to load it again, and each
+/// algorithm by its id, its inputs (indices into the data) and its configuration.
+class Workspace
+{
+public:
+    struct DataEntry
+    {
+        /// "volume", "recording" and "markups" name a file in `source`; "simulatedTracker" needs none;
+        /// "igtl" has HOST:PORT in `source`.
+        std::string type;
+        std::string source;
+        Properties configuration;
+
+        bool operator==(const DataEntry&) const = default;
+    };
+
+    struct AlgorithmEntry
+    {
+        std::string id;
+        std::vector<int> inputs;
+        Properties configuration;
+
+        bool operator==(const AlgorithmEntry&) const = default;
+    };
+
+    std::vector<DataEntry> data;
+    std::vector<AlgorithmEntry> algorithms;
+
+    Properties toProperties() const;
+    /// Throws std::runtime_error naming the entry when one lacks its type or id, or names an input that
+    /// is not an earlier data entry.
+    static Workspace fromProperties(const Properties& properties);
+
+    /// Writes atomically through `PropertiesFile`.
+    void save(const std::string& path) const;
+    /// Throws as `PropertiesFile::read` does, or as `fromProperties`.
+    static Workspace load(const std::string& path);
+
+    bool operator==(const Workspace&) const = default;
+};
+
+}  // namespace Tesselon
