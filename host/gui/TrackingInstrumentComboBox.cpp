@@ -28,7 +28,7 @@ TrackingInstrumentComboBox::TrackingInstrumentComboBox(bool allowEmpty, QWidget*
 
 TrackingInstrumentComboBox::~TrackingInstrumentComboBox()
 {
-    // The update slot reads the box's settings on the stream's thread.
+    // The update slot runs on the stream's thread and posts to this box: end it before the box goes.
     disconnectAll();
 }
 

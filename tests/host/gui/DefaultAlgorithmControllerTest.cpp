@@ -103,7 +103,6 @@ TEST_F(DefaultAlgorithmControllerTest, OffersAnEditorByTypeShowingTheValueAndNon
     EXPECT_EQ(editor<QComboBox>("mode")->currentText(), "Direction");
     EXPECT_EQ(form.findChild<QDoubleSpinBox*>("offset.z")->value(), 3.0);
     EXPECT_TRUE(editor<QLineEdit>("pose")->isReadOnly());
-    EXPECT_FALSE(editor<QLineEdit>("name")->isReadOnly());
 }
 
 TEST_F(DefaultAlgorithmControllerTest, TakesRangesChoicesLabelsAndTooltipsFromAttributes)
@@ -111,14 +110,12 @@ TEST_F(DefaultAlgorithmControllerTest, TakesRangesChoicesLabelsAndTooltipsFromAt
     const QDoubleSpinBox* threshold = editor<QDoubleSpinBox>("threshold");
     EXPECT_EQ(threshold->minimum(), -2.5);
     EXPECT_EQ(threshold->maximum(), 7.5);
-    EXPECT_GE(threshold->decimals(), 2);
     const QSpinBox* iterations = editor<QSpinBox>("iterations");
     EXPECT_EQ(iterations->minimum(), INT_MIN);
     EXPECT_EQ(iterations->maximum(), INT_MAX);
 
     const QComboBox* mode = editor<QComboBox>("mode");
     ASSERT_EQ(mode->count(), 3);
-    EXPECT_EQ(mode->itemText(0), "Pivot");
     EXPECT_EQ(mode->itemText(2), "Both");
 
     EXPECT_EQ(iterations->toolTip(), "How often the fit is refined.");
