@@ -5,6 +5,8 @@
 
 #include <Eigen/Geometry>
 
+#include <algorithm>
+
 namespace Tesselon {
 namespace {
 
@@ -26,6 +28,51 @@ TEST(MathTransformPointAffine, IgnoresTheBottomRow)
     Eigen::Matrix4d transform = Pose::eulerToMat({0, 0, 0}, {1, 1, 1});
     transform.row(3) << 0.5, 0, 0, 2;
     EXPECT_EQ(Math::transformPointAffine(transform, Eigen::Vector3d(2, 0, 0)), Eigen::Vector3d(3, 1, 1));
+}
+
+struct ColorCase
+{
+    int count;
+    bool bright;
+    // Below what two neighbouring colours of a legend could still be told apart by.
+    double minimumDistance;
+};
+
+class MathGenerateUniqueColors : public testing::TestWithParam<ColorCase>
+{
+};
+
+TEST_P(MathGenerateUniqueColors, GivesInRangePairwiseDistinctColoursWhoseEveryPrefixIsStable)
+{
+    const ColorCase& c = GetParam();
+    const std::vector<Eigen::Vector3d> colors = Math::generateUniqueColors(c.count, c.bright);
+    ASSERT_EQ(colors.size(), static_cast<std::size_t>(c.count));
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        EXPECT_GE(colors[i].minCoeff(), 0.0) << i;
+        EXPECT_LE(colors[i].maxCoeff(), 1.0) << i;
+        for (std::size_t j = i + 1; j < colors.size(); ++j)
+            EXPECT_GT((colors[i] - colors[j]).norm(), c.minimumDistance) << i << " and " << j;
+    }
+    const std::vector<Eigen::Vector3d> fewer = Math::generateUniqueColors(c.count - 1, c.bright);
+    EXPECT_TRUE(std::equal(fewer.begin(), fewer.end(), colors.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, MathGenerateUniqueColors,
+                         testing::Values(ColorCase{2, true, 0.5}, ColorCase{12, true, 0.15},
+                                         ColorCase{2, false, 0.3}, ColorCase{12, false, 0.05}));
+
+TEST(MathGenerateUniqueColorsOptions, BrightColoursOutshineMutedOnesAndNoCountGivesNone)
+{
+    const auto bright = Math::generateUniqueColors(6, true);
+    const auto muted = Math::generateUniqueColors(6, false);
+    for (std::size_t i = 0; i < bright.size(); ++i) {
+        EXPECT_GT(bright[i].maxCoeff(), muted[i].maxCoeff()) << i;
+        // Saturation: how far the brightest channel stands above the dullest.
+        EXPECT_GT(bright[i].maxCoeff() - bright[i].minCoeff(), muted[i].maxCoeff() - muted[i].minCoeff())
+            << i;
+    }
+    EXPECT_TRUE(Math::generateUniqueColors(0, true).empty());
+    EXPECT_TRUE(Math::generateUniqueColors(-3, false).empty());
 }
 
 }  // namespace
