@@ -102,6 +102,8 @@ void DefaultAlgorithmController::compute()
         m_status->setText(tr("Failed with status %1.").arg(status) +
                           (problems.isEmpty() ? QString() : " " + problems.join(' ')));
     }
+    if (failure.isEmpty())
+        emit computed(status);
 }
 
 QString DefaultAlgorithmController::statusText() const

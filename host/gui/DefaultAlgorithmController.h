@@ -31,6 +31,10 @@ public:
     /// The text showing the outcome of the last computation.
     QString statusText() const;
 
+signals:
+    /// After every computation that returned (whatever its status), so the host can take the outputs.
+    void computed(int status);
+
 private:
     ParameterWidget* m_parameters;
     QPushButton* m_computeButton = nullptr;
