@@ -1,0 +1,54 @@
+#pragma once
+
+#include "host/gl/GlView.h"
+#include "host/gui/VtkOffscreenWindow.h"
+#include "host/gui/VtkViewRenderer.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <cstdlib>
+#include <memory>
+
+namespace Tesselon::Test {
+
+/// Rendered frames are small: every test reads a few pixels of a 200 × 200 window.
+constexpr int frameSize = 200;
+
+/// The colour of a pixel counted from the bottom left, as the model places things.
+inline QColor pixelAt(const QImage& image, int x, int yFromBottom)
+{
+    return image.pixelColor(x, image.height() - 1 - yFromBottom);
+}
+
+inline bool isBlack(const QColor& color)
+{
+    return color.red() < 20 && color.green() < 20 && color.blue() < 20;
+}
+
+/// Whether the pixel is clearly of the given primary-like colour (each channel within a wide tolerance,
+/// because lighting and smoothing shade what is drawn).
+inline bool isNear(const QColor& color, int red, int green, int blue, int tolerance = 80)
+{
+    return std::abs(color.red() - red) <= tolerance && std::abs(color.green() - green) <= tolerance &&
+           std::abs(color.blue() - blue) <= tolerance;
+}
+
+/// A view rendered off screen at `frameSize`.
+template <class View>
+struct RenderedView
+{
+    template <class... Args>
+    explicit RenderedView(Args&&... args) : view(std::forward<Args>(args)...)
+    {
+        window.show(&renderer);
+    }
+
+    QImage grab() { return window.grab(); }
+
+    View view;
+    VtkViewRenderer renderer{&view};
+    VtkOffscreenWindow window{frameSize, frameSize};
+};
+
+}  // namespace Tesselon::Test
