@@ -5,12 +5,18 @@
 #include "host/gl/GlPointBasedAnnotation.h"
 #include "host/gui/VtkGeometry.h"
 
+#include <Eigen/LU>
+
 #include <vtkActor.h>
+#include <vtkCutter.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
+#include <vtkPlane.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper.h>
 #include <vtkProperty.h>
+
+#include <algorithm>
 
 namespace Tesselon {
 
@@ -38,13 +44,24 @@ void applyMaterial(const GlMesh& mesh, vtkProperty* property)
     }
 }
 
+// A cut mesh is a thin outline; below this width (pixels) it is hard to see over the image.
+constexpr double minimumOutlineWidth = 2.0;
+
 }  // namespace
 
-VtkObjectActor::VtkObjectActor(const GlObject* object)
+VtkObjectActor::VtkObjectActor(const GlObject* object, bool cutMeshes)
     : m_object(object), m_actor(vtkActor::New()), m_polyData(vtkPolyData::New())
 {
     vtkNew<vtkPolyDataMapper> mapper;
-    mapper->SetInputData(m_polyData);
+    if (cutMeshes && dynamic_cast<const GlMesh*>(object)) {
+        m_cutPlane = vtkPlane::New();
+        m_cutter = vtkCutter::New();
+        m_cutter->SetCutFunction(m_cutPlane);
+        m_cutter->SetInputData(m_polyData);
+        mapper->SetInputConnection(m_cutter->GetOutputPort());
+    } else {
+        mapper->SetInputData(m_polyData);
+    }
     m_actor->SetMapper(mapper);
     update();
 }
@@ -52,7 +69,25 @@ VtkObjectActor::VtkObjectActor(const GlObject* object)
 VtkObjectActor::~VtkObjectActor()
 {
     m_actor->Delete();
+    if (m_cutter) {
+        m_cutter->Delete();
+        m_cutPlane->Delete();
+    }
     m_polyData->Delete();
+}
+
+void VtkObjectActor::setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vector3d& normal)
+{
+    if (!m_cutter)
+        return;
+    // The mesh is cut in object coordinates: the plane goes through the inverse pose, its normal through
+    // the transposed linear part (the inverse transpose of the object-to-world map's inverse).
+    const Eigen::Matrix4d& objectToWorld = m_object->matrix();
+    const Eigen::Matrix3d linear = objectToWorld.topLeftCorner<3, 3>();
+    const Eigen::Vector3d originInObject = linear.inverse() * (origin - objectToWorld.block<3, 1>(0, 3));
+    const Eigen::Vector3d normalInObject = linear.transpose() * normal;
+    m_cutPlane->SetOrigin(originInObject.data());
+    m_cutPlane->SetNormal(normalInObject.data());
 }
 
 void VtkObjectActor::update()
@@ -96,6 +131,9 @@ void VtkObjectActor::updateProperties()
         property->SetRenderPointsAsSpheres(true);
         // Annotations are flat markers: unlit, so their colour reads the same from every side.
         property->LightingOff();
+    } else if (m_cutter) {
+        property->LightingOff();
+        property->SetLineWidth(static_cast<float>(std::max(m_object->lineWidth(), minimumOutlineWidth)));
     } else if (const auto* mesh = dynamic_cast<const GlMesh*>(m_object)) {
         applyMaterial(*mesh, property);
     } else {

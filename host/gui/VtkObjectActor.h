@@ -1,8 +1,12 @@
 #pragma once
 
+#include <Eigen/Core>
+
 #include <memory>
 
 class vtkActor;
+class vtkCutter;
+class vtkPlane;
 class vtkPolyData;
 
 namespace Tesselon {
@@ -12,12 +16,14 @@ class Mesh;
 
 /// The VTK actor mirroring one display object: its geometry, pose, visibility, colour, opacity, widths and
 /// mesh material. `VtkViewRenderer` keeps one per object of its view and calls `update` before each frame;
-/// only objects that emitted `changed` since the last update are read again.
+/// only objects that emitted `changed` since the last update are read again. In slice views meshes are
+/// cut by the plane and drawn as their outline in it.
 class VtkObjectActor
 {
 public:
     /// The object must outlive this actor (the renderer drops actors of destroyed objects first).
-    explicit VtkObjectActor(const GlObject* object);
+    /// `cutMeshes`: draw a mesh as its intersection with the plane given by `setCutPlane`.
+    explicit VtkObjectActor(const GlObject* object, bool cutMeshes = false);
     ~VtkObjectActor();
     VtkObjectActor(const VtkObjectActor&) = delete;
     VtkObjectActor& operator=(const VtkObjectActor&) = delete;
@@ -29,6 +35,8 @@ public:
     void invalidate() { m_dirty = true; }
     /// Reads the object again if it changed since the last update.
     void update();
+    /// The slice plane in world coordinates that meshes are cut by; ignored unless cutting meshes.
+    void setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vector3d& normal);
 
 private:
     void updateGeometry();
@@ -37,6 +45,8 @@ private:
     const GlObject* m_object;
     vtkActor* m_actor;
     vtkPolyData* m_polyData;
+    vtkPlane* m_cutPlane = nullptr;
+    vtkCutter* m_cutter = nullptr;
     // Meshes are large and rarely replaced: their geometry is rebuilt only when the mesh itself changes.
     std::shared_ptr<const Mesh> m_shownMesh;
     bool m_dirty = true;

@@ -132,13 +132,17 @@ void VtkViewRenderer::synchronizeActors()
     for (GlObject* object : m_view->objects())
         if (!m_actors.contains(object))
             addActor(object);
-    for (const auto& [object, actor] : m_actors)
+    const Eigen::Matrix4d& planeToWorld = m_view->matrix();
+    for (const auto& [object, actor] : m_actors) {
         actor->update();
+        if (!m_is3D)
+            actor->setCutPlane(planeToWorld.block<3, 1>(0, 3), planeToWorld.block<3, 1>(0, 2));
+    }
 }
 
 void VtkViewRenderer::addActor(GlObject* object)
 {
-    auto actor = std::make_unique<VtkObjectActor>(object);
+    auto actor = std::make_unique<VtkObjectActor>(object, !m_is3D);
     VtkObjectActor* added = actor.get();
     m_foreground->AddActor(added->actor());
     m_actors.emplace(object, std::move(actor));

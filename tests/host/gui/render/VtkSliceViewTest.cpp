@@ -1,6 +1,8 @@
 #include "RenderTestScene.h"
 
+#include "host/core/MeshCreator.h"
 #include "host/core/SharedImageSet.h"
+#include "host/gl/GlMesh.h"
 #include "host/gl/GlPoint.h"
 #include "host/gl/GlSliceView.h"
 
@@ -128,6 +130,22 @@ TEST_P(SliceViewRendering, ShowsObjectsCrossingThePlaneButNotThoseBesideIt)
     const QImage frame = scene.grab();
     EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, outside), 0, 255, 0));
     EXPECT_TRUE(isBlack(shownAt(frame, beside)));
+}
+
+TEST_P(SliceViewRendering, CutsMeshesToTheirOutlineInTheirColour)
+{
+    centreOnBlock();
+    const Eigen::Vector3d centre = insideAndOutside().second;
+    GlMesh sphere(std::make_shared<Mesh>(MeshCreator::createSphere(8.0)));
+    sphere.setColor({0.0, 1.0, 0.0});
+    Eigen::Matrix4d sphereToWorld = Eigen::Matrix4d::Identity();
+    sphereToWorld.block<3, 1>(0, 3) = centre;
+    sphere.setMatrix(sphereToWorld);
+    scene.view.addObject(&sphere);
+    const Eigen::Vector3d inPlane = scene.view.matrix().block<3, 1>(0, 0);
+    const QImage frame = scene.grab();
+    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, centre + 8.0 * inPlane), 0, 255, 0));
+    EXPECT_TRUE(isBlack(shownAt(frame, centre + 4.0 * inPlane)));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachPlane, SliceViewRendering,
