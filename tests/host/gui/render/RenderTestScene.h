@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/core/SharedImageSet.h"
 #include "host/gl/GlView.h"
 #include "host/gui/VtkOffscreenWindow.h"
 #include "host/gui/VtkViewRenderer.h"
@@ -32,6 +33,21 @@ inline bool isNear(const QColor& color, int red, int green, int blue, int tolera
 {
     return std::abs(color.red() - red) <= tolerance && std::abs(color.green() - green) <= tolerance &&
            std::abs(color.blue() - blue) <= tolerance;
+}
+
+constexpr int volumeSide = 40;
+constexpr float blockValue = 1000.0f;
+
+/// A 40 mm cube of 1 mm voxels, zero but for a bright block at x, y in [25, 35] and z in [5, 15]: off
+/// centre differently along each axis, so a swapped or mirrored plane shows it elsewhere.
+inline SharedImageSet blockVolume()
+{
+    std::vector<float> values(volumeSide * volumeSide * volumeSide, 0.0f);
+    for (int k = 5; k <= 15; ++k)
+        for (int j = 25; j <= 35; ++j)
+            for (int i = 25; i <= 35; ++i)
+                values[(static_cast<std::size_t>(k) * volumeSide + j) * volumeSide + i] = blockValue;
+    return SharedImageSet({volumeSide, volumeSide, volumeSide}, Eigen::Vector3d::Ones(), std::move(values));
 }
 
 /// A view rendered off screen at `frameSize`.

@@ -15,23 +15,11 @@ using Tesselon::Test::frameSize;
 using Tesselon::Test::isBlack;
 using Tesselon::Test::pixelAt;
 
-constexpr int volumeSide = 40;
-constexpr float blockValue = 1000.0f;
+using Tesselon::Test::blockValue;
+using Tesselon::Test::blockVolume;
 // Half the frame height in millimetres: 4 pixels per millimetre.
 constexpr double halfHeight = 25.0;
 constexpr double pixelsPerMillimetre = frameSize / (2.0 * halfHeight);
-
-/// A 40 mm cube of 1 mm voxels, zero but for a bright block at x, y in [25, 35] and z in [5, 15]: off
-/// centre differently along each axis, so a swapped or mirrored plane shows it elsewhere.
-SharedImageSet blockVolume()
-{
-    std::vector<float> values(volumeSide * volumeSide * volumeSide, 0.0f);
-    for (int k = 5; k <= 15; ++k)
-        for (int j = 25; j <= 35; ++j)
-            for (int i = 25; i <= 35; ++i)
-                values[(static_cast<std::size_t>(k) * volumeSide + j) * volumeSide + i] = blockValue;
-    return SharedImageSet({volumeSide, volumeSide, volumeSide}, Eigen::Vector3d::Ones(), std::move(values));
-}
 
 class SliceViewRendering : public ::testing::TestWithParam<GlSliceView::AnatomicalPlane>
 {
