@@ -86,7 +86,9 @@ DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent) : QWidg
             vtkNew<vtkInteractorStyleTrackballCamera> style;
             interactor->SetInteractorStyle(style);
             auto* cameraWriter = new EventRelay([shown] { shown->writeCameraToModel(); });
+            // Drags report every step; the wheel only the end of its zoom.
             style->AddObserver(vtkCommand::InteractionEvent, cameraWriter, &EventRelay::relay);
+            style->AddObserver(vtkCommand::EndInteractionEvent, cameraWriter, &EventRelay::relay);
             connect(widget, &QObject::destroyed, [cameraWriter] { delete cameraWriter; });
         } else {
             // Slice views follow the model; the mouse does not turn them.

@@ -70,6 +70,17 @@ TEST_F(DisplayWidgetShown, DraggingThe3DViewMovesTheModelCameraWhichThenStays)
     EXPECT_TRUE(model.view3D()->camera().position().isApprox(moved.position()));
 }
 
+TEST_F(DisplayWidgetShown, WheelZoomInThe3DViewMovesTheModelCameraCloser)
+{
+    const double before = model.view3D()->camera().focalDistance();
+    QWidget* view = widget.viewWidget(model.view3D());
+    const QPoint centre(view->width() / 2, view->height() / 2);
+    QWheelEvent wheel(centre, view->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    EXPECT_LT(model.view3D()->camera().focalDistance(), before);
+}
+
 TEST_F(DisplayWidgetShown, GrabShowsEveryViewWithItsCaption)
 {
     const QImage grid = widget.grabImage();
