@@ -46,29 +46,55 @@ void applyMaterial(const GlMesh& mesh, vtkProperty* property)
 
 // A cut mesh is a thin outline; below this width (pixels) it is hard to see over the image.
 constexpr double minimumOutlineWidth = 2.0;
+// A projected mesh keeps this fraction of its depth across the plane: flat enough to stay inside the
+// slab of a slice view, yet not singular, so VTK can still invert the actor's matrix.
+constexpr double projectedDepth = 1e-4;
+
+vtkNew<vtkMatrix4x4> toVtk(const Eigen::Matrix4d& matrix)
+{
+    vtkNew<vtkMatrix4x4> converted;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            converted->SetElement(row, column, matrix(row, column));
+    return converted;
+}
+
+/// Maps world points onto the plane (origin, unit normal), all but `projectedDepth` of their distance
+/// from it removed.
+Eigen::Matrix4d flatteningOnto(const Eigen::Vector3d& origin, const Eigen::Vector3d& normal)
+{
+    const Eigen::Matrix3d alongNormal = (1.0 - projectedDepth) * normal * normal.transpose();
+    Eigen::Matrix4d flattening = Eigen::Matrix4d::Identity();
+    flattening.topLeftCorner<3, 3>() -= alongNormal;
+    flattening.block<3, 1>(0, 3) = alongNormal * origin;
+    return flattening;
+}
 
 }  // namespace
 
 VtkObjectActor::VtkObjectActor(const GlObject* object, bool cutMeshes)
-    : m_object(object), m_actor(vtkActor::New()), m_polyData(vtkPolyData::New())
+    : m_object(object),
+      m_actor(vtkActor::New()),
+      m_polyData(vtkPolyData::New()),
+      m_mapper(vtkPolyDataMapper::New())
 {
-    vtkNew<vtkPolyDataMapper> mapper;
     if (cutMeshes && dynamic_cast<const GlMesh*>(object)) {
         m_cutPlane = vtkPlane::New();
         m_cutter = vtkCutter::New();
         m_cutter->SetCutFunction(m_cutPlane);
         m_cutter->SetInputData(m_polyData);
-        mapper->SetInputConnection(m_cutter->GetOutputPort());
+        m_mapper->SetInputConnection(m_cutter->GetOutputPort());
     } else {
-        mapper->SetInputData(m_polyData);
+        m_mapper->SetInputData(m_polyData);
     }
-    m_actor->SetMapper(mapper);
+    m_actor->SetMapper(m_mapper);
     update();
 }
 
 VtkObjectActor::~VtkObjectActor()
 {
     m_actor->Delete();
+    m_mapper->Delete();
     if (m_cutter) {
         m_cutter->Delete();
         m_cutPlane->Delete();
@@ -80,6 +106,18 @@ void VtkObjectActor::setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vec
 {
     if (!m_cutter)
         return;
+    const bool projective = static_cast<const GlMesh*>(m_object)->isProjective();
+    if (projective != m_showsProjection) {
+        m_showsProjection = projective;
+        if (projective)
+            m_mapper->SetInputData(m_polyData);
+        else
+            m_mapper->SetInputConnection(m_cutter->GetOutputPort());
+    }
+    if (projective) {
+        m_actor->SetUserMatrix(toVtk(flatteningOnto(origin, normal.normalized()) * m_object->matrix()));
+        return;
+    }
     // The mesh is cut in object coordinates: the plane goes through the inverse pose, its normal through
     // the transposed linear part (the inverse transpose of the object-to-world map's inverse).
     const Eigen::Matrix4d& objectToWorld = m_object->matrix();
@@ -114,11 +152,7 @@ void VtkObjectActor::updateProperties()
 {
     m_actor->SetVisibility(m_object->isVisible());
 
-    vtkNew<vtkMatrix4x4> objectToWorld;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            objectToWorld->SetElement(row, column, m_object->matrix()(row, column));
-    m_actor->SetUserMatrix(objectToWorld);
+    m_actor->SetUserMatrix(toVtk(m_object->matrix()));
 
     vtkProperty* property = m_actor->GetProperty();
     const auto* grid = dynamic_cast<const GlGrid*>(m_object);

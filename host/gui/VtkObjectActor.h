@@ -8,6 +8,7 @@ class vtkActor;
 class vtkCutter;
 class vtkPlane;
 class vtkPolyData;
+class vtkPolyDataMapper;
 
 namespace Tesselon {
 
@@ -17,7 +18,7 @@ class Mesh;
 /// The VTK actor mirroring one display object: its geometry, pose, visibility, colour, opacity, widths and
 /// mesh material. `VtkViewRenderer` keeps one per object of its view and calls `update` before each frame;
 /// only objects that emitted `changed` since the last update are read again. In slice views meshes are
-/// cut by the plane and drawn as their outline in it.
+/// cut by the plane and drawn as their outline in it, or flattened onto it whole when projective.
 class VtkObjectActor
 {
 public:
@@ -35,7 +36,8 @@ public:
     void invalidate() { m_dirty = true; }
     /// Reads the object again if it changed since the last update.
     void update();
-    /// The slice plane in world coordinates that meshes are cut by; ignored unless cutting meshes.
+    /// The slice plane in world coordinates that meshes are cut by or projected onto; ignored unless
+    /// cutting meshes. Call after `update`.
     void setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vector3d& normal);
 
 private:
@@ -45,11 +47,13 @@ private:
     const GlObject* m_object;
     vtkActor* m_actor;
     vtkPolyData* m_polyData;
+    vtkPolyDataMapper* m_mapper;
     vtkPlane* m_cutPlane = nullptr;
     vtkCutter* m_cutter = nullptr;
     // Meshes are large and rarely replaced: their geometry is rebuilt only when the mesh itself changes.
     std::shared_ptr<const Mesh> m_shownMesh;
     bool m_dirty = true;
+    bool m_showsProjection = false;
 };
 
 }  // namespace Tesselon

@@ -136,6 +136,29 @@ TEST_P(SliceViewRendering, CutsMeshesToTheirOutlineInTheirColour)
     EXPECT_TRUE(isBlack(shownAt(frame, centre + 4.0 * inPlane)));
 }
 
+TEST_P(SliceViewRendering, ProjectiveMeshesAreFlattenedOntoThePlaneWhole)
+{
+    centreOnBlock();
+    const Eigen::Vector3d centre = insideAndOutside().second;
+    GlMesh sphere(std::make_shared<Mesh>(MeshCreator::createSphere(8.0)));
+    sphere.setColor({0.0, 1.0, 0.0});
+    Eigen::Matrix4d sphereToWorld = Eigen::Matrix4d::Identity();
+    // 5 mm off the plane: cut, it would show a ring of radius 6.2 mm around an empty centre.
+    sphereToWorld.block<3, 1>(0, 3) = centre + 5.0 * scene.view.normal();
+    sphere.setMatrix(sphereToWorld);
+    sphere.setProjective(true);
+    scene.view.addObject(&sphere);
+    const Eigen::Vector3d inPlane = scene.view.matrix().block<3, 1>(0, 0);
+    QImage frame = scene.grab();
+    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, centre), 0, 255, 0));
+    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, centre + 7.0 * inPlane), 0, 255, 0));
+    EXPECT_TRUE(isBlack(shownAt(frame, centre + 10.0 * inPlane)));
+
+    sphere.setProjective(false);
+    frame = scene.grab();
+    EXPECT_TRUE(isBlack(shownAt(frame, centre)));
+}
+
 INSTANTIATE_TEST_SUITE_P(EachPlane, SliceViewRendering,
                          ::testing::Values(GlSliceView::Axial, GlSliceView::Coronal, GlSliceView::Sagittal));
 
