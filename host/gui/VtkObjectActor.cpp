@@ -1,13 +1,17 @@
 #include "host/gui/VtkObjectActor.h"
 
 #include "host/gl/GlGrid.h"
+#include "host/gl/GlLine.h"
 #include "host/gl/GlMesh.h"
 #include "host/gl/GlPointBasedAnnotation.h"
+#include "host/gl/GlSpline.h"
+#include "host/gui/VtkDistanceLabel.h"
 #include "host/gui/VtkGeometry.h"
 
 #include <Eigen/LU>
 
 #include <vtkActor.h>
+#include <vtkBillboardTextActor3D.h>
 #include <vtkCutter.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
@@ -88,7 +92,14 @@ VtkObjectActor::VtkObjectActor(const GlObject* object, bool cutMeshes)
         m_mapper->SetInputData(m_polyData);
     }
     m_actor->SetMapper(m_mapper);
+    if (dynamic_cast<const GlLine*>(object) || dynamic_cast<const GlSpline*>(object))
+        m_label = std::make_unique<VtkDistanceLabel>();
     update();
+}
+
+vtkBillboardTextActor3D* VtkObjectActor::label() const
+{
+    return m_label ? m_label->actor() : nullptr;
 }
 
 VtkObjectActor::~VtkObjectActor()
@@ -135,6 +146,8 @@ void VtkObjectActor::update()
     m_dirty = false;
     updateGeometry();
     updateProperties();
+    if (m_label)
+        m_label->update(static_cast<const GlPointBasedAnnotation&>(*m_object));
 }
 
 void VtkObjectActor::updateGeometry()

@@ -5,6 +5,7 @@
 #include <memory>
 
 class vtkActor;
+class vtkBillboardTextActor3D;
 class vtkCutter;
 class vtkPlane;
 class vtkPolyData;
@@ -14,6 +15,7 @@ namespace Tesselon {
 
 class GlObject;
 class Mesh;
+class VtkDistanceLabel;
 
 /// The VTK actor mirroring one display object: its geometry, pose, visibility, colour, opacity, widths and
 /// mesh material. `VtkViewRenderer` keeps one per object of its view and calls `update` before each frame;
@@ -31,6 +33,8 @@ public:
 
     const GlObject* object() const { return m_object; }
     vtkActor* actor() const { return m_actor; }
+    /// The length label of lines and splines; null for other objects.
+    vtkBillboardTextActor3D* label() const;
 
     /// Marks the actor as out of date; the renderer calls this when the object emits `changed`.
     void invalidate() { m_dirty = true; }
@@ -48,6 +52,7 @@ private:
     vtkActor* m_actor;
     vtkPolyData* m_polyData;
     vtkPolyDataMapper* m_mapper;
+    std::unique_ptr<VtkDistanceLabel> m_label;
     vtkPlane* m_cutPlane = nullptr;
     vtkCutter* m_cutter = nullptr;
     // Meshes are large and rarely replaced: their geometry is rebuilt only when the mesh itself changes.

@@ -9,6 +9,7 @@
 #include "host/gui/VtkVolumeSlices.h"
 
 #include <vtkActor.h>
+#include <vtkBillboardTextActor3D.h>
 #include <vtkCamera.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
@@ -145,6 +146,8 @@ void VtkViewRenderer::addActor(GlObject* object)
     auto actor = std::make_unique<VtkObjectActor>(object, !m_is3D);
     VtkObjectActor* added = actor.get();
     m_foreground->AddActor(added->actor());
+    if (added->label())
+        m_foreground->AddViewProp(added->label());
     m_actors.emplace(object, std::move(actor));
     object->changed.connect(this, [this, added] {
         added->invalidate();
@@ -162,6 +165,8 @@ void VtkViewRenderer::dropActor(const GlObject* object)
     if (found == m_actors.end())
         return;
     m_foreground->RemoveActor(found->second->actor());
+    if (found->second->label())
+        m_foreground->RemoveViewProp(found->second->label());
     m_actors.erase(found);
 }
 

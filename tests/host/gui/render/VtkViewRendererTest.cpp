@@ -105,6 +105,7 @@ TEST_F(VolumeViewRendering, ThickLinesAndSplinesAreDrawnThroughTheirPoints)
     line.setPoints({{-20, 0, 0}, {20, 0, 0}});
     line.setLineWidth(6.0);
     line.setColor({0.0, 0.0, 1.0});
+    line.setShowDistanceLabel(false);
     scene.view.addObject(&line);
     QImage frame = scene.grab();
     EXPECT_TRUE(isNear(at(frame, 15), 0, 0, 255));
@@ -115,6 +116,7 @@ TEST_F(VolumeViewRendering, ThickLinesAndSplinesAreDrawnThroughTheirPoints)
     GlSpline spline;
     spline.setPoints({{-20, 0, 0}, {0, 20, 0}, {20, 0, 0}});
     spline.setLineWidth(4.0);
+    spline.setShowDistanceLabel(false);
     scene.view.addObject(&spline);
     const Eigen::Vector3d onCurve = Spline(spline.points()).evaluate(1.5);
     const double chordY = 20.0 * (1.0 - onCurve.x() / 20.0);
@@ -125,6 +127,25 @@ TEST_F(VolumeViewRendering, ThickLinesAndSplinesAreDrawnThroughTheirPoints)
     frame = scene.grab();
     EXPECT_FALSE(isBlack(pixelAt(frame, x, curveRow)));
     EXPECT_TRUE(isBlack(pixelAt(frame, x, chordRow)));
+}
+
+TEST_F(VolumeViewRendering, LinesShowTheirLengthAboveTheirMiddleUnlessTold)
+{
+    scene.view.removeObject(&sphere);
+    GlLine line;
+    line.setPoints({{-20, -15, 0}, {20, -15, 0}});
+    scene.view.addObject(&line);
+    const int lineRow = frameSize / 2 + pixelsRightOfCentre(-15);
+    const auto litAboveMiddle = [&](const QImage& frame) {
+        int lit = 0;
+        for (int y = lineRow + 8; y < lineRow + 30; ++y)
+            for (int x = frameSize / 2 - 30; x < frameSize / 2 + 30; ++x)
+                lit += isBlack(pixelAt(frame, x, y)) ? 0 : 1;
+        return lit;
+    };
+    EXPECT_GT(litAboveMiddle(scene.grab()), 15);
+    line.setShowDistanceLabel(false);
+    EXPECT_EQ(litAboveMiddle(scene.grab()), 0);
 }
 
 }  // namespace
