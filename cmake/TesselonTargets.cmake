@@ -21,24 +21,35 @@ function(tesselon_add_library name)
   tesselon_warnings(${name})
 endfunction()
 
-# One GoogleTest program from every test source in the calling folder, registered with CTest. WIDGETS
-# gives it a widget application instead of a core one.
+# One GoogleTest program from every test source in the calling folder and its subfolders, except those of
+# the subfolders named in EXCLUDE (which build their own programs), registered with CTest. WIDGETS gives it
+# a widget application instead of a core one; XVFB runs the program and its test discovery under xvfb-run,
+# with Qt on that X server instead of offscreen, for tests that read rendered pixels.
 function(tesselon_add_test_program name)
-  cmake_parse_arguments(ARG "WIDGETS" "" "LINKS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS;XVFB" "" "LINKS;LABELS;ENVIRONMENT;EXCLUDE" ${ARGN})
   set(support TesselonTestSupport)
   if(ARG_WIDGETS)
     set(support TesselonGuiTestSupport)
   endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${excluded}/")
+  endforeach()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} ${support} GTest::gtest GTest::gmock)
   tesselon_warnings(${name})
+  set(platform offscreen)
+  if(ARG_XVFB)
+    # gtest_discover_tests reads the emulator when it is called, so it must be set before.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "xvfb-run;-a")
+    set(platform xcb)
+  endif()
   # Labels go on the folder: gtest_discover_tests splits a list-valued test property into separate
   # arguments, which kept only the first label.
   set_property(DIRECTORY APPEND PROPERTY LABELS ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=${platform};${ARG_ENVIRONMENT}")
 endfunction()
 
 # An OBJECT library holding a resource tree that a generator program writes at build time: the generator

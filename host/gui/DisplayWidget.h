@@ -1,0 +1,66 @@
+#pragma once
+
+#include "host/core/SignalReceiver.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QVTKOpenGLNativeWidget;
+
+namespace Tesselon {
+
+class DisplayWidgetMulti;
+class GlView;
+class SharedImageSet;
+class VtkViewRenderer;
+
+/// The main display: a 2×2 grid showing a `DisplayWidgetMulti` model, the 3D view top left and the axial,
+/// coronal and sagittal slice views, each in its own VTK widget on a black background with a coloured
+/// caption. It redraws when the model asks for it or anything shown changes; a left click on a button
+/// overlay clicks the button, and turning the 3D view with the mouse moves the model's camera.
+class DisplayWidget : public QWidget, public SignalReceiver
+{
+    Q_OBJECT
+
+public:
+    /// The model must outlive the widget.
+    explicit DisplayWidget(DisplayWidgetMulti* model, QWidget* parent = nullptr);
+    ~DisplayWidget() override;
+
+    DisplayWidgetMulti* model() const { return m_model; }
+
+    /// Shows the volume in every view (null: none); it must outlive the widget or be replaced first. The
+    /// slice planes move to the volume's centre and the 3D camera looks at it from the front.
+    void setVolume(const SharedImageSet* volume);
+    /// Window and level of the volume's intensities in every view.
+    void setWindowLevel(double window, double level);
+
+    /// Renders every view now instead of at the next pass of the event loop.
+    void renderNow();
+    /// Renders and returns the whole grid as shown.
+    QImage grabImage();
+
+    /// The widget showing a view of the model, or null for a view it does not show.
+    QWidget* viewWidget(const GlView* view) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static constexpr int viewCount = 4;
+
+    GlView* viewAt(int index) const;
+    void scheduleRender();
+    void updatePlanesCentre();
+    bool clickButton(int index, const QPoint& position);
+
+    DisplayWidgetMulti* m_model;
+    std::array<QVTKOpenGLNativeWidget*, viewCount> m_widgets{};
+    std::array<std::unique_ptr<VtkViewRenderer>, viewCount> m_renderers;
+    bool m_renderScheduled = false;
+};
+
+}  // namespace Tesselon
