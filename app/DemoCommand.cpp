@@ -1,10 +1,12 @@
 #include "app/DemoCommand.h"
 
+#include "app/GuiCommand.h"
 #include "app/HostContext.h"
 #include "app/StreamPipeline.h"
 #include "host/core/AlgorithmCatalog.h"
 #include "host/core/Math.h"
 #include "host/core/SharedImageSet.h"
+#include "host/gui/MainWindow.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingFrameRecorder.h"
 #include "host/stream/sources/IgtlTrackingStream.h"
@@ -20,6 +22,7 @@
 #include <future>
 #include <numbers>
 
+#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -49,6 +52,8 @@ constexpr const char* resourcePaths[] = {
 DemoCommand::DemoCommand(CLI::App& program, HostContext& context)
     : Command(program, context, "demo", "Run the main job on built-in data and explain each step")
 {
+    options().add_flag("--gui", m_gui, "Then show the session in the main window");
+    options().add_option("--screenshot", m_screenshot, "With --gui: write a PNG of the window, then quit");
 }
 
 int DemoCommand::run()
@@ -64,7 +69,7 @@ int DemoCommand::run()
     showBullseyeNavigation();
     showSharing();
     fmt::print("\nDemo finished.\n");
-    return 0;
+    return m_gui ? showWindow() : 0;
 }
 
 bool DemoCommand::showPlugins()
@@ -309,6 +314,21 @@ void DemoCommand::showSharing()
     counter.disconnectAll();
     fmt::print("   Played the recording back as a live stream at full speed: {} of {} frames.\n",
                played.load(), playback->frameCount());
+}
+
+int DemoCommand::showWindow()
+{
+    fmt::print(
+        "\nThe main window shows a synthetic CT with the simulated tracker's tools moving inside it; the\n"
+        "menus offer the plug-in's algorithms for the selected data, the lamps below show which tools are "
+        "seen.\n");
+    GuiCommand::useWorkstationLook();
+    MainWindow window(context().plugins().algorithmFactories(), context().plugins().controllerFactories());
+    GuiCommand::openExampleSession(window);
+    window.show();
+    if (m_screenshot.empty())
+        return QApplication::exec();
+    return GuiCommand::writeScreenshot(window, m_screenshot) ? 0 : 1;
 }
 
 }  // namespace Tesselon

@@ -2,6 +2,8 @@
 
 #include "app/Command.h"
 
+#include <string>
+
 namespace Tesselon {
 
 /// `tesselon demo`: the main job on built-in data, telling a newcomer what happened at each step.
@@ -20,6 +22,10 @@ private:
     void showRegistration();
     void showBullseyeNavigation();
     void showSharing();
+    int showWindow();
+
+    bool m_gui = false;
+    std::string m_screenshot;
 };
 
 }  // namespace Tesselon

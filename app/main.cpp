@@ -2,23 +2,35 @@
 #include "app/AlgorithmsCommand.h"
 #include "app/CalibrateCommand.h"
 #include "app/DemoCommand.h"
+#include "app/GuiCommand.h"
 #include "app/HostContext.h"
 #include "app/PluginsCommand.h"
 #include "app/RegisterCommand.h"
 #include "app/StreamCommand.h"
 #include "host/core/Log.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <fmt/core.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 int main(int argc, char** argv)
 {
     using namespace Tesselon;
-    QCoreApplication application(argc, argv);
+    // Only the window needs a display; every other command runs without one.
+    const bool needsWidgets = [&] {
+        for (int i = 1; i < argc; ++i)
+            if (std::string_view(argv[i]) == "gui" || std::string_view(argv[i]) == "--gui")
+                return true;
+        return false;
+    }();
+    const std::unique_ptr<QCoreApplication> application =
+        needsWidgets ? std::make_unique<QApplication>(argc, argv)
+                     : std::make_unique<QCoreApplication>(argc, argv);
     HostContext context(QCoreApplication::applicationDirPath().toStdString());
 
     CLI::App program("Tesselon: surgical navigation on live tracking data.", "tesselon");
@@ -33,6 +45,7 @@ int main(int argc, char** argv)
     commands.push_back(std::make_unique<StreamCommand>(program, context));
     commands.push_back(std::make_unique<CalibrateCommand>(program, context));
     commands.push_back(std::make_unique<RegisterCommand>(program, context));
+    commands.push_back(std::make_unique<GuiCommand>(program, context));
 
     const auto isCommand = [&](const std::string& name) {
         const auto names =

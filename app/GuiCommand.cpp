@@ -1,0 +1,140 @@
+#include "app/GuiCommand.h"
+
+#include "app/HostContext.h"
+#include "app/SyntheticPhantom.h"
+#include "host/core/Log.h"
+#include "host/core/SharedImageSet.h"
+#include "host/core/io/ImageVolumeFile.h"
+#include "host/gl/DisplayWidgetMulti.h"
+#include "host/gl/GlSliceView.h"
+#include "host/gui/MainWindow.h"
+#include "host/stream/TrackingStream.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPalette>
+#include <QStyleFactory>
+#include <QThread>
+
+#include <fmt/core.h>
+
+namespace Tesselon {
+namespace {
+
+// Long enough for the simulated tracker's first samples and the views' first frames.
+constexpr int settleMilliseconds = 1500;
+
+void processEventsFor(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
+Eigen::Vector3d meanToolPosition(const TrackingStream& stream)
+{
+    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
+    int count = 0;
+    for (const TrackingInstrument& instrument : stream.instruments())
+        if (instrument.visible) {
+            sum += instrument.matrix.topRightCorner<3, 1>();
+            ++count;
+        }
+    return count ? Eigen::Vector3d(sum / count) : Eigen::Vector3d::Zero();
+}
+
+}  // namespace
+
+void GuiCommand::useWorkstationLook()
+{
+    // Dark, as navigation rooms are kept dim and the views are black.
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(45, 47, 52));
+    palette.setColor(QPalette::WindowText, QColor(220, 222, 226));
+    palette.setColor(QPalette::Base, QColor(30, 31, 35));
+    palette.setColor(QPalette::AlternateBase, QColor(45, 47, 52));
+    palette.setColor(QPalette::Text, QColor(220, 222, 226));
+    palette.setColor(QPalette::Button, QColor(55, 58, 64));
+    palette.setColor(QPalette::ButtonText, QColor(220, 222, 226));
+    palette.setColor(QPalette::Highlight, QColor(46, 120, 200));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(30, 31, 35));
+    palette.setColor(QPalette::ToolTipText, QColor(220, 222, 226));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 122, 128));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 122, 128));
+    QApplication::setPalette(palette);
+}
+
+GuiCommand::GuiCommand(CLI::App& program, HostContext& context)
+    : Command(program, context, "gui", "Open the main window: data, algorithm menus, panels, views and log")
+{
+    options().add_option("--screenshot", m_screenshot, "Write a PNG of the window once loaded, then quit");
+    options().add_option("--workspace", m_workspace, "Open this workspace instead of the example session");
+}
+
+int GuiCommand::run()
+{
+    useWorkstationLook();
+    // The log view shows what the streams and algorithms report, connections included.
+    Log::setMinimumLevel(Log::Info);
+    MainWindow window(context().plugins().algorithmFactories(), context().plugins().controllerFactories());
+    try {
+        if (m_workspace.empty())
+            openExampleSession(window);
+        else
+            window.restoreWorkspace(Workspace::load(m_workspace));
+    } catch (const std::exception& error) {
+        fmt::print(stderr, "tesselon gui: {}\n", error.what());
+        return 1;
+    }
+    window.show();
+    if (m_screenshot.empty())
+        return QApplication::exec();
+    return writeScreenshot(window, m_screenshot) ? 0 : 1;
+}
+
+void GuiCommand::openExampleSession(MainWindow& window)
+{
+    const Eigen::Vector3d centre = Eigen::Vector3d::Zero();
+    const std::string volumePath = QDir::temp().filePath("tesselon-synthetic-ct.mha").toStdString();
+    ImageVolumeFile::write(*SyntheticPhantom::create(centre), volumePath);
+    window.openVolume(volumePath);
+    TrackingStream* tracker = window.connectSimulatedTracker();
+    processEventsFor(200);
+    // Stands in for a registration: the tracker's working volume is moved onto the lesion.
+    Eigen::Matrix4d trackerToWorld = Eigen::Matrix4d::Identity();
+    trackerToWorld.topRightCorner<3, 1>() =
+        centre + SyntheticPhantom::lesionOffset() - meanToolPosition(*tracker);
+    tracker->setMatrix(trackerToWorld);
+    // The slice views cut through the lesion, where the tools work.
+    const Eigen::Vector3d lesion = centre + SyntheticPhantom::lesionOffset();
+    for (int index = 0; index < DisplayWidgetMulti::sliceViewCount; ++index) {
+        GlSliceView* view = window.views().viewSlice(index);
+        Eigen::Matrix4d planeToWorld = view->matrix();
+        planeToWorld.topRightCorner<3, 1>() = lesion;
+        view->setMatrix(planeToWorld);
+    }
+    Properties kalman;
+    kalman.setParam("smoothingMode", 2);
+    window.createAlgorithm("Navigation.CreateStreamSmoothedTrackingStream", {tracker}, &kalman);
+}
+
+bool GuiCommand::writeScreenshot(MainWindow& window, const std::string& path)
+{
+    processEventsFor(settleMilliseconds);
+    const QImage image = window.screenshot();
+    if (image.isNull() || !image.save(QString::fromStdString(path), "PNG")) {
+        fmt::print(stderr, "tesselon gui: cannot write the screenshot {}.\n", path);
+        return false;
+    }
+    fmt::print("Wrote a {} x {} picture of the window to {}.\n", image.width(), image.height(), path);
+    return true;
+}
+
+}  // namespace Tesselon
