@@ -226,16 +226,19 @@ void PlaybackTrackingStream::rewindLocked()
     m_finished = false;
 }
 
+bool PlaybackTrackingStream::isPlaying() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_worker.joinable() && !m_finished;
+}
+
 bool PlaybackTrackingStream::openImpl()
 {
     if (!checkNotEmpty())
         return false;
-    {
-        std::lock_guard lock(m_mutex);
-        // Reopening a running playback must not turn its clock back.
-        if (m_worker.joinable() && !m_finished)
-            return true;
-    }
+    // Reopening a running playback must not turn its clock back.
+    if (isPlaying())
+        return true;
     stopWorker();
     std::lock_guard lock(m_mutex);
     rewindLocked();
@@ -246,11 +249,8 @@ bool PlaybackTrackingStream::startImpl()
 {
     if (!checkNotEmpty())
         return false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_worker.joinable() && !m_finished)
-            return true;
-    }
+    if (isPlaying())
+        return true;
     // A finished worker has returned or is about to: join it before starting over.
     stopWorker();
     {

@@ -85,6 +85,8 @@ private:
     void onSpeedChanged();
     void onLoopChanged();
     bool checkNotEmpty() const;
+    /// Whether a worker is playing and has not reached the end.
+    bool isPlaying() const;
 
     // The *Locked functions expect m_mutex held.
     double playbackTimeLocked(const Position& position) const;
