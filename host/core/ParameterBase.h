@@ -15,7 +15,10 @@ namespace Tesselon {
 class Configurable;
 
 /// A named, typed value of a `Configurable`, with editor attributes ("min", "max", "hidden", "values",
-/// "tooltip"). Parameters are not locked: their owner guards them with its own lock.
+/// "tooltip"). The attributes "min", "max" and "values" are also the parameter's rules: every setter and
+/// `configure` clamps a number into its range and refuses a choice outside "values" (see `Parameter`), so
+/// a range is declared once, where editors read it too. Parameters are not locked: their owner guards them
+/// with its own lock.
 ///
 /// A parameter registers with its owner on construction and unregisters on destruction. An owner that
 /// dies first detaches the parameters still registered, so either may outlive the other.
@@ -39,6 +42,10 @@ public:
     std::optional<std::string> attribute(std::string_view key) const;
     /// Attributes in the order they were first set.
     const std::vector<std::pair<std::string, std::string>>& attributes() const { return m_attributes; }
+    /// The attribute as a number; nothing when absent or not a number.
+    std::optional<double> numberAttribute(std::string_view key) const;
+    /// The texts of the "values" attribute: comma-separated, or semicolon-separated when it has no comma.
+    std::vector<std::string> choiceTexts() const;
 
     virtual ParamType type() const = 0;
     /// The value in its `PropertyCodec` text form.
@@ -57,6 +64,13 @@ public:
 protected:
     /// Writes the attributes; the derived class has written the value and type already.
     void writeAttributesTo(Properties& properties) const;
+
+    /// Why a number breaks the "min"/"max" rule (not finite, or outside), or nothing; no rule without them.
+    std::optional<std::string> rangeViolation(double value) const;
+    /// Why an integer is no choice of "values"; nothing when it is one, or when there is no "values".
+    std::optional<std::string> choiceViolation(long long value) const;
+    /// One logged sentence naming the parameter, the refused value, why, and the value kept.
+    void logRejected(std::string_view refusedText, std::string_view reason) const;
 
 private:
     friend class Configurable;

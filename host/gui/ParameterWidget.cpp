@@ -35,37 +35,21 @@ bool isHiddenParameter(const ParameterBase& parameter)
     return hidden && PropertyCodec<bool>::fromText(*hidden).value_or(false);
 }
 
-std::optional<double> numberAttribute(const ParameterBase& parameter, std::string_view key)
-{
-    const auto text = parameter.attribute(key);
-    return text ? PropertyCodec<double>::fromText(*text) : std::nullopt;
-}
-
 int clampToInt(double value)
 {
     return static_cast<int>(
         std::clamp(value, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 
-/// The choice texts of a "values" attribute: comma-separated, or semicolon-separated when it has no comma.
-QStringList choiceTexts(const std::string& values)
-{
-    const QString text = QString::fromStdString(values);
-    QStringList choices = text.split(text.contains(',') ? ',' : ';');
-    for (QString& choice : choices)
-        choice = choice.trimmed();
-    return choices;
-}
-
 QDoubleSpinBox* makeDoubleSpinBox(const ParameterBase& parameter)
 {
     auto* box = new QDoubleSpinBox;
-    const auto minimum = numberAttribute(parameter, "min");
-    const auto maximum = numberAttribute(parameter, "max");
-    box->setDecimals(clampToInt(numberAttribute(parameter, "decimals").value_or(defaultDecimals)));
+    const auto minimum = parameter.numberAttribute("min");
+    const auto maximum = parameter.numberAttribute("max");
+    box->setDecimals(clampToInt(parameter.numberAttribute("decimals").value_or(defaultDecimals)));
     box->setRange(minimum.value_or(-unboundedDouble), maximum.value_or(unboundedDouble));
     double step = 1.0;
-    if (const auto given = numberAttribute(parameter, "step"))
+    if (const auto given = parameter.numberAttribute("step"))
         step = *given;
     else if (minimum && maximum && *maximum > *minimum)
         step = std::pow(10.0, std::floor(std::log10((*maximum - *minimum) / 100.0)));
@@ -135,13 +119,14 @@ ParameterWidget::Entry ParameterWidget::makeEditor(ParameterBase* parameter)
         case ParamType::Enumeration:
             if (values || parameter->type() == ParamType::Enumeration) {
                 auto* box = new QComboBox;
-                box->addItems(choiceTexts(values.value_or(std::string())));
+                for (const std::string& choice : parameter->choiceTexts())
+                    box->addItem(QString::fromStdString(choice));
                 entry.kind = Kind::Choice;
                 entry.editor = box;
             } else {
                 auto* box = new QSpinBox;
-                box->setRange(clampToInt(numberAttribute(*parameter, "min").value_or(INT_MIN)),
-                              clampToInt(numberAttribute(*parameter, "max").value_or(INT_MAX)));
+                box->setRange(clampToInt(parameter->numberAttribute("min").value_or(INT_MIN)),
+                              clampToInt(parameter->numberAttribute("max").value_or(INT_MAX)));
                 entry.kind = Kind::Int;
                 entry.editor = box;
             }

@@ -50,9 +50,11 @@ void TrackingFrameRecorder::save(const std::string& path) const
     TrackingRecordingFile::write(recording(), path);
 }
 
-std::string TrackingFrameRecorder::transformName(const TrackerID& id)
+std::string TrackingFrameRecorder::transformName(const TrackingInstrument& instrument)
 {
-    return id.ID() + std::string(transformSuffix);
+    if (!instrument.transformName.empty())
+        return instrument.transformName;
+    return instrument.id.ID() + std::string(transformSuffix);
 }
 
 double TrackingFrameRecorder::timestampSecondsLocked(const TrackingStreamData& sample)
@@ -82,7 +84,7 @@ void TrackingFrameRecorder::onSample(const std::shared_ptr<const StreamData>& sa
     TrackingFrame frame;
     frame.timestamp = timestampSecondsLocked(*tracking);
     for (const TrackingInstrument& instrument : tracking->instruments()) {
-        TrackedTransform transform{transformName(instrument.id), instrument.matrix,
+        TrackedTransform transform{transformName(instrument), instrument.matrix,
                                    instrument.visible && instrument.quality > 0.0};
         // A sample that repeats an ID means its last entry (see `TrackingStreamData::instrument`); a
         // frame holding a name twice could not be written.

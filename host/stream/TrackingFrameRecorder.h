@@ -42,8 +42,8 @@ public:
     /// holds a blank, which a sequence file key cannot).
     void save(const std::string& path) const;
 
-    /// The name under which an instrument's pose is recorded: "<id>ToTracker".
-    static std::string transformName(const TrackerID& id);
+    /// The name under which an instrument's pose is recorded: its own transform name, else "<id>ToTracker".
+    static std::string transformName(const TrackingInstrument& instrument);
 
 private:
     void onSample(const std::shared_ptr<const StreamData>& sample);

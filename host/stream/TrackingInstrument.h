@@ -5,6 +5,7 @@
 #include <Eigen/Core>
 
 #include <cstdint>
+#include <string>
 
 namespace Tesselon {
 
@@ -20,6 +21,9 @@ struct TrackingInstrument
     std::uint64_t timestamp = 0;
     /// Whether the tracker sees the instrument in this sample.
     bool visible = true;
+    /// The pose's name in recordings and served messages where it is not "<ID>ToTracker": a needle
+    /// expressed in a reference marker's frame is "NeedleToReference". Empty for tracker poses.
+    std::string transformName;
 };
 
 }  // namespace Tesselon

@@ -105,9 +105,11 @@ void CombinedTrackingStream::addOutputInstrumentLocked(const CombinationInstruct
     instrument.quality = 0.0;
     instrument.timestamp = 0;
     instrument.visible = true;
-    m_outputs.push_back({std::make_unique<CombinationInstruction>(instruction), instrument,
-                         TrackerID::fromIDModelNameString(instruction.preInstrument.value()).ID(),
-                         TrackerID::fromIDModelNameString(instruction.postInstrument.value()).ID()});
+    const std::string referenceId = TrackerID::fromIDModelNameString(instruction.preInstrument.value()).ID();
+    const std::string targetId = TrackerID::fromIDModelNameString(instruction.postInstrument.value()).ID();
+    const bool relative = instruction.combinationMode.value() == CombinationInstruction::Relative;
+    m_outputs.push_back({std::make_unique<CombinationInstruction>(instruction), instrument, referenceId,
+                         targetId, relative ? targetId + "To" + referenceId : std::string()});
 }
 
 std::vector<CombinationInstruction> CombinedTrackingStream::instructions() const
@@ -175,6 +177,7 @@ void CombinedTrackingStream::onStreamData(std::shared_ptr<const StreamData> samp
             output.instrument.quality = quality;
             output.instrument.timestamp = target->timestamp;
             output.instrument.visible = true;
+            output.instrument.transformName = reference ? output.transformName : std::string();
             outputInstruments.push_back(output.instrument);
         }
     }

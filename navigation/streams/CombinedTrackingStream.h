@@ -63,6 +63,8 @@ private:
         // The instruments' IDs, parsed once from the instruction's text forms.
         std::string referenceId;
         std::string targetId;
+        /// "<target>To<reference>" for a relative pose, empty for a pose in the tracker's frame.
+        std::string transformName;
     };
 
     std::optional<TrackingInstrument> latestInstrument(const std::string& streamName,

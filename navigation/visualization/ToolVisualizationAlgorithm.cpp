@@ -180,8 +180,8 @@ void ToolVisualizationAlgorithm::onStreamData(const std::shared_ptr<const Stream
         }
         m_rawToolMatrix = markerToTracker;
         const auto trackerToReference = inverseOf(referenceToTracker);
-        const auto referenceFromCalibrated = inverseOf(referenceCalibration);
-        const bool usable = trackerToReference && referenceFromCalibrated && markerToTracker.allFinite();
+        const auto referenceToCalibrated = inverseOf(referenceCalibration);
+        const bool usable = trackerToReference && referenceToCalibrated && markerToTracker.allFinite();
         reportUnusablePose(!usable);
         if (!usable) {
             // The previous pose stays, and the quality says it is not current.
@@ -189,7 +189,7 @@ void ToolVisualizationAlgorithm::onStreamData(const std::shared_ptr<const Stream
             m_lastFiducials.reset();
         } else {
             const Eigen::Matrix4d trackerToWorld =
-                m_stream->matrix() * *referenceFromCalibrated * *trackerToReference;
+                m_stream->matrix() * *referenceToCalibrated * *trackerToReference;
             m_toolMatrix = trackerToWorld * markerToTracker * toolCalibration;
             m_lastQuality = targetQuality * referenceQuality;
             m_lastFiducials = fiducialsInWorld(*tracking, trackerToWorld);
@@ -242,14 +242,14 @@ std::unique_ptr<TrackingInstrumentFiducialsData> ToolVisualizationAlgorithm::las
 void ToolVisualizationAlgorithm::updateReference(const Eigen::Matrix4d& toolToWorld)
 {
     std::lock_guard lock(m_mutex);
-    const auto calibratedFromMarker = inverseOf(calibrationOf(m_selection.targetId));
+    const auto markerToTool = inverseOf(calibrationOf(m_selection.targetId));
     const auto trackerToMarker = inverseOf(m_rawToolMatrix);
-    if (!calibratedFromMarker || !trackerToMarker) {
+    if (!markerToTool || !trackerToMarker) {
         Log::error(category,
                    "The tool's pose or calibration cannot be inverted; the reference was not moved.");
         return;
     }
-    m_stream->setMatrix(toolToWorld * *calibratedFromMarker * *trackerToMarker);
+    m_stream->setMatrix(toolToWorld * *markerToTool * *trackerToMarker);
 }
 
 }  // namespace Tesselon

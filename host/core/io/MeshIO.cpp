@@ -1,8 +1,8 @@
 #include "host/core/io/MeshIO.h"
 
+#include "host/core/io/FileAccess.h"
 #include "host/core/io/MeshFileError.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QString>
 
@@ -208,12 +208,7 @@ Mesh MeshIO::load(const std::string& path)
     const std::string extension = QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
     if (extension != "obj" && extension != "stl" && extension != "ply")
         throw MeshFileError(path, 0, "unknown file type; expected a mesh ending in .obj, .stl or .ply");
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw MeshFileError(path, 0, "cannot open for reading: " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw MeshFileError(path, 0, "cannot read: " + file.errorString().toStdString());
+    const QByteArray bytes = FileAccess::readAll<MeshFileError>(path);
     return load(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), extension, path);
 }
 

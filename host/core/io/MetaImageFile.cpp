@@ -1,5 +1,6 @@
 #include "host/core/io/MetaImageFile.h"
 
+#include "host/core/io/FileAccess.h"
 #include "host/core/io/ImageFileError.h"
 #include "host/core/io/MetaImageHeader.h"
 #include "host/core/io/VtkImageValues.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QString>
 
 #include <vtkImageData.h>
@@ -40,23 +40,6 @@ void openForReading(QFile& file, const std::string& path, std::string_view what)
     if (!file.open(QIODevice::ReadOnly))
         throw ImageFileError(
             path, 0, fmt::format("cannot open {} for reading: {}", what, file.errorString().toStdString()));
-}
-
-// The header lines only: the voxels that may follow are read by VTK.
-QByteArray readHeaderText(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    openForReading(file, path, "the file");
-    QByteArray header;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
-        if (file.error() != QFileDevice::NoError)
-            throw ImageFileError(path, 0, "cannot read: " + file.errorString().toStdString());
-        header += line;
-        if (line.trimmed().startsWith("ElementDataFile"))
-            break;
-    }
-    return header;
 }
 
 // Null when the count does not fit in 64 bits, which no file can hold.
@@ -220,7 +203,7 @@ MetaImageHeader headerOf(const SharedImageSet& image, const std::string& path)
 
 std::unique_ptr<SharedImageSet> MetaImageFile::read(const std::string& path)
 {
-    const QByteArray text = readHeaderText(path);
+    const QByteArray text = FileAccess::readMetaHeader<ImageFileError>(path);
     const MetaImageHeader header = MetaImageHeader::fromText(
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())), path);
     VoxelCheck(header, path).run();
@@ -235,15 +218,9 @@ void MetaImageFile::write(const SharedImageSet& image, const std::string& path)
 {
     const std::string header = headerOf(image, path).toText();
     const std::vector<float>& values = image.values();
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw ImageFileError(path, 0, "cannot open for writing: " + file.errorString().toStdString());
-    const auto voxelBytes = static_cast<qint64>(values.size() * sizeof(float));
-    if (file.write(header.data(), static_cast<qint64>(header.size())) != static_cast<qint64>(header.size()) ||
-        file.write(reinterpret_cast<const char*>(values.data()), voxelBytes) != voxelBytes)
-        throw ImageFileError(path, 0, "cannot write: " + file.errorString().toStdString());
-    if (!file.commit())
-        throw ImageFileError(path, 0, "cannot save: " + file.errorString().toStdString());
+    const std::string_view voxels(reinterpret_cast<const char*>(values.data()),
+                                  values.size() * sizeof(float));
+    FileAccess::writeAtomically<ImageFileError>(path, {header, voxels});
 }
 
 }  // namespace Tesselon

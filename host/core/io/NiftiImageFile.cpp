@@ -32,8 +32,9 @@ namespace Tesselon {
 
 namespace {
 
-// Its own inverse: RAS to LPS and back.
-const Eigen::Matrix4d lpsFromRas = Eigen::Vector4d(-1, -1, 1, 1).asDiagonal();
+// Its own inverse, so `lpsToRas` is the same matrix.
+const Eigen::Matrix4d rasToLps = Eigen::Vector4d(-1, -1, 1, 1).asDiagonal();
+const Eigen::Matrix4d& lpsToRas = rasToLps;
 
 Eigen::Matrix4d toEigen(const vtkMatrix4x4& matrix)
 {
@@ -45,7 +46,7 @@ Eigen::Matrix4d toEigen(const vtkMatrix4x4& matrix)
 }
 
 // VTK's data coordinates of voxel indices: origin + direction * (spacing * index).
-Eigen::Matrix4d dataFromVoxel(vtkImageData& image)
+Eigen::Matrix4d voxelToData(vtkImageData& image)
 {
     Eigen::Matrix4d matrix = Eigen::Matrix4d::Identity();
     vtkMatrix3x3* direction = image.GetDirectionMatrix();
@@ -58,7 +59,7 @@ Eigen::Matrix4d dataFromVoxel(vtkImageData& image)
 }
 
 // The file's voxel-to-RAS mapping as VTK gives it, relative to VTK's data coordinates.
-Eigen::Matrix4d rasFromData(vtkNIFTIImageReader& reader)
+Eigen::Matrix4d dataToRas(vtkNIFTIImageReader& reader)
 {
     if (vtkMatrix4x4* sform = reader.GetSFormMatrix())
         return toEigen(*sform);
@@ -86,7 +87,7 @@ void rescale(std::vector<float>& values, double slope, double intercept)
 
 // VTK turns the slices round when the file's k axis is left-handed (qfac -1); this turns them back, so
 // that voxel indices are the file's own.
-void restoreFileOrder(vtkImageData& image, std::vector<float>& values, Eigen::Matrix4d& worldFromVoxel)
+void restoreFileOrder(vtkImageData& image, std::vector<float>& values, Eigen::Matrix4d& voxelToWorld)
 {
     std::array<int, 3> size{};
     image.GetDimensions(size.data());
@@ -96,15 +97,15 @@ void restoreFileOrder(vtkImageData& image, std::vector<float>& values, Eigen::Ma
                          values.begin() + high * slice);
     Eigen::Matrix4d reversed = Eigen::Vector4d(1, 1, -1, 1).asDiagonal();
     reversed(2, 3) = size[2] - 1;
-    worldFromVoxel = worldFromVoxel * reversed;
+    voxelToWorld = voxelToWorld * reversed;
 }
 
 // Splits voxel-to-world into the spacing (the length of each voxel axis) and the pose of the image frame.
-std::unique_ptr<SharedImageSet> makeImage(vtkImageData& image, const Eigen::Matrix4d& worldFromVoxel,
+std::unique_ptr<SharedImageSet> makeImage(vtkImageData& image, const Eigen::Matrix4d& voxelToWorld,
                                           std::vector<float> values, const std::string& path)
 {
-    const Eigen::Vector3d spacing = worldFromVoxel.topLeftCorner<3, 3>().colwise().norm();
-    if (!worldFromVoxel.allFinite() || !(spacing.minCoeff() > 0))
+    const Eigen::Vector3d spacing = voxelToWorld.topLeftCorner<3, 3>().colwise().norm();
+    if (!voxelToWorld.allFinite() || !(spacing.minCoeff() > 0))
         throw ImageFileError(
             path, 0,
             fmt::format("the voxel axes have lengths {} {} {}; expected positive finite lengths "
@@ -113,7 +114,7 @@ std::unique_ptr<SharedImageSet> makeImage(vtkImageData& image, const Eigen::Matr
     std::array<int, 3> dimensions{};
     image.GetDimensions(dimensions.data());
     auto result = std::make_unique<SharedImageSet>(dimensions, spacing, std::move(values));
-    Eigen::Matrix4d pose = worldFromVoxel;
+    Eigen::Matrix4d pose = voxelToWorld;
     pose.leftCols<3>() *= spacing.cwiseInverse().asDiagonal();
     result->setMatrix(pose);
     return result;
@@ -146,14 +147,14 @@ vtkNew<vtkMatrix4x4> toVtk(const Eigen::Matrix4d& matrix)
     return result;
 }
 
-Eigen::Matrix4d rasFromImage(const SharedImageSet& image, const std::string& path)
+Eigen::Matrix4d imageToRas(const SharedImageSet& image, const std::string& path)
 {
     const Eigen::Matrix4d pose = image.matrix();
     if (!pose.allFinite() || pose.row(3) != Eigen::RowVector4d(0, 0, 0, 1) ||
         pose.topLeftCorner<3, 3>().determinant() == 0)
         throw ImageFileError(
             path, 0, "the image's pose is not an invertible affine transform, which NIfTI cannot hold");
-    return lpsFromRas * pose;
+    return lpsToRas * pose;
 }
 
 // A free name beside the target that ends the same way, so the writer picks the same compression. The
@@ -188,15 +189,15 @@ std::unique_ptr<SharedImageSet> NiftiImageFile::read(const std::string& path)
     vtkImageData& image = *reader->GetOutput();
     std::vector<float> values = VtkImageValues::toFloats(image, path);
     rescale(values, reader->GetRescaleSlope(), reader->GetRescaleIntercept());
-    Eigen::Matrix4d worldFromVoxel = lpsFromRas * rasFromData(*reader) * dataFromVoxel(image);
+    Eigen::Matrix4d voxelToWorld = rasToLps * dataToRas(*reader) * voxelToData(image);
     if (reader->GetQFac() < 0)
-        restoreFileOrder(image, values, worldFromVoxel);
-    return makeImage(image, worldFromVoxel, std::move(values), path);
+        restoreFileOrder(image, values, voxelToWorld);
+    return makeImage(image, voxelToWorld, std::move(values), path);
 }
 
 void NiftiImageFile::write(const SharedImageSet& image, const std::string& path)
 {
-    const Eigen::Matrix4d ras = rasFromImage(image, path);
+    const Eigen::Matrix4d ras = imageToRas(image, path);
     vtkNew<vtkImageData> data = toVtk(image);
     vtkNew<vtkMatrix4x4> form = toVtk(ras);
     QTemporaryFile temporary;

@@ -1,8 +1,8 @@
 #include "host/core/io/PropertiesFile.h"
 
+#include "host/core/io/FileAccess.h"
+
 #include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
 #include <QString>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -308,23 +308,13 @@ Properties PropertiesFile::fromXml(std::string_view xml, std::string_view source
 void PropertiesFile::write(const Properties& properties, const std::string& path)
 {
     const QByteArray bytes = Writer(path).write(properties);
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw PropertiesFileError(path, 0, "cannot open for writing: " + file.errorString().toStdString());
-    if (file.write(bytes) != bytes.size())
-        throw PropertiesFileError(path, 0, "cannot write: " + file.errorString().toStdString());
-    if (!file.commit())
-        throw PropertiesFileError(path, 0, "cannot save: " + file.errorString().toStdString());
+    FileAccess::writeAtomically<PropertiesFileError>(
+        path, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))});
 }
 
 Properties PropertiesFile::read(const std::string& path)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw PropertiesFileError(path, 0, "cannot open for reading: " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw PropertiesFileError(path, 0, "cannot read: " + file.errorString().toStdString());
+    const QByteArray bytes = FileAccess::readAll<PropertiesFileError>(path);
     return fromXml(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path);
 }
 

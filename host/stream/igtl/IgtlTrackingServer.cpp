@@ -199,7 +199,9 @@ std::vector<std::vector<std::uint8_t>> IgtlTrackingServer::encode(
 std::string IgtlTrackingServer::deviceName(const TrackingInstrument& instrument) const
 {
     const auto named = m_options.deviceNames.find(instrument.id.ID());
-    return named != m_options.deviceNames.end() ? named->second : instrument.id.ID();
+    if (named != m_options.deviceNames.end())
+        return named->second;
+    return instrument.transformName.empty() ? instrument.id.ID() : instrument.transformName;
 }
 
 }  // namespace Tesselon

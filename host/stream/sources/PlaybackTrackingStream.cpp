@@ -27,6 +27,9 @@ std::vector<TrackingInstrument> instrumentsOf(const TrackingFrame& frame)
         TrackingInstrument instrument;
         const std::string id = PlaybackTrackingStream::instrumentId(transform.name);
         instrument.id = TrackerID(id, "", id);
+        // A pose recorded in another frame than the tracker's keeps its name when recorded or served again.
+        if (id == transform.name)
+            instrument.transformName = transform.name;
         instrument.matrix = transform.matrix;
         instrument.visible = transform.valid;
         instrument.quality = transform.valid ? 1.0 : 0.0;

@@ -67,20 +67,6 @@ ParsedIds parseInstrumentIds(std::string_view text)
     return parsed;
 }
 
-bool isNonNegative(double value)
-{
-    return std::isfinite(value) && value >= 0.0;
-}
-
-/// Logs the rejection in one sentence and puts the kept value back into the parameter.
-template <class T>
-void reject(Parameter<T>& parameter, std::string_view reason, const T& kept)
-{
-    Log::warning(category, fmt::format("Rejected {} \"{}\": {}; keeping \"{}\".", parameter.name(),
-                                       parameter.text(), reason, PropertyCodec<T>::toText(kept)));
-    parameter.setValue(kept);
-}
-
 /// Three independent standard normal draws, in a fixed order so runs reproduce.
 Eigen::Vector3d gaussianVector(std::mt19937_64& random)
 {
@@ -126,10 +112,19 @@ SimulatedTracker::SimulatedTracker(std::string name) : TrackingStream(std::move(
     m_positionNoise.setAttribute("min", "0");
     m_orientationNoise.setAttribute("min", "0");
     m_instrumentList.setAttribute("tooltip", "Comma-separated instrument IDs: " + allIds);
+    m_instrumentList.setCheck([](const std::string& text) -> std::optional<std::string> {
+        const ParsedIds parsed = parseInstrumentIds(text);
+        if (parsed.unknown.empty())
+            return std::nullopt;
+        return fmt::format("there is no simulated instrument \"{}\" (known: {}, and Pointer2 to Pointer999)",
+                           parsed.unknown, joined(SimulatedInstrument::knownIds()));
+    });
     m_dropoutPeriod.setAttribute("min", "0");
     m_dropoutDuration.setAttribute("min", "0");
-    connectParameters();
+    for (ParameterBase* parameter : parameters())
+        parameter->valueChanged.connect(&m_parameterReceiver, [this] { applyParameters(); });
     std::lock_guard lock(m_mutex);
+    m_settings = settingsFromParameters();
     rebuildInstrumentsLocked();
     resetSimulationLocked();
 }
@@ -139,101 +134,32 @@ SimulatedTracker::~SimulatedTracker()
     stopWorker();
 }
 
-void SimulatedTracker::connectParameters()
+SimulatedTracker::Settings SimulatedTracker::settingsFromParameters() const
 {
-    m_rate.valueChanged.connect(&m_parameterReceiver, [this] { onRateChanged(); });
-    m_seed.valueChanged.connect(&m_parameterReceiver, [this] { onSeedChanged(); });
-    m_positionNoise.valueChanged.connect(&m_parameterReceiver, [this] { onPositionNoiseChanged(); });
-    m_orientationNoise.valueChanged.connect(&m_parameterReceiver, [this] { onOrientationNoiseChanged(); });
-    m_instrumentList.valueChanged.connect(&m_parameterReceiver, [this] { onInstrumentsChanged(); });
-    m_dropoutPeriod.valueChanged.connect(&m_parameterReceiver, [this] { onDropoutChanged(); });
-    m_dropoutDuration.valueChanged.connect(&m_parameterReceiver, [this] { onDropoutChanged(); });
+    return {m_rate,
+            m_seed,
+            m_positionNoise,
+            m_orientationNoise,
+            parseInstrumentIds(m_instrumentList).ids,
+            m_dropoutPeriod,
+            m_dropoutDuration};
 }
 
-void SimulatedTracker::onRateChanged()
+void SimulatedTracker::applyParameters()
 {
-    const double rate = m_rate.value();
+    const Settings wanted = settingsFromParameters();
     std::unique_lock lock(m_mutex);
-    if (std::isfinite(rate) && rate >= minimumRate && rate <= maximumRate) {
-        m_settings.rate = rate;
-        return;
-    }
-    const double kept = m_settings.rate;
+    const bool reseeded = wanted.seed != m_settings.seed;
+    const bool instrumentsChanged = wanted.instrumentIds != m_settings.instrumentIds;
+    m_settings = wanted;
+    if (reseeded)
+        m_random.seed(static_cast<std::uint64_t>(m_settings.seed));
+    if (reseeded || instrumentsChanged)
+        rebuildInstrumentsLocked();
     lock.unlock();
-    reject(m_rate, fmt::format("the rate must be between {} and {} Hz", minimumRate, maximumRate), kept);
-}
-
-void SimulatedTracker::onSeedChanged()
-{
-    std::lock_guard lock(m_mutex);
-    m_settings.seed = m_seed.value();
-    m_random.seed(static_cast<std::uint64_t>(m_settings.seed));
-    rebuildInstrumentsLocked();
-}
-
-void SimulatedTracker::onPositionNoiseChanged()
-{
-    const double noise = m_positionNoise.value();
-    std::unique_lock lock(m_mutex);
-    if (isNonNegative(noise)) {
-        m_settings.positionNoise = noise;
-        return;
-    }
-    const double kept = m_settings.positionNoise;
-    lock.unlock();
-    reject(m_positionNoise, "the noise must be a non-negative number of millimetres", kept);
-}
-
-void SimulatedTracker::onOrientationNoiseChanged()
-{
-    const double noise = m_orientationNoise.value();
-    std::unique_lock lock(m_mutex);
-    if (isNonNegative(noise)) {
-        m_settings.orientationNoise = noise;
-        return;
-    }
-    const double kept = m_settings.orientationNoise;
-    lock.unlock();
-    reject(m_orientationNoise, "the noise must be a non-negative number of degrees", kept);
-}
-
-void SimulatedTracker::onInstrumentsChanged()
-{
-    const ParsedIds parsed = parseInstrumentIds(m_instrumentList.value());
-    std::unique_lock lock(m_mutex);
-    if (!parsed.unknown.empty()) {
-        const std::string kept = joined(m_settings.instrumentIds);
-        lock.unlock();
-        reject(m_instrumentList,
-               fmt::format("there is no simulated instrument \"{}\" (known: {}, and Pointer2 to Pointer999)",
-                           parsed.unknown, joined(SimulatedInstrument::knownIds())),
-               kept);
-        return;
-    }
-    if (parsed.ids == m_settings.instrumentIds)
-        return;
-    m_settings.instrumentIds = parsed.ids;
-    rebuildInstrumentsLocked();
-    lock.unlock();
-    updated.emitSignal();
-    updatedThreadSafe.emitSignal();
-}
-
-void SimulatedTracker::onDropoutChanged()
-{
-    // One handler for both: each is checked on its own, so their order in a configuration never matters.
-    const std::pair<Parameter<double>*, double Settings::*> fields[] = {
-        {&m_dropoutPeriod, &Settings::dropoutPeriod}, {&m_dropoutDuration, &Settings::dropoutDuration}};
-    for (const auto& [parameter, field] : fields) {
-        const double value = parameter->value();
-        std::unique_lock lock(m_mutex);
-        if (isNonNegative(value)) {
-            m_settings.*field = value;
-            continue;
-        }
-        const double kept = m_settings.*field;
-        lock.unlock();
-        reject(*parameter, "the time must be a non-negative number of seconds", kept);
+    if (instrumentsChanged) {
+        updated.emitSignal();
+        updatedThreadSafe.emitSignal();
     }
 }
 

@@ -30,7 +30,7 @@ namespace Tesselon {
 ///
 /// Parameters: "rate" (Hz, 1-5000), "seed", "positionNoise" (mm, 3D RMS), "orientationNoise" (degrees RMS),
 /// "instruments" (comma-separated IDs), "dropoutPeriod" and "dropoutDuration" (seconds, 0 = none).
-/// Invalid values are logged and the previous value kept.
+/// Invalid values are refused by the parameters themselves: logged, and the previous value kept.
 class SimulatedTracker : public TrackingStream
 {
 public:
@@ -70,16 +70,16 @@ protected:
     bool closeImpl() override;
 
 private:
-    /// The accepted configuration, which is all the simulation reads.
+    /// A copy of the parameters under the simulation's lock, which is all the simulation reads.
     struct Settings
     {
-        double rate = 60.0;
-        int seed = 1;
-        double positionNoise = 0.25;
-        double orientationNoise = 0.1;
-        std::vector<std::string> instrumentIds = SimulatedInstrument::knownIds();
-        double dropoutPeriod = 0.0;
-        double dropoutDuration = 0.0;
+        double rate;
+        int seed;
+        double positionNoise;
+        double orientationNoise;
+        std::vector<std::string> instrumentIds;
+        double dropoutPeriod;
+        double dropoutDuration;
     };
 
     struct InstrumentState
@@ -89,13 +89,9 @@ private:
         Eigen::Matrix4d lastPose;
     };
 
-    void connectParameters();
-    void onRateChanged();
-    void onSeedChanged();
-    void onPositionNoiseChanged();
-    void onOrientationNoiseChanged();
-    void onInstrumentsChanged();
-    void onDropoutChanged();
+    Settings settingsFromParameters() const;
+    /// Copies the parameters into the settings; a new seed or instrument list rebuilds the instruments.
+    void applyParameters();
 
     // The *Locked functions expect m_mutex held.
     void rebuildInstrumentsLocked();

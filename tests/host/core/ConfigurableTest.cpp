@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,11 +77,57 @@ TEST_F(ParameterChangeTest, NotifiesOnlyRealChanges)
     EXPECT_EQ(m_tracker.rate.value(), 0.75);
 }
 
-TEST_F(ParameterChangeTest, NotANumberEqualsItself)
+TEST(ParameterChange, NotANumberEqualsItself)
 {
-    m_tracker.rate = std::nan("");
-    m_tracker.rate = std::nan("");
-    EXPECT_EQ(m_rateChanges.count(), 1);
+    Parameter<double> unranged{"unranged", 0.0};
+    ChangeCounter changes(unranged);
+    unranged = std::nan("");
+    unranged = std::nan("");
+    EXPECT_EQ(changes.count(), 1);
+}
+
+// Every way in (setter, text, configure) keeps the declared rules, refusing with one sentence.
+TEST(ParameterRules, RefuseWhatBreaksThemAndKeepTheValue)
+{
+    Tracker tracker;
+    tracker.samples.setAttribute("min", "1");
+    tracker.toolName.setCheck([](const std::string& name) -> std::optional<std::string> {
+        return name.empty() ? std::optional<std::string>("a tool needs a name") : std::nullopt;
+    });
+    struct Case
+    {
+        ParameterBase& parameter;
+        std::string text;
+        bool accepted;
+        std::string sentence;
+    };
+    const std::vector<Case> cases = {
+        {tracker.rate, "100", true, ""},
+        {tracker.rate, "100.5", false,
+         "Rejected rate \"100.5\": it must be between 0 and 100; keeping \"0.5\"."},
+        {tracker.rate, "nan", false, "Rejected rate \"nan\": it is not a finite number; keeping \"0.5\"."},
+        {tracker.samples, "0", false, "Rejected samples \"0\": it must be at least 1; keeping \"10\"."},
+        {tracker.method, "1", true, ""},
+        {tracker.method, "2", false,
+         "Rejected method \"2\": the choices are 0 to 1 (Pivot,Direction); keeping \"0\"."},
+        {tracker.toolName, "", false, "Rejected toolName \"\": a tool needs a name; keeping \"pointer\"."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parameter.name() + " = " + c.text);
+        const std::string before = c.parameter.text();
+        for (int way = 0; way < 2; ++way) {
+            Tesselon::Test::LogCapture log;
+            ChangeCounter changes(c.parameter);
+            Properties properties;
+            properties.setParamText(c.parameter.name(), c.text);
+            const bool accepted = way == 0 ? c.parameter.setText(c.text) : c.parameter.readFrom(properties);
+            EXPECT_EQ(accepted, c.accepted);
+            EXPECT_EQ(c.parameter.text(), c.accepted ? c.text : before);
+            EXPECT_EQ(changes.count(), c.accepted && c.text != before ? 1 : 0);
+            EXPECT_EQ(log->count(c.sentence), c.accepted ? 0 : 1);
+            c.parameter.setText(before);
+        }
+    }
 }
 
 TEST_F(ParameterChangeTest, MalformedTextChangesNothing)

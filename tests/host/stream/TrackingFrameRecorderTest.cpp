@@ -41,6 +41,9 @@ TEST(TrackingFrameRecorder, RecordsSamplesBetweenStartAndStopAsFramesOfInstrumen
     std::vector<TrackingInstrument> instruments;
     for (const Case& c : cases)
         instruments.push_back(tracked(c.id, c.quality, c.visible, 1000, support::randomPose(random)));
+    // A pose in another frame than the tracker's goes by its own name.
+    instruments.push_back(tracked("relative-0", 1.0, true, 1000));
+    instruments.back().transformName = "NeedleToReference";
 
     support::ManualTrackingStream stream;
     TrackingFrameRecorder recorder(&stream);
@@ -54,7 +57,8 @@ TEST(TrackingFrameRecorder, RecordsSamplesBetweenStartAndStopAsFramesOfInstrumen
 
     const TrackingRecording recording = recorder.recording();
     ASSERT_EQ(recording.frames.size(), 2u);
-    ASSERT_EQ(recording.frames[0].transforms.size(), std::size(cases));
+    ASSERT_EQ(recording.frames[0].transforms.size(), std::size(cases) + 1);
+    EXPECT_EQ(recording.frames[0].transforms.back().name, "NeedleToReference");
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const TrackedTransform& transform = recording.frames[0].transforms[i];
         EXPECT_EQ(transform.name, std::string(cases[i].id) + "ToTracker");

@@ -110,6 +110,7 @@ TEST_F(CombinedTrackingStreamTest, OutputCarriesItsIdNameQualityProductAndTheTar
                                  stamped(instrument("tool", translation(4, 6, 8), 0.8), 222 + n)});
         ASSERT_EQ(outputs.size(), 1u);
         EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Tool in Patient"));
+        EXPECT_EQ(outputs[0].transformName, "toolToref");
         EXPECT_DOUBLE_EQ(outputs[0].quality, 0.4);
         EXPECT_EQ(outputs[0].timestamp, 222u + n);
         EXPECT_TRUE(outputs[0].visible);

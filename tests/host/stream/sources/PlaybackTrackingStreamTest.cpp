@@ -71,6 +71,14 @@ TEST(PlaybackTrackingStream, InstrumentIdDropsOnlyATrailingToTracker)
     for (const auto& [name, id] : cases)
         EXPECT_EQ(PlaybackTrackingStream::instrumentId(name), id) << name;
 
+    // A pose recorded in another frame keeps its name, so recording the playback again writes it back.
+    TrackingRecording relative;
+    relative.frames.push_back({0.0, {{"NeedleToReference", Eigen::Matrix4d::Identity(), true}}});
+    const std::vector<TrackingInstrument> played = PlaybackTrackingStream(relative).instruments();
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played[0].id.ID(), "NeedleToReference");
+    EXPECT_EQ(played[0].transformName, "NeedleToReference");
+
     // A field recording: Seq_Frame0000_Timestamp = 280.4611428572264
     const auto field = PlaybackTrackingStream::fromFile(
         TESSELON_TEST_DATA_DIR "/EightLandmarkPointsTrackedForPhantomRegistration.igs.mha");

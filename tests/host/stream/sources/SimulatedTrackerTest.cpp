@@ -359,7 +359,7 @@ TEST(SimulatedTracker, RejectsInvalidValuesWithOneMessageAndKeepsThePreviousValu
         tracker.configure(&properties);
         EXPECT_EQ(tracker.parameter(name)->text(), before);
         ASSERT_EQ(log->messages().size(), 1u);
-        EXPECT_EQ(log->messages()[0].category, "SimulatedTracker");
+        EXPECT_EQ(log->messages()[0].category, "Parameter");
         EXPECT_NE(log->messages()[0].text.find(name), std::string::npos);
     }
     // The kept values still rule the simulation: all instruments, 60 Hz, no dropouts.

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Tesselon {
+
+/// Whole-file reads and atomic writes for the file formats, each failing with the format's own error
+/// type (`Error(path, 0, sentence)`, a `FileFormatError`), so a broken workspace and a broken recording
+/// stay distinguishable while the file handling is written once.
+class FileAccess
+{
+public:
+    template <class Error>
+    static QByteArray readAll(const std::string& path)
+    {
+        QByteArray bytes;
+        throwIf<Error>(path, readAll(path, bytes));
+        return bytes;
+    }
+
+    /// The header lines of a MetaImage-style file, up to and including "ElementDataFile": the data that
+    /// may follow, possibly large, is not read.
+    template <class Error>
+    static QByteArray readMetaHeader(const std::string& path)
+    {
+        QByteArray bytes;
+        throwIf<Error>(path, readMetaHeader(path, bytes));
+        return bytes;
+    }
+
+    /// Writes the parts one after the other into a temporary file that replaces `path` only when all is
+    /// written, so a failed save never leaves a truncated file.
+    template <class Error>
+    static void writeAtomically(const std::string& path, std::initializer_list<std::string_view> parts)
+    {
+        throwIf<Error>(path, write(path, parts));
+    }
+
+private:
+    template <class Error>
+    static void throwIf(const std::string& path, const std::optional<std::string>& problem)
+    {
+        if (problem)
+            throw Error(path, 0, *problem);
+    }
+
+    // Each returns what went wrong, or nothing.
+    static std::optional<std::string> readAll(const std::string& path, QByteArray& bytes);
+    static std::optional<std::string> readMetaHeader(const std::string& path, QByteArray& bytes);
+    static std::optional<std::string> write(const std::string& path,
+                                            std::initializer_list<std::string_view> parts);
+};
+
+}  // namespace Tesselon
