@@ -59,6 +59,7 @@ SmoothedTrackingStream::SmoothedTrackingStream(TrackingStream* input) : m_input(
     setName(m_input->name() + suffix);
     smoothingMode.setAttribute("values", "None, Weighted Avergage, Kalman Filter");
     smoothingInterval.setLabel("Smoothing Interval");
+    // The window index is taken modulo the interval, so it must stay positive.
     smoothingInterval.setAttribute("min", std::to_string(minimumInterval));
     smoothingInterval.setAttribute("max", std::to_string(maximumInterval));
     smoothingInterval.setAttribute("hidden", "true");
@@ -118,27 +119,8 @@ void SmoothedTrackingStream::configure(const Properties* properties)
         return;
     std::lock_guard lock(m_mutex);
     Configurable::configure(properties);
-    if (smoothingMode.value() < None || smoothingMode.value() > KalmanFilter) {
-        Log::log(
-            Log::Warning, category,
-            "Unknown smoothing mode " + std::to_string(smoothingMode.value()) + "; using the Kalman filter.");
-        smoothingMode = KalmanFilter;
-    }
-    clampInterval();
     updateHiddenAttributes();
     resetSmoothing();
-}
-
-void SmoothedTrackingStream::clampInterval()
-{
-    // The window index is taken modulo the interval, so it must stay positive.
-    const int clamped = std::clamp(smoothingInterval.value(), minimumInterval, maximumInterval);
-    if (clamped != smoothingInterval.value()) {
-        Log::log(Log::Warning, category,
-                 "Smoothing interval " + std::to_string(smoothingInterval.value()) +
-                     " is outside 1 to 20000; using " + std::to_string(clamped) + ".");
-        smoothingInterval = clamped;
-    }
 }
 
 void SmoothedTrackingStream::updateHiddenAttributes()

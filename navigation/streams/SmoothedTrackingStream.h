@@ -66,7 +66,6 @@ protected:
 
 private:
     void updateHiddenAttributes();
-    void clampInterval();
     void replaceNonFinitePoses(std::vector<TrackingInstrument>& instruments);
     void passThroughRenamed(std::vector<TrackingInstrument>& instruments);
     void averageInstruments(std::vector<TrackingInstrument>& instruments);

@@ -67,6 +67,11 @@ ParsedIds parseInstrumentIds(std::string_view text)
     return parsed;
 }
 
+bool isNonNegative(double value)
+{
+    return std::isfinite(value) && value >= 0.0;
+}
+
 /// Three independent standard normal draws, in a fixed order so runs reproduce.
 Eigen::Vector3d gaussianVector(std::mt19937_64& random)
 {
@@ -140,7 +145,7 @@ SimulatedTracker::Settings SimulatedTracker::settingsFromParameters() const
             m_seed,
             m_positionNoise,
             m_orientationNoise,
-            parseInstrumentIds(m_instrumentList).ids,
+            parseInstrumentIds(m_instrumentList.value()).ids,
             m_dropoutPeriod,
             m_dropoutDuration};
 }

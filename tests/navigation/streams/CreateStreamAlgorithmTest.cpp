@@ -54,51 +54,37 @@ protected:
 
 }  // namespace
 
-TEST_F(CreateSmoothedStreamTest, ByDefaultTheStreamIsOpenedAndStarted)
+TEST(CreateSmoothedStream, OpenAndStartFlagsDecideWhereTheStreamAndItsInputStand)
 {
-    EXPECT_EQ(algorithm.status(), Algorithm::NotComputed);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Running);
-    EXPECT_EQ(input.state(), Stream::Running);
-}
-
-TEST_F(CreateSmoothedStreamTest, AutoOpenFalseCreatesTheStreamWithoutOpeningIt)
-{
-    Properties properties;
-    properties.setParam("autoOpen", false);
-    configure(properties);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Closed);
-    EXPECT_EQ(input.state(), Stream::Closed);
-}
-
-TEST_F(CreateSmoothedStreamTest, OpenFlagWinsOverConnect)
-{
-    Properties properties;
-    properties.setParam("connect", false);
-    properties.setParam("open", true);
-    properties.setParam("autoOpen", false);
-    configure(properties);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_TRUE(algorithm.stream()->isRunning());
-}
-
-TEST_F(CreateSmoothedStreamTest, StartFalseLeavesAnOpenStreamThatIsNotRunning)
-{
-    Properties properties;
-    properties.setParam("start", false);
-    configure(properties);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Open);
-    EXPECT_EQ(input.state(), Stream::Open);
+    struct Case
+    {
+        const char* what;
+        std::vector<std::pair<const char*, bool>> flags;
+        Stream::State expected;
+    };
+    const Case cases[] = {
+        {"by default opened and started", {}, Stream::Running},
+        {"autoOpen false: created, not opened", {{"autoOpen", false}}, Stream::Closed},
+        {"open wins over connect",
+         {{"connect", false}, {"open", true}, {"autoOpen", false}},
+         Stream::Running},
+        {"start false: open, not running", {{"start", false}}, Stream::Open},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ManualTrackingStream input{"Tracker"};
+        CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true> algorithm{DataList{&input}};
+        Properties properties;
+        for (const auto& [key, value] : c.flags)
+            properties.setParam(key, value);
+        algorithm.configure(&properties);
+        EXPECT_EQ(algorithm.status(), Algorithm::NotComputed);
+        algorithm.compute();
+        EXPECT_EQ(algorithm.status(), Algorithm::Success);
+        ASSERT_NE(algorithm.stream(), nullptr);
+        EXPECT_EQ(algorithm.stream()->state(), c.expected);
+        EXPECT_EQ(input.state(), c.expected);
+    }
 }
 
 TEST_F(CreateSmoothedStreamTest, ConfigurationGivenBeforeComputeIsKeptAndReachesTheStream)

@@ -365,37 +365,20 @@ TEST_F(SmoothedTrackingStreamTest, ConfigurationShowsOnlyTheParametersOfTheChose
     }
 }
 
-TEST_F(SmoothedTrackingStreamTest, IntervalOutsideOneTo20000IsClampedWithAWarning)
+TEST_F(SmoothedTrackingStreamTest, IntervalOutsideOneTo20000OrAnUnknownModeIsRefusedAndSmoothingGoesOn)
 {
-    for (const auto& [interval, clamped] : {std::pair{0, 1}, std::pair{-4, 1}, std::pair{20001, 20000}}) {
-        SCOPED_TRACE(testing::Message() << "interval " << interval);
+    configure(SmoothedTrackingStream::WeightedAverage, 2);
+    for (const auto& [mode, interval] : {std::pair{1, 0}, std::pair{1, -4}, std::pair{1, 20001},
+                                         std::pair{7, 2}, std::pair{3, 2}, std::pair{-1, 2}}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode << ", interval " << interval);
         LogCapture capture;
-        configure(SmoothedTrackingStream::WeightedAverage, interval);
-        EXPECT_EQ(smoothed.smoothingInterval.value(), clamped);
-        const auto messages = capture->messages();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].level, Log::Warning);
-        EXPECT_EQ(messages[0].category, "SmoothedTrackingStream");
-        EXPECT_NE(messages[0].text.find(std::to_string(interval)), std::string::npos);
+        configure(mode, interval);
+        EXPECT_EQ(countContaining(capture.sink(), "Rejected smoothing"), 1);
+        EXPECT_EQ(smoothed.smoothingMode.value(), SmoothedTrackingStream::WeightedAverage);
+        EXPECT_EQ(smoothed.smoothingInterval.value(), 2);
     }
-    configure(SmoothedTrackingStream::WeightedAverage, 0);
-    for (double x : {3.0, 8.0, -2.0})  // a window of one: every sample is its own average
-        EXPECT_EQ(translationOf(smooth(instrument("tool", translation(x, 0, 0))).matrix).x(), x);
-}
-
-TEST_F(SmoothedTrackingStreamTest, UnknownModeFallsBackToTheKalmanFilterWithAWarning)
-{
-    for (int mode : {7, 3, -1}) {
-        SCOPED_TRACE(testing::Message() << "mode " << mode);
-        configure(SmoothedTrackingStream::WeightedAverage);
-        LogCapture capture;
-        configure(mode);
-        EXPECT_EQ(smoothed.smoothingMode.value(), SmoothedTrackingStream::KalmanFilter);
-        EXPECT_EQ(countContaining(capture.sink(), "Unknown smoothing mode"), 1);
-        const TrackingInstrument tool = instrument("tool", translation(1, 2, 3));
-        expectSameInstrument(smooth(tool, 10), tool);
-        EXPECT_EQ(smooth(tool, 11).id.name(), "tool (smoothed)");
-    }
+    smooth(instrument("tool", translation(0, 0, 0)));
+    EXPECT_EQ(translationOf(smooth(instrument("tool", translation(4, 0, 0))).matrix).x(), 2.0);
 }
 
 TEST_F(SmoothedTrackingStreamTest, RepeatedOrBackwardTimestampsKeepTheKalmanOutputFiniteAndWarnOnce)

@@ -1,6 +1,8 @@
 #include "host/core/io/ImageFileError.h"
 #include "host/core/io/MetaImageHeader.h"
 
+#include "tests/support/FormatErrors.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +10,9 @@
 
 namespace Tesselon {
 namespace {
+
+using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 const std::string end = "ElementType = MET_FLOAT\nElementDataFile = LOCAL\n";
 
@@ -61,14 +66,8 @@ TEST(MetaImageHeader, MalformedHeadersNameTheLine)
     };
     for (const Malformed& c : cases) {
         SCOPED_TRACE(c.what);
-        try {
-            MetaImageHeader::fromText(c.text, "bad.mha");
-            ADD_FAILURE() << "no error";
-        } catch (const ImageFileError& error) {
-            EXPECT_EQ(error.source(), "bad.mha");
-            EXPECT_EQ(error.line(), c.line);
-            EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
-        }
+        expectNames(caught<ImageFileError>([&] { MetaImageHeader::fromText(c.text, "bad.mha"); }), "bad.mha",
+                    c.line, c.expected);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include "tests/support/FormatErrors.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -18,6 +20,8 @@
 
 namespace Tesselon {
 namespace {
+
+using Tesselon::Test::caught;
 
 using Point = PointList::Point;
 
@@ -41,13 +45,7 @@ PointList awkwardPoints()
 
 PointListFileError failure(const std::function<void()>& action)
 {
-    try {
-        action();
-    } catch (const PointListFileError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error";
-    return {"", 0, ""};
+    return caught<PointListFileError>(action);
 }
 
 struct Malformed

@@ -1,6 +1,8 @@
 #include "host/core/io/SequenceMetafile.h"
 #include "host/core/io/TrackingRecordingError.h"
 
+#include "tests/support/FormatErrors.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,6 +13,9 @@
 
 namespace Tesselon {
 namespace {
+
+using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 using namespace std::string_literals;
 
@@ -176,27 +181,17 @@ TEST(SequenceMetafile, MalformedHeadersNameTheLine)
     };
     for (const Malformed& c : cases) {
         SCOPED_TRACE(c.what);
-        try {
-            SequenceMetafile::fromText(c.text, "bad.mha");
-            ADD_FAILURE() << "no error";
-        } catch (const TrackingRecordingError& error) {
-            EXPECT_EQ(error.source(), "bad.mha");
-            EXPECT_EQ(error.line(), c.line);
-            EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
-        }
+        expectNames(caught<TrackingRecordingError>([&] { SequenceMetafile::fromText(c.text, "bad.mha"); }),
+                    "bad.mha", c.line, c.expected);
     }
 }
 
 TEST(SequenceMetafile, RefusesToWriteWhatWouldNotReadBack)
 {
     const auto refuses = [](TrackingRecording recording, const char* expected) {
-        try {
-            SequenceMetafile::toText(recording, "out.mha");
-            ADD_FAILURE() << "no error for " << expected;
-        } catch (const TrackingRecordingError& error) {
-            EXPECT_EQ(error.source(), "out.mha");
-            EXPECT_NE(error.reason().find(expected), std::string::npos) << error.what();
-        }
+        SCOPED_TRACE(expected);
+        expectNames(caught<TrackingRecordingError>([&] { SequenceMetafile::toText(recording, "out.mha"); }),
+                    "out.mha", std::nullopt, expected);
     };
     const Eigen::Matrix4d one = Eigen::Matrix4d::Identity();
     refuses({"", {{0, {{"Stylus To Tracker", one, true}}}}}, "cannot be a key");

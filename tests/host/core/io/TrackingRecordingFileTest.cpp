@@ -5,6 +5,8 @@
 
 #include <Eigen/LU>
 
+#include "tests/support/FormatErrors.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -14,6 +16,9 @@
 
 namespace Tesselon {
 namespace {
+
+using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 const std::string dataDir = TESSELON_TEST_DATA_DIR;
 const std::string landmarkRecording = dataDir + "/EightLandmarkPointsTrackedForPhantomRegistration.igs.mha";
@@ -128,26 +133,13 @@ TEST(TrackingRecordingFile, IgnoresPixelDataAfterTheHeader)
 
 TEST(TrackingRecordingFile, FailuresNameTheFile)
 {
-    const auto failure = [](const std::function<void()>& action) -> TrackingRecordingError {
-        try {
-            action();
-        } catch (const TrackingRecordingError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "no error";
-        return {"", 0, ""};
-    };
-    const TrackingRecordingError unknown = failure([] { TrackingRecordingFile::read("poses.json"); });
-    EXPECT_EQ(unknown.source(), "poses.json");
-    EXPECT_NE(unknown.reason().find("unknown extension \".json\""), std::string::npos) << unknown.what();
-    const TrackingRecordingError none = failure([] { TrackingRecordingFile::write({}, "poses"); });
-    EXPECT_NE(none.reason().find("no file extension"), std::string::npos) << none.what();
-
+    expectNames(caught<TrackingRecordingError>([] { TrackingRecordingFile::read("poses.json"); }),
+                "poses.json", 0, "unknown extension \".json\"");
+    expectNames(caught<TrackingRecordingError>([] { TrackingRecordingFile::write({}, "poses"); }), "poses", 0,
+                "no file extension");
     const std::string missing = dataDir + "/no-such-recording.mha";
-    const TrackingRecordingError absent = failure([&] { TrackingRecordingFile::read(missing); });
-    EXPECT_EQ(absent.source(), missing);
-    EXPECT_EQ(absent.line(), 0);
-    EXPECT_NE(absent.reason().find("cannot open for reading"), std::string::npos) << absent.what();
+    expectNames(caught<TrackingRecordingError>([&] { TrackingRecordingFile::read(missing); }), missing, 0,
+                "cannot open for reading");
 }
 
 TEST(TrackingRecording, SamplesFollowOneTransformThroughTheFrames)

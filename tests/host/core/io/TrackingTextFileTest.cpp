@@ -1,6 +1,8 @@
 #include "host/core/io/TrackingRecordingError.h"
 #include "host/core/io/TrackingTextFile.h"
 
+#include "tests/support/FormatErrors.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -9,6 +11,9 @@
 
 namespace Tesselon {
 namespace {
+
+using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 const std::string identity = "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1";
 
@@ -116,27 +121,18 @@ TEST(TrackingTextFile, MalformedLinesNameTheLine)
     };
     for (const Malformed& c : cases) {
         SCOPED_TRACE(c.what);
-        try {
-            TrackingTextFile::fromText(c.text, "bad.txt");
-            ADD_FAILURE() << "no error";
-        } catch (const TrackingRecordingError& error) {
-            EXPECT_EQ(error.source(), "bad.txt");
-            EXPECT_EQ(error.line(), c.line);
-            EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
-        }
+        expectNames(caught<TrackingRecordingError>([&] { TrackingTextFile::fromText(c.text, "bad.txt"); }),
+                    "bad.txt", c.line, c.expected);
     }
 }
 
 TEST(TrackingTextFile, RefusesRecordingsItCannotHold)
 {
     const auto refuses = [](const TrackingRecording& recording, const char* expected) {
-        try {
-            TrackingTextFile::toText(recording, ' ', "out.txt");
-            ADD_FAILURE() << "no error for " << expected;
-        } catch (const TrackingRecordingError& error) {
-            EXPECT_EQ(error.source(), "out.txt");
-            EXPECT_NE(error.reason().find(expected), std::string::npos) << error.what();
-        }
+        SCOPED_TRACE(expected);
+        expectNames(
+            caught<TrackingRecordingError>([&] { TrackingTextFile::toText(recording, ' ', "out.txt"); }),
+            "out.txt", std::nullopt, expected);
     };
     const Eigen::Matrix4d one = Eigen::Matrix4d::Identity();
     refuses({"", {{0, {{"A", one, true}}}, {1, {{"B", one, true}}}}}, "the recording holds 2");

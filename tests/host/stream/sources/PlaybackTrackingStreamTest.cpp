@@ -242,7 +242,7 @@ TEST(PlaybackTrackingStream, RefusesInvalidSpeedAndEmptyRecordingsWithOneErrorEa
         stream.configure(&properties);
         EXPECT_EQ(stream.parameter("speed")->text(), "2.5") << text;
         ASSERT_EQ(log->messages().size(), 1u) << text;
-        EXPECT_EQ(log->messages()[0].level, Log::Error);
+        EXPECT_EQ(log->messages()[0].level, Log::Warning);
         EXPECT_TRUE(log->contains("Rejected speed")) << text;
     }
 
