@@ -1,6 +1,7 @@
 #include "navigation/plugin/CreateStreamAlgorithm.h"
 
 #include "navigation/plugin/NavigationAlgorithmFactory.h"
+#include "navigation/plugin/NavigationIds.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
 #include "tests/support/LogCapture.h"
@@ -18,8 +19,9 @@ using Tesselon::Test::translation;
 
 namespace {
 
-const std::string combineId = "Navigation.CreateStreamCombinedTrackingStream";
-const std::string smoothId = "Navigation.CreateStreamSmoothedTrackingStream";
+const std::string combineId(NavigationIds::combinedStream);
+const std::string smoothId(NavigationIds::smoothedStream);
+namespace Combined = NavigationIds::CombinedStream;
 
 class PlainData : public Data
 {
@@ -220,14 +222,15 @@ TEST_F(NavigationStreamFactoryTest, CreatedCombineAlgorithmBuildsARunningConfigu
     auto algorithm = factory.create(combineId, DataList{&first, &second});
     ASSERT_NE(algorithm, nullptr);
     Properties properties;
+    // Written as the host program writes it, through the exported keys.
     Properties* combination =
-        properties.addSubProperties("CombinationInstructions")->addSubProperties("Combination");
-    combination->setParam("outputInstrument", std::string("Tool in Patient"));
-    combination->setParam("preStreamName", std::string("Tracker A"));
-    combination->setParam("preInstrument", TrackerID("ref").toIDModelNameString());
-    combination->setParam("postStreamName", std::string("Tracker B"));
-    combination->setParam("postInstrument", TrackerID("tool").toIDModelNameString());
-    combination->setParam("combinationMode", 0);
+        properties.addSubProperties(Combined::instructions)->addSubProperties(Combined::instruction);
+    combination->setParam(Combined::outputInstrument, std::string("Tool in Patient"));
+    combination->setParam(Combined::preStreamName, std::string("Tracker A"));
+    combination->setParam(Combined::preInstrument, TrackerID("ref").toIDModelNameString());
+    combination->setParam(Combined::postStreamName, std::string("Tracker B"));
+    combination->setParam(Combined::postInstrument, TrackerID("tool").toIDModelNameString());
+    combination->setParam(Combined::mode, Combined::relative);
     algorithm->configure(&properties);
     algorithm->compute();
     EXPECT_EQ(algorithm->status(), Algorithm::Success);
