@@ -79,15 +79,17 @@ TEST_F(SessionTest, AnnouncesEachAdditionWithItsSourceAndEachRemovalNewestFirst)
 {
     std::vector<std::string> events;
     SignalReceiver listener;
-    const auto note = [&](const std::string& text) { events.push_back(text); };
+    const auto note = [&](const char* sign) {
+        return [&events, sign](auto* object) { events.push_back(sign + object->name()); };
+    };
     m_session.dataAdded.connect(&listener, [&](Data* data, DataSource source) {
-        note("+" + data->name() + " from " + std::string(dataSourceName(source)));
+        events.push_back("+" + data->name() + " from " + std::string(dataSourceName(source)));
     });
-    m_session.dataRemoved.connect(&listener, [&](Data* data) { note("-" + data->name()); });
-    m_session.markupsAdded.connect(&listener, [&](GlPoint* markups) { note("+" + markups->name()); });
-    m_session.markupsRemoved.connect(&listener, [&](GlPoint* markups) { note("-" + markups->name()); });
-    m_session.algorithmCreated.connect(&listener, [&](Algorithm*) { note("+algorithm"); });
-    m_session.algorithmRemoved.connect(&listener, [&](Algorithm*) { note("-algorithm"); });
+    m_session.dataRemoved.connect(&listener, note("-"));
+    m_session.markupsAdded.connect(&listener, note("+"));
+    m_session.markupsRemoved.connect(&listener, note("-"));
+    m_session.algorithmCreated.connect(&listener, [&](Algorithm*) { events.push_back("+algorithm"); });
+    m_session.algorithmRemoved.connect(&listener, [&](Algorithm*) { events.push_back("-algorithm"); });
 
     m_session.openVolume(phantomVolume);
     Data* tracker = m_session.connectSimulatedTracker();

@@ -56,51 +56,31 @@ protected:
 
 }  // namespace
 
-TEST_F(CreateSmoothedStreamTest, ByDefaultTheStreamIsOpenedAndStarted)
+TEST(CreateSmoothedStream, OpensAndStartsTheStreamAsItsFlagsSayOpenWinningOverAutoOpenAndConnect)
 {
-    EXPECT_EQ(algorithm.status(), Algorithm::NotComputed);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Running);
-    EXPECT_EQ(input.state(), Stream::Running);
-}
-
-TEST_F(CreateSmoothedStreamTest, AutoOpenFalseCreatesTheStreamWithoutOpeningIt)
-{
-    Properties properties;
-    properties.setParam("autoOpen", false);
-    configure(properties);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Closed);
-    EXPECT_EQ(input.state(), Stream::Closed);
-}
-
-TEST_F(CreateSmoothedStreamTest, OpenFlagWinsOverConnect)
-{
-    Properties properties;
-    properties.setParam("connect", false);
-    properties.setParam("open", true);
-    properties.setParam("autoOpen", false);
-    configure(properties);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_TRUE(algorithm.stream()->isRunning());
-}
-
-TEST_F(CreateSmoothedStreamTest, StartFalseLeavesAnOpenStreamThatIsNotRunning)
-{
-    Properties properties;
-    properties.setParam("start", false);
-    configure(properties);
-    algorithm.compute();
-    EXPECT_EQ(algorithm.status(), Algorithm::Success);
-    ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Open);
-    EXPECT_EQ(input.state(), Stream::Open);
+    struct Case
+    {
+        std::vector<std::pair<const char*, bool>> flags;
+        Stream::State expected;
+    };
+    const Case cases[] = {{{}, Stream::Running},
+                          {{{"autoOpen", false}}, Stream::Closed},
+                          {{{"connect", false}, {"open", true}, {"autoOpen", false}}, Stream::Running},
+                          {{{"start", false}}, Stream::Open}};
+    for (const Case& c : cases) {
+        ManualTrackingStream input{"Tracker"};
+        CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true> algorithm{DataList{&input}};
+        Properties properties;
+        for (const auto& [flag, value] : c.flags)
+            properties.setParam(flag, value);
+        algorithm.configure(&properties);
+        EXPECT_EQ(algorithm.status(), Algorithm::NotComputed);
+        algorithm.compute();
+        EXPECT_EQ(algorithm.status(), Algorithm::Success);
+        ASSERT_NE(algorithm.stream(), nullptr);
+        EXPECT_EQ(algorithm.stream()->state(), c.expected) << c.flags.size() << " flags";
+        EXPECT_EQ(input.state(), c.expected) << "the input follows the stream";
+    }
 }
 
 TEST_F(CreateSmoothedStreamTest, ConfigurationGivenBeforeComputeIsKeptAndReachesTheStream)
