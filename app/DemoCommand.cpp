@@ -6,7 +6,6 @@
 #include "host/core/AlgorithmCatalog.h"
 #include "host/core/Math.h"
 #include "host/core/SharedImageSet.h"
-#include "host/gui/MainWindow.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingFrameRecorder.h"
 #include "host/stream/sources/IgtlTrackingStream.h"
@@ -22,7 +21,6 @@
 #include <future>
 #include <numbers>
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -276,9 +274,7 @@ void DemoCommand::showSharing()
     StreamPipeline pipeline(context().plugins(), options);
 
     IgtlTrackingStream client("Peer");
-    Properties address;
-    address.setParam("host", std::string("127.0.0.1"));
-    address.setParam("port", pipeline.servedPort());
+    const Properties address = IgtlAddress{"127.0.0.1", pipeline.servedPort()}.streamConfiguration();
     client.configure(&address);
     TrackingFrameRecorder recorder(&client);
     recorder.start();
@@ -322,13 +318,7 @@ int DemoCommand::showWindow()
         "\nThe main window shows a synthetic CT with the simulated tracker's tools moving inside it; the\n"
         "menus offer the plug-in's algorithms for the selected data, the lamps below show which tools are "
         "seen.\n");
-    GuiCommand::useWorkstationLook();
-    MainWindow window(context().plugins().algorithmFactories(), context().plugins().controllerFactories());
-    GuiCommand::openExampleSession(window);
-    window.show();
-    if (m_screenshot.empty())
-        return QApplication::exec();
-    return GuiCommand::writeScreenshot(window, m_screenshot) ? 0 : 1;
+    return GuiCommand::showWindow(context(), {}, m_screenshot);
 }
 
 }  // namespace Tesselon

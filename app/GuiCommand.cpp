@@ -2,6 +2,7 @@
 
 #include "app/HostContext.h"
 #include "app/SyntheticPhantom.h"
+#include "host/app/Session.h"
 #include "host/core/Log.h"
 #include "host/core/SharedImageSet.h"
 #include "host/core/io/ImageVolumeFile.h"
@@ -9,6 +10,7 @@
 #include "host/gl/GlSliceView.h"
 #include "host/gui/MainWindow.h"
 #include "host/stream/TrackingStream.h"
+#include "navigation/plugin/NavigationIds.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,9 +50,8 @@ Eigen::Vector3d meanToolPosition(const TrackingStream& stream)
     return count ? Eigen::Vector3d(sum / count) : Eigen::Vector3d::Zero();
 }
 
-}  // namespace
-
-void GuiCommand::useWorkstationLook()
+// The dark look of a navigation workstation, for the whole application.
+void useWorkstationLook()
 {
     // Dark, as navigation rooms are kept dim and the views are black.
     QApplication::setStyle(QStyleFactory::create("Fusion"));
@@ -71,41 +72,16 @@ void GuiCommand::useWorkstationLook()
     QApplication::setPalette(palette);
 }
 
-GuiCommand::GuiCommand(CLI::App& program, HostContext& context)
-    : Command(program, context, "gui", "Open the main window: data, algorithm menus, panels, views and log")
-{
-    options().add_option("--screenshot", m_screenshot, "Write a PNG of the window once loaded, then quit");
-    options().add_option("--workspace", m_workspace, "Open this workspace instead of the example session");
-}
-
-int GuiCommand::run()
-{
-    useWorkstationLook();
-    // The log view shows what the streams and algorithms report, connections included.
-    Log::setMinimumLevel(Log::Info);
-    MainWindow window(context().plugins().algorithmFactories(), context().plugins().controllerFactories());
-    try {
-        if (m_workspace.empty())
-            openExampleSession(window);
-        else
-            window.restoreWorkspace(Workspace::load(m_workspace));
-    } catch (const std::exception& error) {
-        fmt::print(stderr, "tesselon gui: {}\n", error.what());
-        return 1;
-    }
-    window.show();
-    if (m_screenshot.empty())
-        return QApplication::exec();
-    return writeScreenshot(window, m_screenshot) ? 0 : 1;
-}
-
-void GuiCommand::openExampleSession(MainWindow& window)
+// The session without a workspace: the synthetic volume (written to a temporary file, so a saved workspace
+// can load it again) and the simulated tracker moved so that its tools are in the volume, with the slice
+// views through the lesion.
+void openExampleSession(Session& session, DisplayWidgetMulti& views)
 {
     const Eigen::Vector3d centre = Eigen::Vector3d::Zero();
     const std::string volumePath = QDir::temp().filePath("tesselon-synthetic-ct.mha").toStdString();
     ImageVolumeFile::write(*SyntheticPhantom::create(centre), volumePath);
-    window.openVolume(volumePath);
-    TrackingStream* tracker = window.connectSimulatedTracker();
+    session.openVolume(volumePath);
+    TrackingStream* tracker = session.connectSimulatedTracker();
     processEventsFor(200);
     // Stands in for a registration: the tracker's working volume is moved onto the lesion.
     Eigen::Matrix4d trackerToWorld = Eigen::Matrix4d::Identity();
@@ -115,17 +91,19 @@ void GuiCommand::openExampleSession(MainWindow& window)
     // The slice views cut through the lesion, where the tools work.
     const Eigen::Vector3d lesion = centre + SyntheticPhantom::lesionOffset();
     for (int index = 0; index < DisplayWidgetMulti::sliceViewCount; ++index) {
-        GlSliceView* view = window.views().viewSlice(index);
+        GlSliceView* view = views.viewSlice(index);
         Eigen::Matrix4d planeToWorld = view->matrix();
         planeToWorld.topRightCorner<3, 1>() = lesion;
         view->setMatrix(planeToWorld);
     }
     Properties kalman;
-    kalman.setParam("smoothingMode", 2);
-    window.createAlgorithm("Navigation.CreateStreamSmoothedTrackingStream", {tracker}, &kalman);
+    kalman.setParam(NavigationIds::SmoothedStream::mode, NavigationIds::SmoothedStream::kalmanFilter);
+    session.createAlgorithm(NavigationIds::smoothedStream, {tracker}, &kalman);
 }
 
-bool GuiCommand::writeScreenshot(MainWindow& window, const std::string& path)
+// Lets the tracker and the views settle, then writes the window's picture; false with a message on
+// standard error when it cannot.
+bool writeScreenshot(MainWindow& window, const std::string& path)
 {
     processEventsFor(settleMilliseconds);
     const QImage image = window.screenshot();
@@ -135,6 +113,42 @@ bool GuiCommand::writeScreenshot(MainWindow& window, const std::string& path)
     }
     fmt::print("Wrote a {} x {} picture of the window to {}.\n", image.width(), image.height(), path);
     return true;
+}
+
+}  // namespace
+
+GuiCommand::GuiCommand(CLI::App& program, HostContext& context)
+    : Command(program, context, "gui", "Open the main window: data, algorithm menus, panels, views and log")
+{
+    options().add_option("--screenshot", m_screenshot, "Write a PNG of the window once loaded, then quit");
+    options().add_option("--workspace", m_workspace, "Open this workspace instead of the example session");
+}
+
+int GuiCommand::run()
+{
+    // The log view shows what the streams and algorithms report, connections included.
+    Log::setMinimumLevel(Log::Info);
+    return showWindow(context(), m_workspace, m_screenshot);
+}
+
+int GuiCommand::showWindow(HostContext& context, const std::string& workspace, const std::string& screenshot)
+{
+    useWorkstationLook();
+    Session session(context.plugins().algorithmFactories());
+    MainWindow window(session, context.plugins().controllerFactories());
+    try {
+        if (workspace.empty())
+            openExampleSession(session, window.views());
+        else
+            session.openWorkspace(workspace);
+    } catch (const std::exception& error) {
+        fmt::print(stderr, "tesselon gui: {}\n", error.what());
+        return 1;
+    }
+    window.show();
+    if (screenshot.empty())
+        return QApplication::exec();
+    return writeScreenshot(window, screenshot) ? 0 : 1;
 }
 
 }  // namespace Tesselon

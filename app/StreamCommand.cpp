@@ -73,7 +73,7 @@ int StreamCommand::run()
 void StreamCommand::applySourceAndOutputs()
 {
     if (!m_igtl.empty())
-        m_options.igtl = StreamPipeline::parseAddress(m_igtl);
+        m_options.igtl = IgtlAddress::parse(m_igtl);
     if (!m_smoothing.empty())
         m_options.smoothing = m_smoothing;
     if (!m_combination.empty())

@@ -5,11 +5,10 @@
 #include "host/stream/sources/IgtlTrackingStream.h"
 #include "host/stream/sources/PlaybackTrackingStream.h"
 #include "host/stream/sources/SimulatedTracker.h"
+#include "navigation/plugin/NavigationIds.h"
 
 #include <fmt/core.h>
 
-#include <algorithm>
-#include <cctype>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
@@ -17,18 +16,17 @@
 namespace Tesselon {
 namespace {
 
-constexpr const char* combinedAlgorithm = "Navigation.CreateStreamCombinedTrackingStream";
-constexpr const char* smoothedAlgorithm = "Navigation.CreateStreamSmoothedTrackingStream";
-constexpr const char* combinedIdPrefix = "relative-";
+namespace Smoothed = NavigationIds::SmoothedStream;
+namespace Combined = NavigationIds::CombinedStream;
 
 int smoothingMode(const std::string& name)
 {
     if (name == "none")
-        return 0;
+        return Smoothed::none;
     if (name == "average")
-        return 1;
+        return Smoothed::weightedAverage;
     if (name == "kalman")
-        return 2;
+        return Smoothed::kalmanFilter;
     throw std::invalid_argument("The smoothing must be none, average or kalman, not \"" + name + "\".");
 }
 
@@ -44,13 +42,13 @@ Properties combinationConfiguration(const StreamPipeline::Combination& combinati
 {
     Properties configuration;
     Properties* entry =
-        configuration.addSubProperties("CombinationInstructions")->addSubProperties("Combination");
-    entry->setParam("outputInstrument", combination.target + " in " + combination.reference);
-    entry->setParam("preStreamName", streamName);
-    entry->setParam("preInstrument", TrackerID(combination.reference).toIDModelNameString());
-    entry->setParam("postStreamName", streamName);
-    entry->setParam("postInstrument", TrackerID(combination.target).toIDModelNameString());
-    entry->setParam("combinationMode", combination.relative ? 0 : 1);
+        configuration.addSubProperties(Combined::instructions)->addSubProperties(Combined::instruction);
+    entry->setParam(Combined::outputInstrument, combination.target + " in " + combination.reference);
+    entry->setParam(Combined::preStreamName, streamName);
+    entry->setParam(Combined::preInstrument, TrackerID(combination.reference).toIDModelNameString());
+    entry->setParam(Combined::postStreamName, streamName);
+    entry->setParam(Combined::postInstrument, TrackerID(combination.target).toIDModelNameString());
+    entry->setParam(Combined::mode, combination.relative ? Combined::relative : Combined::composition);
     return configuration;
 }
 
@@ -70,26 +68,6 @@ StreamPipeline::Combination StreamPipeline::parseCombination(const std::string& 
             "A combination is written PRE:POST or PRE:POST:relative|composition, not \"" + text + "\".");
     combination.relative = mode == "relative";
     return combination;
-}
-
-StreamPipeline::Address StreamPipeline::parseAddress(const std::string& text)
-{
-    Address address;
-    const auto colon = text.rfind(':');
-    address.host = text.substr(0, colon);
-    if (colon != std::string::npos) {
-        const std::string port = text.substr(colon + 1);
-        const bool digits =
-            !port.empty() && port.size() <= 5 &&
-            std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); });
-        address.port = digits ? std::stoi(port) : 0;
-    }
-    if (address.host.empty() || address.port < 1 || address.port > 65535)
-        throw std::invalid_argument(
-            "An OpenIGTLink server is written HOST or HOST:PORT with a port from 1 to "
-            "65535, not \"" +
-            text + "\".");
-    return address;
 }
 
 std::pair<std::string, std::string> StreamPipeline::parseDeviceName(const std::string& text)
@@ -114,14 +92,14 @@ StreamPipeline::StreamPipeline(PluginLoader& plugins, const Options& options) : 
             for (const std::string& id : {options.combination->reference, options.combination->target})
                 if (!m_simulated->simulatedInstrument(id))
                     throw std::runtime_error("The simulated tracker has no instrument \"" + id + "\".");
-        m_combined = createStream(plugins, combinedAlgorithm, *m_source,
+        m_combined = createStream(plugins, NavigationIds::combinedStream, *m_source,
                                   combinationConfiguration(*options.combination, m_source->name()));
         last = m_combined.get();
     }
     if (options.smoothing) {
         Properties smoothing;
-        smoothing.setParam("smoothingMode", smoothingMode(*options.smoothing));
-        m_smoothed = createStream(plugins, smoothedAlgorithm, *last, smoothing);
+        smoothing.setParam(Smoothed::mode, smoothingMode(*options.smoothing));
+        m_smoothed = createStream(plugins, NavigationIds::smoothedStream, *last, smoothing);
         m_meter->watch(*last, *m_smoothed);
         m_output = m_smoothed.get();
     } else {
@@ -144,9 +122,7 @@ std::unique_ptr<TrackingStream> StreamPipeline::createSource()
 {
     if (m_options.igtl) {
         auto stream = std::make_unique<IgtlTrackingStream>();
-        Properties configuration;
-        configuration.setParam("host", m_options.igtl->host);
-        configuration.setParam("port", m_options.igtl->port);
+        const Properties configuration = m_options.igtl->streamConfiguration();
         stream->configure(&configuration);
         return stream;
     }
@@ -180,7 +156,7 @@ StreamPipeline::~StreamPipeline()
 }
 
 std::unique_ptr<TrackingStream> StreamPipeline::createStream(PluginLoader& plugins,
-                                                             const std::string& algorithmId,
+                                                             std::string_view algorithmId,
                                                              TrackingStream& input,
                                                              const Properties& configuration)
 {
@@ -192,11 +168,12 @@ std::unique_ptr<TrackingStream> StreamPipeline::createStream(PluginLoader& plugi
         algorithm->compute();
         auto output = algorithm->takeOutput();
         if (algorithm->status() != Algorithm::Success || output.empty())
-            throw std::runtime_error("The algorithm " + algorithmId + " could not create its stream.");
+            throw std::runtime_error(
+                fmt::format("The algorithm {} could not create its stream.", algorithmId));
         return std::unique_ptr<TrackingStream>(dynamic_cast<TrackingStream*>(output.front().release()));
     }
-    throw std::runtime_error("No loaded plug-in offers " + algorithmId +
-                             ": is the navigation plug-in installed?");
+    throw std::runtime_error(
+        fmt::format("No loaded plug-in offers {}: is the navigation plug-in installed?", algorithmId));
 }
 
 std::optional<Eigen::Matrix4d> StreamPipeline::truth(const std::string& id, double timeMs) const
@@ -205,7 +182,7 @@ std::optional<Eigen::Matrix4d> StreamPipeline::truth(const std::string& id, doub
     const double seconds = (timeMs - 1.0) / 1000.0;
     if (!m_simulated)
         return std::nullopt;
-    if (id.starts_with(combinedIdPrefix) && m_options.combination) {
+    if (id.starts_with(Combined::outputIdPrefix) && m_options.combination) {
         const auto reference = m_simulated->simulatedInstrument(m_options.combination->reference);
         const auto target = m_simulated->simulatedInstrument(m_options.combination->target);
         const Eigen::Matrix4d referenceToTracker = reference->trueMarkerToTracker(seconds);
@@ -266,9 +243,8 @@ void StreamPipeline::noteWhatHappened()
         std::size_t damaged = 0;
         for (const auto& [problem, count] : igtl->problemCounts())
             damaged += problem == IgtlMessageReader::Problem::UnknownType ? 0 : count;
-        m_notes.push_back(fmt::format("OpenIGTLink source {}:{}: {} messages with poses, {} damaged.",
-                                      m_options.igtl->host, m_options.igtl->port, igtl->messagesReceived(),
-                                      damaged));
+        m_notes.push_back(fmt::format("OpenIGTLink source {}: {} messages with poses, {} damaged.",
+                                      m_options.igtl->toString(), igtl->messagesReceived(), damaged));
     }
     if (const auto* playback = dynamic_cast<const PlaybackTrackingStream*>(m_source.get()))
         m_notes.push_back(fmt::format("Played {} of the {} frames of {}.", m_playedFrames,
@@ -284,7 +260,7 @@ std::string StreamPipeline::description() const
 {
     std::string text =
         m_simulated ? fmt::format("{} ({:g} Hz, seed {})", m_source->name(), m_options.rate, m_options.seed)
-        : m_options.igtl ? fmt::format("OpenIGTLink server {}:{}", m_options.igtl->host, m_options.igtl->port)
+        : m_options.igtl ? "OpenIGTLink server " + m_options.igtl->toString()
                          : fmt::format("{} (played at {})", m_source->name(),
                                        m_options.speed > 0.0 ? fmt::format("{:g}x", m_options.speed)
                                                              : std::string("full speed"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/stream/TrackingAccuracyMeter.h"
+#include "host/stream/igtl/IgtlAddress.h"
 #include "host/stream/igtl/IgtlTrackingServer.h"
 
 #include <atomic>
@@ -30,19 +31,13 @@ public:
         bool relative = true;
     };
 
-    struct Address
-    {
-        std::string host;
-        int port = 18944;
-    };
-
     struct Options
     {
         // The source: the simulated tracker unless an OpenIGTLink address or a recording is given.
         double rate = 60.0;
         int seed = 1;
         std::string instruments;  ///< simulated instrument IDs, comma-separated; empty for the default set
-        std::optional<Address> igtl;
+        std::optional<IgtlAddress> igtl;
         std::string playFile;
         bool loop = false;
         double speed = 1.0;  ///< playback: 1 in real time, 0 as fast as possible
@@ -59,8 +54,6 @@ public:
 
     /// Parses "PRE:POST[:relative|composition]"; throws std::invalid_argument with a sentence.
     static Combination parseCombination(const std::string& text);
-    /// Parses "HOST[:PORT]"; throws std::invalid_argument with a sentence.
-    static Address parseAddress(const std::string& text);
     /// Parses "ID=NAME"; throws std::invalid_argument with a sentence.
     static std::pair<std::string, std::string> parseDeviceName(const std::string& text);
 
@@ -82,7 +75,7 @@ public:
 
 private:
     std::unique_ptr<TrackingStream> createSource();
-    std::unique_ptr<TrackingStream> createStream(PluginLoader& plugins, const std::string& algorithmId,
+    std::unique_ptr<TrackingStream> createStream(PluginLoader& plugins, std::string_view algorithmId,
                                                  TrackingStream& input, const Properties& configuration);
     std::optional<Eigen::Matrix4d> truth(const std::string& id, double timeMs) const;
     void runSource(double seconds);

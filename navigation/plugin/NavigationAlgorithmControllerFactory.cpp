@@ -1,9 +1,11 @@
 #include "navigation/plugin/NavigationAlgorithmControllerFactory.h"
 
+#include "navigation/plugin/NavigationIds.h"
+
 namespace Tesselon {
 
 NavigationAlgorithmControllerFactory::NavigationAlgorithmControllerFactory()
-    : AlgorithmControllerFactory("Navigation", false)
+    : AlgorithmControllerFactory(std::string(NavigationIds::factory), false)
 {
 }
 

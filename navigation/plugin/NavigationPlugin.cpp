@@ -2,6 +2,7 @@
 
 #include "navigation/plugin/NavigationAlgorithmControllerFactory.h"
 #include "navigation/plugin/NavigationAlgorithmFactory.h"
+#include "navigation/plugin/NavigationIds.h"
 
 namespace Tesselon {
 
@@ -32,7 +33,7 @@ int NavigationPlugin::init()
 
 const char* NavigationPlugin::id()
 {
-    return "Tesselon.Navigation";
+    return NavigationIds::plugin;
 }
 
 }  // namespace Tesselon

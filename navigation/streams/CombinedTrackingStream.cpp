@@ -2,6 +2,7 @@
 
 #include "host/core/DataList.h"
 #include "host/core/Log.h"
+#include "navigation/plugin/NavigationIds.h"
 
 #include <Eigen/LU>
 
@@ -12,7 +13,7 @@
 namespace Tesselon {
 namespace {
 
-constexpr const char* outputIdPrefix = "relative-";
+namespace Keys = NavigationIds::CombinedStream;
 constexpr double singularDeterminant = 1e-12;
 
 std::vector<std::string> splitAtCommasAndSemicolons(const std::string& text)
@@ -101,7 +102,7 @@ void CombinedTrackingStream::addOutputInstrumentLocked(const CombinationInstruct
 {
     TrackingInstrument instrument;
     instrument.id =
-        TrackerID(outputIdPrefix + std::to_string(m_outputs.size()), "", instruction.outputInstrument);
+        TrackerID(Keys::outputIdPrefix + std::to_string(m_outputs.size()), "", instruction.outputInstrument);
     instrument.quality = 0.0;
     instrument.timestamp = 0;
     instrument.visible = true;
@@ -212,8 +213,8 @@ void CombinedTrackingStream::configure(const Properties* properties)
     std::string legacy;
     if (properties->param("fusionInstructions", legacy) && !legacy.empty())
         addLegacyInstruction(legacy);
-    if (const Properties* container = properties->subProperty("CombinationInstructions")) {
-        for (const Properties* entry : container->subProperties("Combination")) {
+    if (const Properties* container = properties->subProperty(Keys::instructions)) {
+        for (const Properties* entry : container->subProperties(Keys::instruction)) {
             CombinationInstruction instruction;
             instruction.configure(entry);
             addOutputInstrumentLocked(instruction);
@@ -266,11 +267,11 @@ void CombinedTrackingStream::configuration(Properties* properties) const
     Configurable::configuration(properties);
     std::lock_guard lock(m_instructionMutex);
     properties->setParam("forwardWithoutCombination", m_forwardWithoutCombination);
-    Properties* container = properties->subProperty("CombinationInstructions");
+    Properties* container = properties->subProperty(Keys::instructions);
     if (!container)
-        container = properties->addSubProperties("CombinationInstructions");
+        container = properties->addSubProperties(Keys::instructions);
     for (const Output& output : m_outputs)
-        output.instruction->configuration(container->addSubProperties("Combination"));
+        output.instruction->configuration(container->addSubProperties(Keys::instruction));
 }
 
 }  // namespace Tesselon

@@ -3,6 +3,7 @@
 #include "host/core/SignalReceiver.h"
 #include "host/stream/StreamData.h"
 #include "host/stream/TrackingInstrument.h"
+#include "host/stream/igtl/IgtlAddress.h"
 
 #include <atomic>
 #include <cstdint>
@@ -36,7 +37,7 @@ public:
 
     struct Options
     {
-        int port = 18944;  ///< 0 picks a free port (see `port()`)
+        int port = IgtlAddress::defaultPort;  ///< 0 picks a free port (see `port()`)
         Format format = Format::Transform;
         int headerVersion = 1;
         /// Device names by instrument ID; others keep their ID.

@@ -96,8 +96,9 @@ IgtlTrackingStream::Settings IgtlTrackingStream::settings() const
     std::lock_guard lock(m_configMutex);
     Settings settings{m_host.value(), m_port.value(), {}};
     if (settings.port < 1 || settings.port > 65535) {
-        Log::warning(category, fmt::format("The port {} is not a TCP port; using 18944.", settings.port));
-        settings.port = 18944;
+        Log::warning(category, fmt::format("The port {} is not a TCP port; using {}.", settings.port,
+                                           IgtlAddress::defaultPort));
+        settings.port = IgtlAddress::defaultPort;
     }
     double timeout = m_toolTimeout.value();
     if (!std::isfinite(timeout) || timeout <= 0.0) {

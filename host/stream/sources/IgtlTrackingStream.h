@@ -3,6 +3,7 @@
 #include "host/core/Parameter.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
+#include "host/stream/igtl/IgtlAddress.h"
 #include "host/stream/igtl/IgtlMessageReader.h"
 
 #include <atomic>
@@ -34,8 +35,8 @@ namespace Tesselon {
 /// when the server goes away, and reports each change through `connectionChanged`. Damaged messages are
 /// skipped and logged once per kind of damage.
 ///
-/// Parameters: "host", "port" (1-65535, 18944 by default), "toolTimeout" (seconds, > 0). Changes apply at
-/// the next connection attempt.
+/// Parameters: "host", "port" (1-65535, `IgtlAddress::defaultPort` by default), "toolTimeout" (seconds, > 0).
+/// Changes apply at the next connection attempt.
 class IgtlTrackingStream : public TrackingStream
 {
 public:
@@ -107,7 +108,7 @@ private:
     void stopWorker();
 
     Parameter<std::string> m_host{"host", "localhost", this};
-    Parameter<int> m_port{"port", 18944, this};
+    Parameter<int> m_port{"port", IgtlAddress::defaultPort, this};
     Parameter<double> m_toolTimeout{"toolTimeout", 0.5, this};
     mutable std::recursive_mutex m_configMutex;
 

@@ -1,6 +1,7 @@
 #include "host/core/Parameter.h"
 #include "host/gui/ParameterWidget.h"
 #include "host/gui/StreamController.h"
+#include "host/stream/igtl/IgtlAddress.h"
 #include "tests/support/ManualTrackingStream.h"
 #include "tests/support/ProcessEventsUntil.h"
 
@@ -18,7 +19,7 @@ namespace {
 class ConfigurableStream : public Tesselon::Test::ManualTrackingStream
 {
 public:
-    Parameter<int> port{"port", 18944, this};
+    Parameter<int> port{"port", IgtlAddress::defaultPort, this};
 };
 
 class StreamControllerTest : public testing::Test
@@ -64,8 +65,8 @@ TEST_F(StreamControllerTest, ShowsAndEditsTheStreamsParameters)
 {
     auto* port = qobject_cast<QSpinBox*>(m_panel.parameterWidget()->editor("port"));
     ASSERT_NE(port, nullptr);
-    port->setValue(18945);
-    EXPECT_EQ(m_stream.port.value(), 18945);
+    port->setValue(IgtlAddress::defaultPort + 1);
+    EXPECT_EQ(m_stream.port.value(), IgtlAddress::defaultPort + 1);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "navigation/plugin/CreateStreamAlgorithm.h"
 
 #include "navigation/plugin/NavigationAlgorithmFactory.h"
+#include "navigation/plugin/NavigationIds.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
 #include "tests/support/LogCapture.h"
@@ -18,8 +19,9 @@ using Tesselon::Test::translation;
 
 namespace {
 
-const std::string combineId = "Navigation.CreateStreamCombinedTrackingStream";
-const std::string smoothId = "Navigation.CreateStreamSmoothedTrackingStream";
+const std::string combineId(NavigationIds::combinedStream);
+const std::string smoothId(NavigationIds::smoothedStream);
+namespace Combined = NavigationIds::CombinedStream;
 
 class PlainData : public Data
 {
@@ -54,36 +56,30 @@ protected:
 
 }  // namespace
 
-TEST(CreateSmoothedStream, OpenAndStartFlagsDecideWhereTheStreamAndItsInputStand)
+TEST(CreateSmoothedStream, OpensAndStartsTheStreamAsItsFlagsSayOpenWinningOverAutoOpenAndConnect)
 {
     struct Case
     {
-        const char* what;
         std::vector<std::pair<const char*, bool>> flags;
         Stream::State expected;
     };
-    const Case cases[] = {
-        {"by default opened and started", {}, Stream::Running},
-        {"autoOpen false: created, not opened", {{"autoOpen", false}}, Stream::Closed},
-        {"open wins over connect",
-         {{"connect", false}, {"open", true}, {"autoOpen", false}},
-         Stream::Running},
-        {"start false: open, not running", {{"start", false}}, Stream::Open},
-    };
+    const Case cases[] = {{{}, Stream::Running},
+                          {{{"autoOpen", false}}, Stream::Closed},
+                          {{{"connect", false}, {"open", true}, {"autoOpen", false}}, Stream::Running},
+                          {{{"start", false}}, Stream::Open}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         ManualTrackingStream input{"Tracker"};
         CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true> algorithm{DataList{&input}};
         Properties properties;
-        for (const auto& [key, value] : c.flags)
-            properties.setParam(key, value);
+        for (const auto& [flag, value] : c.flags)
+            properties.setParam(flag, value);
         algorithm.configure(&properties);
         EXPECT_EQ(algorithm.status(), Algorithm::NotComputed);
         algorithm.compute();
         EXPECT_EQ(algorithm.status(), Algorithm::Success);
         ASSERT_NE(algorithm.stream(), nullptr);
-        EXPECT_EQ(algorithm.stream()->state(), c.expected);
-        EXPECT_EQ(input.state(), c.expected);
+        EXPECT_EQ(algorithm.stream()->state(), c.expected) << c.flags.size() << " flags";
+        EXPECT_EQ(input.state(), c.expected) << "the input follows the stream";
     }
 }
 
@@ -206,14 +202,15 @@ TEST_F(NavigationStreamFactoryTest, CreatedCombineAlgorithmBuildsARunningConfigu
     auto algorithm = factory.create(combineId, DataList{&first, &second});
     ASSERT_NE(algorithm, nullptr);
     Properties properties;
+    // Written as the host program writes it, through the exported keys.
     Properties* combination =
-        properties.addSubProperties("CombinationInstructions")->addSubProperties("Combination");
-    combination->setParam("outputInstrument", std::string("Tool in Patient"));
-    combination->setParam("preStreamName", std::string("Tracker A"));
-    combination->setParam("preInstrument", TrackerID("ref").toIDModelNameString());
-    combination->setParam("postStreamName", std::string("Tracker B"));
-    combination->setParam("postInstrument", TrackerID("tool").toIDModelNameString());
-    combination->setParam("combinationMode", 0);
+        properties.addSubProperties(Combined::instructions)->addSubProperties(Combined::instruction);
+    combination->setParam(Combined::outputInstrument, std::string("Tool in Patient"));
+    combination->setParam(Combined::preStreamName, std::string("Tracker A"));
+    combination->setParam(Combined::preInstrument, TrackerID("ref").toIDModelNameString());
+    combination->setParam(Combined::postStreamName, std::string("Tracker B"));
+    combination->setParam(Combined::postInstrument, TrackerID("tool").toIDModelNameString());
+    combination->setParam(Combined::mode, Combined::relative);
     algorithm->configure(&properties);
     algorithm->compute();
     EXPECT_EQ(algorithm->status(), Algorithm::Success);

@@ -1,4 +1,4 @@
-#include "host/gui/Workspace.h"
+#include "host/app/Workspace.h"
 
 #include "host/core/io/PropertiesFile.h"
 
@@ -49,6 +49,15 @@ std::string required(const Properties& entry, const char* key, const char* what,
     return value;
 }
 
+DataSource dataSourceOf(const Properties& entry, std::size_t index)
+{
+    const std::string name = required(entry, "type", "Data entry", index);
+    if (const auto source = loadableDataSource(name))
+        return *source;
+    throw std::runtime_error(fmt::format(
+        "Data entry {} of the workspace has the type \"{}\", which the host cannot load.", index + 1, name));
+}
+
 Properties configurationOf(const Properties& entry)
 {
     const Properties* configuration = entry.subProperty("Configuration");
@@ -62,7 +71,7 @@ Properties Workspace::toProperties() const
     Properties workspace("Workspace");
     for (const DataEntry& entry : data) {
         Properties* item = workspace.addSubProperties("Data");
-        item->setParam("type", entry.type);
+        item->setParam("type", std::string(dataSourceName(entry.type)));
         item->setParam("source", entry.source);
         Properties configuration = entry.configuration;
         configuration.setName("Configuration");
@@ -84,7 +93,7 @@ Workspace Workspace::fromProperties(const Properties& properties)
     Workspace workspace;
     for (const Properties* item : properties.subProperties("Data")) {
         DataEntry entry;
-        entry.type = required(*item, "type", "Data entry", workspace.data.size());
+        entry.type = dataSourceOf(*item, workspace.data.size());
         item->param("source", entry.source);
         entry.configuration = configurationOf(*item);
         workspace.data.push_back(std::move(entry));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/app/DataSource.h"
 #include "host/core/Properties.h"
 
 #include <string>
@@ -14,9 +15,9 @@ class Workspace
 public:
     struct DataEntry
     {
-        /// "volume", "recording" and "markups" name a file in `source`; "simulatedTracker" needs none;
-        /// "igtl" has HOST:PORT in `source`.
-        std::string type;
+        /// Volumes, recordings and markups name a file in `source`; the simulated tracker needs none; an
+        /// OpenIGTLink server has HOST:PORT there.
+        DataSource type = DataSource::Volume;
         std::string source;
         Properties configuration;
 
@@ -36,8 +37,8 @@ public:
     std::vector<AlgorithmEntry> algorithms;
 
     Properties toProperties() const;
-    /// Throws std::runtime_error naming the entry when one lacks its type or id, or names an input that
-    /// is not an earlier data entry.
+    /// Throws std::runtime_error naming the entry when one lacks its id or a type the host can load, or
+    /// names an input that is not an earlier data entry.
     static Workspace fromProperties(const Properties& properties);
 
     /// Writes atomically through `PropertiesFile`.

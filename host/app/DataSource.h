@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace Tesselon {
+
+/// Where an entry of a session's data came from, which is also how a workspace loads it again.
+enum class DataSource
+{
+    Volume,            ///< an image file
+    Recording,         ///< a tracking recording, played in a loop
+    Markups,           ///< a point list on the volume
+    SimulatedTracker,  ///< the built-in tracker, with its configuration
+    Igtl,              ///< an OpenIGTLink server at HOST:PORT
+    AlgorithmOutput,   ///< made by an algorithm, which makes it again: never saved
+};
+
+/// The names workspace files give the sources, in the enumeration's order; files keep them forever.
+inline constexpr std::string_view dataSourceNames[] = {"volume",           "recording", "markups",
+                                                       "simulatedTracker", "igtl",      "output"};
+
+constexpr std::string_view dataSourceName(DataSource source)
+{
+    return dataSourceNames[static_cast<int>(source)];
+}
+
+/// The source a workspace file names, or none for an unknown name and for algorithm outputs.
+constexpr std::optional<DataSource> loadableDataSource(std::string_view name)
+{
+    for (int source = 0; source < static_cast<int>(DataSource::AlgorithmOutput); ++source)
+        if (dataSourceNames[source] == name)
+            return static_cast<DataSource>(source);
+    return std::nullopt;
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "host/app/DataSource.h"
+#include "host/app/Workspace.h"
+#include "host/core/AlgorithmCatalog.h"
+#include "host/core/Signal.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Tesselon {
+
+class Algorithm;
+class AlgorithmFactory;
+class Data;
+class GlPoint;
+class SharedImageSet;
+class TrackingStream;
+struct IgtlAddress;
+
+/// What the user works on, without widgets: the data with where each entry came from, the markups on the
+/// volume, the algorithms created with their inputs and configuration, and the workspace that saves and
+/// restores all of it. The main window, the command line and scripts drive it; the window shows it by
+/// listening to its signals, which it emits on the thread that drives it.
+class Session
+{
+public:
+    /// The factories must outlive the session.
+    explicit Session(std::vector<AlgorithmFactory*> algorithmFactories);
+    /// Removes everything as `clear` does.
+    ~Session();
+
+    /// Each of these adds to the data and returns what it added; a file that cannot be read or a stream
+    /// that does not start throws an error that names it, and nothing is added.
+    SharedImageSet* openVolume(const std::string& path);
+    /// The recording plays in a loop.
+    TrackingStream* openRecording(const std::string& path);
+    TrackingStream* connectSimulatedTracker(const Properties* configuration = nullptr);
+    TrackingStream* connectIgtl(const IgtlAddress& address);
+    /// Markups are points on the volume; throws without a volume.
+    GlPoint* openMarkups(const std::string& path);
+
+    std::vector<Data*> data() const;
+    /// Throws std::out_of_range for data the session does not hold.
+    DataSource sourceOf(const Data& data) const;
+    /// The first volume opened: markups lie on it and the views show it. Null before one.
+    SharedImageSet* volume() const { return m_volume; }
+    std::vector<GlPoint*> markups() const;
+
+    const std::vector<AlgorithmFactory*>& algorithmFactories() const { return m_algorithmFactories; }
+    /// The algorithms offered for this selection, by menu category, as their compatibility functions answer.
+    std::map<std::string, std::vector<AlgorithmCatalog::Entry>> offeredAlgorithms(
+        const DataList& selection) const;
+    /// Creates the algorithm for these inputs and configures it; an algorithm that creates a stream runs
+    /// at once and its stream joins the data. Null, with a logged error, when no factory makes it.
+    Algorithm* createAlgorithm(std::string_view id, const DataList& inputs,
+                               const Properties* configuration = nullptr);
+    /// Adds what the algorithm has computed to the data; panels call it after each computation.
+    void takeOutputs(Algorithm& algorithm);
+    std::vector<Algorithm*> algorithms() const;
+
+    /// The loaded data (not outputs, which their algorithms make again), then the markups, then the
+    /// algorithms with their inputs renumbered accordingly.
+    Workspace workspace() const;
+    /// Adds what the workspace holds; entries that fail are logged and skipped.
+    void restoreWorkspace(const Workspace& workspace);
+    /// Throws as `Workspace::load` does; nothing is added then.
+    void openWorkspace(const std::string& path);
+    void saveWorkspace(const std::string& path) const;
+    /// Removes the algorithms, then the markups, then the data newest first (a derived stream uses the
+    /// streams added before it), announcing each before it goes.
+    void clear();
+
+    Signal<Data*, DataSource> dataAdded;
+    Signal<Data*> dataRemoved;
+    Signal<GlPoint*> markupsAdded;
+    Signal<GlPoint*> markupsRemoved;
+    Signal<Algorithm*> algorithmCreated;
+    Signal<Algorithm*> algorithmRemoved;
+
+private:
+    /// Something the session holds, with how a workspace makes it again.
+    template <class T, class Entry>
+    struct Item
+    {
+        std::unique_ptr<T> object;
+        Entry entry;
+    };
+
+    template <class T>
+    T* addData(std::unique_ptr<T> data, DataSource source, std::string location = {});
+    Data* restoreData(const Workspace::DataEntry& entry);
+    std::vector<int> indicesOf(const DataList& inputs) const;
+
+    std::vector<AlgorithmFactory*> m_algorithmFactories;
+    std::vector<Item<Data, Workspace::DataEntry>> m_data;
+    std::vector<Item<GlPoint, Workspace::DataEntry>> m_markups;
+    std::vector<Item<Algorithm, Workspace::AlgorithmEntry>> m_algorithms;
+    SharedImageSet* m_volume = nullptr;
+};
+
+}  // namespace Tesselon
