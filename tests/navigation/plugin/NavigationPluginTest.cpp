@@ -1,6 +1,10 @@
 #include "host/core/Algorithm.h"
 #include "host/core/PluginAutoRegistrationGuard.h"
 #include "host/core/PluginLoader.h"
+#include "host/core/SharedImageSet.h"
+#include "host/stream/TrackingSequence.h"
+#include "navigation/plugin/NavigationIds.h"
+#include "tests/support/ManualTrackingStream.h"
 
 #include <QFile>
 
@@ -9,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <string>
 
 using namespace Tesselon;
 using testing::Contains;
@@ -86,4 +92,55 @@ TEST(NavigationPlugin, ResourcesAndRegistrationLiveExactlyAsLongAsTheLibrary)
     EXPECT_THAT(PluginAutoRegistrationGuard::registeredPluginIds(), Not(Contains("Tesselon.Navigation")));
     for (const char* path : resourcePaths)
         EXPECT_FALSE(QFile::exists(path)) << path;
+}
+
+// What the menus offer for a selection, exactly as the compatibility functions answer.
+TEST(NavigationPlugin, OffersEachAlgorithmForExactlyTheSelectionsItWorksOn)
+{
+    PluginLoader loader;
+    loader.loadFiles({pluginPath});
+    ASSERT_EQ(loader.algorithmFactories().size(), 1u);
+    const AlgorithmFactory& factory = *loader.algorithmFactories()[0];
+    Tesselon::Test::ManualTrackingStream stream, other;
+    SharedImageSet volume({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
+    SharedImageSet slice({2, 2, 1}, Eigen::Vector3d(1, 1, 1), std::vector<float>(4, 0.0f));
+    TrackingSequence a(TrackerID("A")), b(TrackerID("B")), c(TrackerID("C"));
+
+    using namespace NavigationIds;
+    const std::string_view streamAlone[] = {combinedStream, smoothedStream, toolNavigationVisualization,
+                                            toolVisualization, toolCalibrationWizard};
+    const std::string_view streamAndVolume[] = {bullseyeVisualization, liveTrackingPointRegistration,
+                                                toolVisualization};
+    struct Case
+    {
+        const char* what;
+        DataList selection;
+        std::set<std::string_view> offered;
+    };
+    const Case cases[] = {
+        {"one stream", {&stream}, {std::begin(streamAlone), std::end(streamAlone)}},
+        {"two streams", {&stream, &other}, {combinedStream, toolVisualization}},
+        {"a stream and a volume",
+         {&stream, &volume},
+         {std::begin(streamAndVolume), std::end(streamAndVolume)}},
+        {"a volume and a stream",
+         {&volume, &stream},
+         {std::begin(streamAndVolume), std::end(streamAndVolume)}},
+        {"a stream, a volume and a slice", {&stream, &volume, &slice}, {liveTrackingPointRegistration}},
+        {"two streams and a volume", {&stream, &other, &volume}, {}},
+        {"a stream and a slice", {&stream, &slice}, {bullseyeVisualization, toolVisualization}},
+        {"a stream and two volumes", {&stream, &volume, &volume}, {}},
+        {"a volume", {&volume}, {}},
+        {"a recording", {&a}, {toolCalibration}},
+        {"two recordings", {&a, &b}, {toolCalibration}},
+        {"three recordings", {&a, &b, &c}, {}},
+        {"nothing", {}, {}},
+    };
+    for (const Case& c : cases) {
+        std::set<std::string_view> offered;
+        for (const auto* descriptor : factory.compatibleDescriptors(c.selection))
+            if (descriptor->id.starts_with(factory.name()))
+                offered.insert(std::string_view(descriptor->id));
+        EXPECT_EQ(offered, c.offered) << c.what;
+    }
 }

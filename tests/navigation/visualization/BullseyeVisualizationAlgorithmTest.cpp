@@ -135,16 +135,4 @@ TEST(NavigationVisualization, ConfigurationRoundTripsTheEmbeddedToolWithItsMeshP
     EXPECT_FALSE(restored.toolVisualization().linkWithRot.value());
 }
 
-TEST(NavigationVisualization, OfferedForExactlyTheirInputs)
-{
-    Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
-    EXPECT_TRUE(ToolNavigationVisualizationAlgorithm::createCompatible({&stream}, nullptr));
-    EXPECT_FALSE(ToolNavigationVisualizationAlgorithm::createCompatible({&stream, &image}, nullptr));
-    EXPECT_FALSE(ToolNavigationVisualizationAlgorithm::createCompatible({&image}, nullptr));
-    EXPECT_TRUE(BullseyeVisualizationAlgorithm::createCompatible({&image, &stream}, nullptr));
-    EXPECT_FALSE(BullseyeVisualizationAlgorithm::createCompatible({&stream}, nullptr));
-    EXPECT_FALSE(BullseyeVisualizationAlgorithm::createCompatible({&stream, &stream}, nullptr));
-}
-
 }  // namespace

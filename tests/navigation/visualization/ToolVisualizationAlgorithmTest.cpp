@@ -179,13 +179,11 @@ TEST_F(ToolVisualizationTest, StreamThreadAndGuiThreadShareTheToolSafely)
     tracker.join();
 }
 
-TEST(ToolVisualization, OfferedForAStreamWithAnOptionalImageThatPlacesTheStream)
+TEST(ToolVisualization, CreatedWithAnImageThatPlacesTheStream)
 {
     Tesselon::Test::ManualTrackingStream stream;
     SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
     image.setMatrix(translation(0, 0, 42));
-    EXPECT_FALSE(ToolVisualizationAlgorithm::createCompatible({&image}, nullptr));
-    EXPECT_FALSE(ToolVisualizationAlgorithm::createCompatible({&stream, &image, &image}, nullptr));
     Algorithm* created = nullptr;
     ASSERT_TRUE(ToolVisualizationAlgorithm::createCompatible({&image, &stream}, &created));
     std::unique_ptr<Algorithm> owned(created);
