@@ -94,20 +94,9 @@ void IgtlTrackingStream::configureDefaults()
 IgtlTrackingStream::Settings IgtlTrackingStream::settings() const
 {
     std::lock_guard lock(m_configMutex);
-    Settings settings{m_host.value(), m_port.value(), {}};
-    if (settings.port < 1 || settings.port > 65535) {
-        Log::warning(category, fmt::format("The port {} is not a TCP port; using {}.", settings.port,
-                                           IgtlAddress::defaultPort));
-        settings.port = IgtlAddress::defaultPort;
-    }
-    double timeout = m_toolTimeout.value();
-    if (!std::isfinite(timeout) || timeout <= 0.0) {
-        Log::warning(category, fmt::format("The tool timeout {} s is not positive; using 0.5 s.", timeout));
-        timeout = 0.5;
-    }
-    settings.toolTimeout =
-        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
-    return settings;
+    // The parameters refuse a port outside 1-65535 and a timeout that is not positive.
+    return {m_host.value(), m_port.value(),
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_toolTimeout.value()))};
 }
 
 bool IgtlTrackingStream::startImpl()
