@@ -7,8 +7,9 @@ namespace {
 
 TEST(IgtlAddress, ReadsHostAndPortAndWritesWhatItReads)
 {
+    // The port every OpenIGTLink peer assumes when none is given.
     const std::pair<std::string, IgtlAddress> cases[] = {
-        {"localhost", {"localhost", IgtlAddress::defaultPort}},
+        {"localhost", {"localhost", 18944}},
         {"10.0.0.5:1", {"10.0.0.5", 1}},
         {"tracker.local:65535", {"tracker.local", 65535}}};
     for (const auto& [text, address] : cases) {
