@@ -103,7 +103,6 @@ void CombinedTrackingStream::addOutputInstrumentLocked(const CombinationInstruct
     instrument.id =
         TrackerID(outputIdPrefix + std::to_string(m_outputs.size()), "", instruction.outputInstrument);
     instrument.quality = 0.0;
-    instrument.timestamp = 0;
     instrument.visible = true;
     m_outputs.push_back({std::make_unique<CombinationInstruction>(instruction), instrument,
                          TrackerID::fromIDModelNameString(instruction.preInstrument.value()).ID(),
