@@ -19,11 +19,6 @@ constexpr KalmanTimeStep kDt = 1ms;  // 1 kHz tracking
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-double seconds(KalmanTimeStep time)
-{
-    return std::chrono::duration<double>(time).count();
-}
-
 Eigen::Vector4d rotationAboutZ(double angle)
 {
     return {std::cos(angle / 2.0), 0.0, 0.0, std::sin(angle / 2.0)};
@@ -218,8 +213,8 @@ TEST(KalmanPosition, SteadyStateGainsMatchTheAlphaBetaClosedForm)
 TEST(KalmanPosition, ConstantVelocityLagVanishesAndPredictionContinuesTheMotion)
 {
     const Eigen::Vector3d start(0.0, 10.0, -20.0);
-    const Eigen::Vector3d velocity(80.0, -30.0, 15.0);  // mm/s
-    const auto truth = [&](int i) -> Eigen::Vector3d { return start + velocity * seconds(i * kDt); };
+    const Eigen::Vector3d velocity(0.08, -0.03, 0.015);  // mm/ms
+    const auto truth = [&](int i) -> Eigen::Vector3d { return start + velocity * (i * kDt).count(); };
     KalmanPosition filter = positionFilter();
     filter.init(start, 1e-6);  // rate variance 1 (mm/s)^2, so it starts behind the motion
     double earlyLag = 0.0;
@@ -254,18 +249,18 @@ TEST(KalmanQuaternion, SignFlippedMeasurementsStayOnTheOrientation)
 // At coarse rates the hidden rotation only keeps its speed if the rate is carried along the sphere.
 TEST(KalmanQuaternion, RotationIsTrackedAndContinuedWhileHidden)
 {
-    const double rate = 1.5;  // rad/s about z
+    const double rate = 1.5e-3;  // rad/ms about z
     for (const KalmanTimeStep dt : {kDt, KalmanTimeStep(100ms)}) {
         KalmanQuaternion filter = quaternionFilter();
         int i = 0;
         for (; i < 4000; ++i) {
-            filter.update(rotationAboutZ(rate * seconds(i * dt)), dt);
+            filter.update(rotationAboutZ(rate * (i * dt).count()), dt);
         }
-        EXPECT_LT(angleBetween(filter.orientation(), rotationAboutZ(rate * seconds((i - 1) * dt))), 1e-4);
+        EXPECT_LT(angleBetween(filter.orientation(), rotationAboutZ(rate * ((i - 1) * dt).count())), 1e-4);
         for (const int end = i + static_cast<int>(2s / dt); i < end; ++i) {
             const Eigen::Vector4d estimate = filter.update(dt);
             ASSERT_NEAR(estimate.norm(), 1.0, 1e-12);
-            ASSERT_LT(angleBetween(estimate, rotationAboutZ(rate * seconds(i * dt))), 0.02)
+            ASSERT_LT(angleBetween(estimate, rotationAboutZ(rate * (i * dt).count())), 0.02)
                 << "dt " << dt.count() << " ms, step " << i;
         }
     }
