@@ -84,7 +84,9 @@ StreamPipeline::StreamPipeline(PluginLoader& plugins, const Options& options) : 
     m_source = createSource();
     // The meter connects first, so it notes each sample's emission before any derived stream sees it.
     m_meter = std::make_unique<TrackingAccuracyMeter>(
-        *m_source, [this](const std::string& id, double timeMs) { return truth(id, timeMs); });
+        *m_source, [this](const std::string& id, std::chrono::duration<double> deviceTime) {
+            return truth(id, deviceTime);
+        });
 
     TrackingStream* last = m_source.get();
     if (options.combination) {
@@ -176,10 +178,11 @@ std::unique_ptr<TrackingStream> StreamPipeline::createStream(PluginLoader& plugi
         fmt::format("No loaded plug-in offers {}: is the navigation plug-in installed?", algorithmId));
 }
 
-std::optional<Eigen::Matrix4d> StreamPipeline::truth(const std::string& id, double timeMs) const
+std::optional<Eigen::Matrix4d> StreamPipeline::truth(const std::string& id,
+                                                     std::chrono::duration<double> deviceTime) const
 {
-    // Device timestamps are the simulated time in milliseconds plus one.
-    const double seconds = (timeMs - 1.0) / 1000.0;
+    // The simulator's device clock is its simulated time.
+    const double seconds = deviceTime.count();
     if (!m_simulated)
         return std::nullopt;
     if (id.starts_with(Combined::outputIdPrefix) && m_options.combination) {

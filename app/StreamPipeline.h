@@ -5,6 +5,7 @@
 #include "host/stream/igtl/IgtlTrackingServer.h"
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -77,7 +78,8 @@ private:
     std::unique_ptr<TrackingStream> createSource();
     std::unique_ptr<TrackingStream> createStream(PluginLoader& plugins, std::string_view algorithmId,
                                                  TrackingStream& input, const Properties& configuration);
-    std::optional<Eigen::Matrix4d> truth(const std::string& id, double timeMs) const;
+    std::optional<Eigen::Matrix4d> truth(const std::string& id,
+                                         std::chrono::duration<double> deviceTime) const;
     void runSource(double seconds);
     void noteWhatHappened();
 

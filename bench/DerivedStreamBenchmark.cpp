@@ -40,7 +40,7 @@ public:
                 instruments.push_back(instrument);
             }
             auto data = std::make_shared<TrackingStreamData>(this, instruments);
-            data->setTimestampDevice(static_cast<std::uint64_t>(sample + 1));
+            data->setTimestampDevice(DeviceTime(sample + 1));
             m_samples.push_back(std::move(data));
         }
     }
@@ -48,7 +48,7 @@ public:
     {
         // Device time keeps advancing so the filters always see a positive step.
         auto sample = std::make_shared<TrackingStreamData>(*m_samples[m_next % m_samples.size()]);
-        sample->setTimestampDevice(++m_next);
+        sample->setTimestampDevice(DeviceTime(++m_next));
         newData.emitSignal(std::move(sample));
     }
     std::vector<TrackingInstrument> instruments() const override { return m_samples.front()->instruments(); }

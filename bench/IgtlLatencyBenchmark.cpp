@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -37,9 +38,11 @@ class Arrivals
 public:
     explicit Arrivals(std::size_t messages) : m_times(messages) {}
 
-    void note(std::uint64_t timestampMs)
+    void note(std::optional<DeviceTime> timestamp)
     {
-        const std::size_t index = timestampMs - firstTimestampMs;
+        if (!timestamp)
+            return;
+        const auto index = static_cast<std::size_t>(timestamp->count() - firstTimestampMs);
         if (index < m_times.size())
             m_times[index] = Clock::now();
     }
@@ -59,7 +62,7 @@ public:
         return result;
     }
 
-    static constexpr std::uint64_t firstTimestampMs = 1000;
+    static constexpr DeviceTime::rep firstTimestampMs = 1000;
 
 private:
     std::vector<Clock::time_point> m_times;
@@ -108,8 +111,8 @@ void receiveWithLibrary(int port, Arrivals& arrivals)
             unsigned fraction = 0;
             message->GetTimeStamp(&seconds, &fraction);
             const std::uint64_t timestamp = (std::uint64_t(seconds) << 32) | fraction;
-            arrivals.note(static_cast<std::uint64_t>(
-                std::llround(IgtlMessageWriter::secondsFromTimestamp(timestamp) * 1000.0)));
+            arrivals.note(
+                DeviceTime(std::llround(IgtlMessageWriter::secondsFromTimestamp(timestamp) * 1000.0)));
         }
     }
 }
@@ -161,7 +164,8 @@ void LoopbackLatency(benchmark::State& state)
             std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate));
         auto deadline = Clock::now();
         for (std::size_t i = 0; i < messages; ++i) {
-            const double seconds = static_cast<double>(Arrivals::firstTimestampMs + i) / 1000.0;
+            const auto milliseconds = Arrivals::firstTimestampMs + static_cast<DeviceTime::rep>(i);
+            const double seconds = static_cast<double>(milliseconds) / 1000.0;
             const auto bytes = IgtlMessageWriter::trackingData("Tracker", poses, seconds);
             std::this_thread::sleep_until(deadline);
             deadline += period;

@@ -11,7 +11,7 @@ using namespace Tesselon;
 
 namespace {
 
-constexpr double kDt = 0.001;
+constexpr KalmanTimeStep kDt(1.0);
 constexpr int kSamples = 256;  // a cycle of precomputed measurements, so the loop times only the filter
 
 void KalmanPositionUpdate(benchmark::State& state)
@@ -22,7 +22,7 @@ void KalmanPositionUpdate(benchmark::State& state)
     }
     KalmanPosition filter;
     filter.setMeasurementSigma(0.0625);
-    filter.setProcessVariance(1e3);
+    filter.setProcessVariance(1e-9);
     int i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(filter.update(samples[i], kDt));
@@ -42,7 +42,7 @@ void KalmanQuaternionUpdate(benchmark::State& state)
     }
     KalmanQuaternion filter;
     filter.setMeasurementSigma(1e-6);
-    filter.setProcessVariance(1.0);
+    filter.setProcessVariance(1e-12);
     int i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(filter.update(samples[i], kDt));

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 using namespace Tesselon;
@@ -38,8 +39,8 @@ public:
     explicit Subscriber(TrackingStream& stream)
     {
         stream.newData.connect(this, [this](std::shared_ptr<const StreamData> sample) {
-            const std::uint64_t timestamp = sample->timestampDevice();
-            if (m_last != 0 && timestamp <= m_last)
+            const auto timestamp = sample->timestampDevice();
+            if (m_last && timestamp <= m_last)
                 ++outOfOrder;
             m_last = timestamp;
             ++received;
@@ -50,7 +51,7 @@ public:
     std::atomic<std::int64_t> outOfOrder = 0;
 
 private:
-    std::uint64_t m_last = 0;
+    std::optional<DeviceTime> m_last;
 };
 
 void SimulatorEmitToSubscriber(benchmark::State& state)

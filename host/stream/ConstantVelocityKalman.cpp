@@ -51,8 +51,9 @@ void ConstantVelocityKalman<Dim>::setProcessVariance(double variance)
 }
 
 template <int Dim>
-bool ConstantVelocityKalman<Dim>::predict(double dt)
+bool ConstantVelocityKalman<Dim>::predict(KalmanTimeStep step)
 {
+    const double dt = step.count();
     if (!m_initialised || !std::isfinite(dt) || dt <= 0.0) {
         return false;
     }

@@ -2,7 +2,14 @@
 
 #include <Eigen/Core>
 
+#include <chrono>
+
 namespace Tesselon {
+
+/// The time step of the Kalman filters. They count time in milliseconds, the unit of device clocks: rates
+/// are per millisecond and process variances per millisecond to the fourth. Any std::chrono duration
+/// converts to it.
+using KalmanTimeStep = std::chrono::duration<double, std::milli>;
 
 /// Kalman filter for Dim independent components that each follow a constant-velocity model: the state of
 /// a component is its value and its rate, the process noise is the discrete white-noise acceleration
@@ -29,7 +36,7 @@ public:
     double measurementVariance() const { return m_measurementVariance; }
 
     /// Advances the state by dt; returns whether it did.
-    bool predict(double dt);
+    bool predict(KalmanTimeStep dt);
     /// Blends the measurement into the state; returns whether it did.
     bool correct(const Vector& measurement);
 

@@ -17,7 +17,7 @@ void KalmanPosition::setProcessVariance(double variance)
     m_filter.setProcessVariance(variance);
 }
 
-Eigen::Vector3d KalmanPosition::update(const Eigen::Vector3d& measurement, double dt)
+Eigen::Vector3d KalmanPosition::update(const Eigen::Vector3d& measurement, KalmanTimeStep dt)
 {
     if (!measurement.allFinite()) {
         return update(dt);
@@ -31,7 +31,7 @@ Eigen::Vector3d KalmanPosition::update(const Eigen::Vector3d& measurement, doubl
     return position();
 }
 
-Eigen::Vector3d KalmanPosition::update(double dt)
+Eigen::Vector3d KalmanPosition::update(KalmanTimeStep dt)
 {
     m_filter.predict(dt);
     return position();

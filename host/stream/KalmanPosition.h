@@ -27,12 +27,13 @@ public:
     void init(const Eigen::Vector3d& position, double variance);
     /// Measurement noise as a variance (mm^2), despite the historical name.
     void setMeasurementSigma(double variance);
-    /// Process noise intensity as a variance; the caller scales it with its own time step.
+    /// Process noise intensity as a variance per millisecond to the fourth (see KalmanTimeStep); the caller
+    /// scales it with its own time step.
     void setProcessVariance(double variance);
     /// Predicts over dt, corrects with the measurement, returns the filtered position.
-    Eigen::Vector3d update(const Eigen::Vector3d& measurement, double dt);
+    Eigen::Vector3d update(const Eigen::Vector3d& measurement, KalmanTimeStep dt);
     /// Predicts over dt only (no measurement, e.g. the tool is hidden), returns the predicted position.
-    Eigen::Vector3d update(double dt);
+    Eigen::Vector3d update(KalmanTimeStep dt);
     /// Current estimate.
     Eigen::Vector3d position() const;
 

@@ -58,7 +58,7 @@ void KalmanQuaternion::setProcessVariance(double variance)
     m_filter.setProcessVariance(variance);
 }
 
-Eigen::Vector4d KalmanQuaternion::update(const Eigen::Vector4d& measuredWxyz, double dt)
+Eigen::Vector4d KalmanQuaternion::update(const Eigen::Vector4d& measuredWxyz, KalmanTimeStep dt)
 {
     const auto unit = toUnit(measuredWxyz);
     if (!unit) {
@@ -78,7 +78,7 @@ Eigen::Vector4d KalmanQuaternion::update(const Eigen::Vector4d& measuredWxyz, do
     return orientation();
 }
 
-Eigen::Vector4d KalmanQuaternion::update(double dt)
+Eigen::Vector4d KalmanQuaternion::update(KalmanTimeStep dt)
 {
     if (m_filter.predict(dt)) {
         projectOntoSphere(m_filter, true);

@@ -33,12 +33,13 @@ public:
     void init(const Eigen::Vector4d& wxyz, double variance);
     /// Measurement noise as a variance, despite the historical name.
     void setMeasurementSigma(double variance);
-    /// Process noise intensity as a variance; the caller scales it with its own time step.
+    /// Process noise intensity as a variance per millisecond to the fourth (see KalmanTimeStep); the caller
+    /// scales it with its own time step.
     void setProcessVariance(double variance);
     /// Predicts over dt, corrects with the measurement (w, x, y, z), returns the filtered orientation.
-    Eigen::Vector4d update(const Eigen::Vector4d& measuredWxyz, double dt);
+    Eigen::Vector4d update(const Eigen::Vector4d& measuredWxyz, KalmanTimeStep dt);
     /// Predicts over dt only (no measurement), returns the predicted orientation.
-    Eigen::Vector4d update(double dt);
+    Eigen::Vector4d update(KalmanTimeStep dt);
     /// Current estimate as a unit quaternion (w, x, y, z).
     Eigen::Vector4d orientation() const;
 

@@ -7,15 +7,17 @@
 namespace Tesselon {
 namespace {
 
-constexpr double longestLagMs = 300.0;
+constexpr std::chrono::milliseconds longestLag(300);
 
 }  // namespace
 
 TrackingAccuracyMeter::TrackingAccuracyMeter(TrackingStream& source, Truth truth) : m_truth(std::move(truth))
 {
     source.newData.connect(this, [this](std::shared_ptr<const StreamData> sample) {
+        const auto deviceTime = sample->timestampDevice();
         std::lock_guard lock(m_mutex);
-        m_emitted.emplace(sample->timestampDevice(), Clock::now());
+        if (deviceTime)
+            m_emitted.emplace(*deviceTime, Clock::now());
     });
 }
 
@@ -36,7 +38,8 @@ void TrackingAccuracyMeter::record(std::map<std::string, std::vector<Observation
                                    const StreamData& sample)
 {
     const auto* tracking = dynamic_cast<const TrackingStreamData*>(&sample);
-    if (!tracking)
+    // Samples are matched with the truth and with the source's emission through their device time.
+    if (!tracking || !sample.timestampDevice())
         return;
     const auto received = Clock::now();
     std::lock_guard lock(m_mutex);
@@ -44,19 +47,19 @@ void TrackingAccuracyMeter::record(std::map<std::string, std::vector<Observation
         if (!instrument.visible || instrument.quality <= 0.0)
             continue;
         into[instrument.id.ID()].push_back(
-            {sample.timestampDevice(), instrument.matrix.topRightCorner<3, 1>(), received});
+            {*sample.timestampDevice(), instrument.matrix.topRightCorner<3, 1>(), received});
         if (&into == &m_after)
             m_names[instrument.id.ID()] = instrument.id.name();
     }
 }
 
 double TrackingAccuracyMeter::rmsError(const std::string& id, const std::vector<Observation>& observations,
-                                       double delayMs) const
+                                       std::chrono::milliseconds delay) const
 {
     double sum = 0.0;
     std::size_t count = 0;
     for (const Observation& observation : observations) {
-        const auto truth = m_truth(id, static_cast<double>(observation.deviceTimestamp) - delayMs);
+        const auto truth = m_truth(id, observation.deviceTime - delay);
         if (!truth)
             continue;
         sum += (observation.position - truth->topRightCorner<3, 1>()).squaredNorm();
@@ -68,15 +71,15 @@ double TrackingAccuracyMeter::rmsError(const std::string& id, const std::vector<
 double TrackingAccuracyMeter::bestLag(const std::string& id,
                                       const std::vector<Observation>& observations) const
 {
-    double best = 0.0;
-    double bestError = rmsError(id, observations, 0.0);
-    for (double delay = 1.0; delay <= longestLagMs; delay += 1.0) {
+    std::chrono::milliseconds best(0);
+    double bestError = rmsError(id, observations, best);
+    for (std::chrono::milliseconds delay(1); delay <= longestLag; ++delay) {
         if (const double error = rmsError(id, observations, delay); error < bestError) {
             bestError = error;
             best = delay;
         }
     }
-    return best;
+    return std::chrono::duration<double, std::milli>(best).count();
 }
 
 TrackingAccuracyMeter::InstrumentReport TrackingAccuracyMeter::reportFor(
@@ -93,7 +96,7 @@ TrackingAccuracyMeter::InstrumentReport TrackingAccuracyMeter::reportFor(
     double latencySum = 0.0;
     std::size_t latencies = 0;
     for (const Observation& observation : after) {
-        if (const auto emitted = m_emitted.find(observation.deviceTimestamp); emitted != m_emitted.end()) {
+        if (const auto emitted = m_emitted.find(observation.deviceTime); emitted != m_emitted.end()) {
             latencySum +=
                 std::chrono::duration<double, std::micro>(observation.received - emitted->second).count();
             ++latencies;
@@ -101,8 +104,8 @@ TrackingAccuracyMeter::InstrumentReport TrackingAccuracyMeter::reportFor(
     }
     report.latencyMicroseconds = latencies ? latencySum / static_cast<double>(latencies) : 0.0;
     const auto before = m_before.find(id);
-    report.errorBeforeMm = before == m_before.end() ? 0.0 : rmsError(id, before->second, 0.0);
-    report.errorAfterMm = rmsError(id, after, 0.0);
+    report.errorBeforeMm = before == m_before.end() ? 0.0 : rmsError(id, before->second, {});
+    report.errorAfterMm = rmsError(id, after, {});
     report.lagMs = bestLag(id, after);
     return report;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/core/SignalReceiver.h"
+#include "host/stream/DeviceTime.h"
 #include "host/stream/TrackingStream.h"
 
 #include <Eigen/Core>
@@ -22,8 +23,9 @@ namespace Tesselon {
 class TrackingAccuracyMeter : public SignalReceiver
 {
 public:
-    /// The true pose of an instrument (by ID) at a device time in milliseconds, if known.
-    using Truth = std::function<std::optional<Eigen::Matrix4d>(const std::string& id, double timeMs)>;
+    /// The true pose of an instrument (by ID) at a device time, if known.
+    using Truth = std::function<std::optional<Eigen::Matrix4d>(const std::string& id,
+                                                               std::chrono::duration<double> deviceTime)>;
 
     struct InstrumentReport
     {
@@ -49,20 +51,20 @@ private:
     using Clock = std::chrono::steady_clock;
     struct Observation
     {
-        std::uint64_t deviceTimestamp;
+        DeviceTime deviceTime;
         Eigen::Vector3d position;
         Clock::time_point received;
     };
 
     void record(std::map<std::string, std::vector<Observation>>& into, const StreamData& sample);
     double rmsError(const std::string& id, const std::vector<Observation>& observations,
-                    double delayMs) const;
+                    std::chrono::milliseconds delay) const;
     double bestLag(const std::string& id, const std::vector<Observation>& observations) const;
     InstrumentReport reportFor(const std::string& id, const std::vector<Observation>& after) const;
 
     Truth m_truth;
     mutable std::mutex m_mutex;
-    std::map<std::uint64_t, Clock::time_point> m_emitted;
+    std::map<DeviceTime, Clock::time_point> m_emitted;
     std::map<std::string, std::vector<Observation>> m_before;
     std::map<std::string, std::vector<Observation>> m_after;
     std::map<std::string, std::string> m_names;

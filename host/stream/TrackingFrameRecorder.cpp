@@ -62,13 +62,11 @@ double TrackingFrameRecorder::timestampSecondsLocked(const TrackingStreamData& s
     const auto arrival = std::chrono::steady_clock::now();
     if (!m_firstArrival)
         m_firstArrival = arrival;
-    std::uint64_t newest = 0;
-    for (const TrackingInstrument& instrument : sample.instruments())
-        newest = std::max(newest, instrument.timestamp);
-    if (newest == 0)
+    std::optional<DeviceTime> newest = newestTimestamp(sample.instruments());
+    if (!newest)
         newest = sample.timestampDevice();
-    if (newest != 0)
-        return static_cast<double>(newest) / 1000.0;
+    if (newest)
+        return std::chrono::duration<double>(*newest).count();
     // No device clock at all: the steady clock still orders the frames and keeps their spacing.
     return std::chrono::duration<double>(arrival - *m_firstArrival).count();
 }

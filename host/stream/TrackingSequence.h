@@ -8,6 +8,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 #include <typeinfo>
 #include <vector>
 
@@ -26,7 +27,8 @@ public:
     {
         Eigen::Matrix4d markerToTracker = Eigen::Matrix4d::Identity();
         double quality = 1.0;
-        double timestampSeconds = 0.0;
+        /// The device time in seconds; empty when the device gave none.
+        std::optional<double> timestampSeconds;
         std::vector<std::shared_ptr<const DataComponent>> components;
     };
 

@@ -3,6 +3,7 @@
 #include "host/stream/TrackingStreamData.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace Tesselon {
 
@@ -84,7 +85,8 @@ void TrackingStreamRecorder::onSample(const std::shared_ptr<const StreamData>& s
         TrackingSequence::Sample recorded;
         recorded.markerToTracker = instrument.matrix;
         recorded.quality = instrument.visible ? instrument.quality : 0.0;
-        recorded.timestampSeconds = static_cast<double>(tracking->timestampDevice()) / 1000.0;
+        if (const auto deviceTime = tracking->timestampDevice())
+            recorded.timestampSeconds = std::chrono::duration<double>(*deviceTime).count();
         recorded.components = tracking->components();
         (*found)->add(std::move(recorded));
     }

@@ -104,7 +104,6 @@ void CombinedTrackingStream::addOutputInstrumentLocked(const CombinationInstruct
     instrument.id =
         TrackerID(Keys::outputIdPrefix + std::to_string(m_outputs.size()), "", instruction.outputInstrument);
     instrument.quality = 0.0;
-    instrument.timestamp = 0;
     instrument.visible = true;
     const std::string referenceId = TrackerID::fromIDModelNameString(instruction.preInstrument.value()).ID();
     const std::string targetId = TrackerID::fromIDModelNameString(instruction.postInstrument.value()).ID();

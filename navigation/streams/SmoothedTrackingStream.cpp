@@ -136,6 +136,7 @@ void SmoothedTrackingStream::configuration(Properties* properties) const
 {
     if (!properties)
         return;
+    std::lock_guard lock(m_mutex);
     Configurable::configuration(properties);
     const int mode = smoothingMode.value();
     properties->setParamAttributes("smoothingInterval",
@@ -150,42 +151,51 @@ void SmoothedTrackingStream::resetSmoothing()
     m_orientationFilters.clear();
     m_smoothedQualities.clear();
     m_windows.clear();
-    m_lastDeviceTimestamp = 0;
+    m_lastDeviceTime.reset();
 }
 
 void SmoothedTrackingStream::smoothAndUpdate(std::shared_ptr<const StreamData> sample)
 {
-    std::lock_guard lock(m_mutex);
     const auto* trackingSample = dynamic_cast<const TrackingStreamData*>(sample.get());
     if (!trackingSample) {
         Log::log(Log::Error, category, "Received data is not of type TrackingStreamData");
         return;
     }
-    std::vector<TrackingInstrument> instruments = trackingSample->instruments();
-    const std::uint64_t deviceTimestamp = trackingSample->timestampDevice();
+    std::shared_ptr<TrackingStreamData> output;
+    {
+        std::lock_guard lock(m_mutex);
+        output = smoothLocked(*trackingSample);
+    }
+    newData.emitSignal(std::move(output));
+}
+
+std::shared_ptr<TrackingStreamData> SmoothedTrackingStream::smoothLocked(const TrackingStreamData& sample)
+{
+    std::vector<TrackingInstrument> instruments = sample.instruments();
+    const std::optional<DeviceTime> deviceTime = sample.timestampDevice();
     replaceNonFinitePoses(instruments);
     switch (smoothingMode.value()) {
         case WeightedAverage:
             averageInstruments(instruments);
             break;
         case KalmanFilter:
-            filterInstruments(instruments, deviceTimestamp);
+            filterInstruments(instruments, deviceTime);
             break;
         default:
             passThroughRenamed(instruments);
             break;
     }
-    m_lastDeviceTimestamp = deviceTimestamp;
+    m_lastDeviceTime = deviceTime;
     auto output = std::make_shared<TrackingStreamData>(this, instruments);
-    output->updateComponents(*trackingSample);
+    output->updateComponents(sample);
     // Keeping the device clock lets a further smoothing stage compute real time steps.
-    output->setTimestampDevice(deviceTimestamp);
+    output->setTimestampDevice(deviceTime);
     output->setTimestampArrival(StreamData::nowMilliseconds());
     {
         std::lock_guard lastLock(m_lastInstrumentsMutex);
         m_lastInstruments = std::move(instruments);
     }
-    newData.emitSignal(std::move(output));
+    return output;
 }
 
 void SmoothedTrackingStream::replaceNonFinitePoses(std::vector<TrackingInstrument>& instruments)
@@ -269,12 +279,14 @@ std::pair<Eigen::Matrix4d, double> SmoothedTrackingStream::updateMovingAverage(i
     return {poseFrom(quaternion, translationSum / weightSum), averageQuality};
 }
 
-double SmoothedTrackingStream::timeStep(std::uint64_t deviceTimestamp)
+KalmanTimeStep SmoothedTrackingStream::timeStep(std::optional<DeviceTime> deviceTime)
 {
-    if (m_lastDeviceTimestamp == 0)
-        return 1.0;
-    if (deviceTimestamp > m_lastDeviceTimestamp) {
-        m_lastGoodTimeStep = static_cast<double>(deviceTimestamp - m_lastDeviceTimestamp);
+    // Without two device times there is nothing to measure: the filters step one millisecond.
+    const KalmanTimeStep assumed(1.0);
+    if (!m_lastDeviceTime || !deviceTime)
+        return assumed;
+    if (*deviceTime > *m_lastDeviceTime) {
+        m_lastGoodTimeStep = *deviceTime - *m_lastDeviceTime;
         return *m_lastGoodTimeStep;
     }
     // A repeated or earlier timestamp would give the filters a zero or negative step.
@@ -284,14 +296,15 @@ double SmoothedTrackingStream::timeStep(std::uint64_t deviceTimestamp)
                      " repeat or go backwards; smoothing assumes the previous time step for such samples.");
         m_reportedTimestampProblem = true;
     }
-    return m_lastGoodTimeStep.value_or(1.0);
+    return m_lastGoodTimeStep.value_or(assumed);
 }
 
 void SmoothedTrackingStream::filterInstruments(std::vector<TrackingInstrument>& instruments,
-                                               std::uint64_t deviceTimestamp)
+                                               std::optional<DeviceTime> deviceTime)
 {
-    const double dt = timeStep(deviceTimestamp);
-    const double dtSquared = dt * dt;
+    const KalmanTimeStep dt = timeStep(deviceTime);
+    // The noise scales with the step counted in milliseconds, the filters' unit.
+    const double dtSquared = dt.count() * dt.count();
     const double positionSigma = (translationError.value() / dtSquared) * processSigma.value();
     const double angularSigma = angularError.value() / 100.0;
     const double orientationSigma = (angularSigma / dtSquared) * processSigma.value();

@@ -8,7 +8,7 @@
 
 #include <Eigen/Core>
 
-#include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -17,6 +17,7 @@
 namespace Tesselon {
 
 class DataList;
+class TrackingStreamData;
 
 /// Re-emits every sample of one input tracking stream with each instrument's pose smoothed over time:
 /// by a quality-weighted moving average or by a Kalman filter per instrument. Filters and windows
@@ -44,14 +45,6 @@ public:
     void configure(const Properties* properties) override;
     void configuration(Properties* properties) const override;
 
-    /// Empties every window and filter.
-    void resetSmoothing();
-    /// Processes and re-emits one sample of the input.
-    void smoothAndUpdate(std::shared_ptr<const StreamData> sample);
-    /// One moving-average step for the instrument at this position: its smoothed pose and quality.
-    std::pair<Eigen::Matrix4d, double> updateMovingAverage(int index, const Eigen::Matrix4d& pose,
-                                                           double quality);
-
     Parameter<SmoothingMode> smoothingMode{"smoothingMode", KalmanFilter, this};
     Parameter<int> smoothingInterval{"smoothingInterval", 200, this};
     Parameter<double> translationError{"translationError", 0.5, this};
@@ -65,23 +58,35 @@ protected:
     bool closeImpl() override;
 
 private:
+    /// Smooths and re-emits one sample of the input.
+    void smoothAndUpdate(std::shared_ptr<const StreamData> sample);
+
+    // Everything below runs with m_mutex held.
+    std::shared_ptr<TrackingStreamData> smoothLocked(const TrackingStreamData& sample);
+    /// Empties every window and filter.
+    void resetSmoothing();
     void updateHiddenAttributes();
     void replaceNonFinitePoses(std::vector<TrackingInstrument>& instruments);
     void passThroughRenamed(std::vector<TrackingInstrument>& instruments);
     void averageInstruments(std::vector<TrackingInstrument>& instruments);
-    void filterInstruments(std::vector<TrackingInstrument>& instruments, std::uint64_t deviceTimestamp);
+    /// One moving-average step for the instrument at this position: its smoothed pose and quality.
+    std::pair<Eigen::Matrix4d, double> updateMovingAverage(int index, const Eigen::Matrix4d& pose,
+                                                           double quality);
+    void filterInstruments(std::vector<TrackingInstrument>& instruments,
+                           std::optional<DeviceTime> deviceTime);
     void initialiseFilters(const std::vector<TrackingInstrument>& instruments, double positionSigma,
                            double orientationSigma);
-    double timeStep(std::uint64_t deviceTimestamp);
+    KalmanTimeStep timeStep(std::optional<DeviceTime> deviceTime);
 
     TrackingStream* m_input;
-    // Guards configuration and sample processing; the new-data signal is emitted under it.
-    std::mutex m_mutex;
+    // Guards the parameters, windows and filters. Never held while emitting, so a receiver of our
+    // samples may reconfigure us from its slot.
+    mutable std::mutex m_mutex;
     std::vector<KalmanPosition> m_positionFilters;
     std::vector<KalmanQuaternion> m_orientationFilters;
     std::vector<double> m_smoothedQualities;
-    std::uint64_t m_lastDeviceTimestamp = 0;
-    std::optional<double> m_lastGoodTimeStep;
+    std::optional<DeviceTime> m_lastDeviceTime;
+    std::optional<KalmanTimeStep> m_lastGoodTimeStep;
     bool m_reportedTimestampProblem = false;
     // One moving-average window per instrument position; quaternions are kept so each entry is
     // converted once, not once per sample it stays in the window.

@@ -3,6 +3,7 @@
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 
+#include <optional>
 #include <stdexcept>
 
 namespace Tesselon::Test {
@@ -14,12 +15,12 @@ class ManualTrackingStream : public TrackingStream
 public:
     explicit ManualTrackingStream(std::string name = "Manual Stream") : TrackingStream(std::move(name)) {}
 
-    /// Emits one sample with these instruments and this device timestamp (ms).
+    /// Emits one sample with these instruments and this device time.
     std::shared_ptr<const TrackingStreamData> emitInstruments(std::vector<TrackingInstrument> instruments,
-                                                              std::uint64_t deviceTimestamp = 0)
+                                                              std::optional<DeviceTime> deviceTime = {})
     {
         auto sample = std::make_shared<TrackingStreamData>(this, instruments);
-        sample->setTimestampDevice(deviceTimestamp);
+        sample->setTimestampDevice(deviceTime);
         sample->setTimestampArrival(StreamData::nowMilliseconds());
         m_instruments = std::move(instruments);
         newData.emitSignal(sample);

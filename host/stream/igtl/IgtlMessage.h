@@ -2,6 +2,7 @@
 
 #include <Eigen/Core>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,8 +29,8 @@ struct IgtlMessage
     int headerVersion = 1;
     std::string type;  ///< "TRANSFORM", "TDATA", "QTDATA" or "POSITION"
     std::string deviceName;
-    /// The sender's clock in seconds; 0 when the sender left it unset.
-    double timestampSeconds = 0.0;
+    /// The sender's clock in seconds; empty when the sender left it unset (0 on the wire).
+    std::optional<double> timestampSeconds;
     IgtlMetadata metadata;  ///< header version 2 only
     std::vector<IgtlToolPose> tools;
 };

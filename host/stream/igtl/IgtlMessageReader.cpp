@@ -354,7 +354,8 @@ IgtlMessageReader::Outcome IgtlMessageReader::decode(std::span<const std::uint8_
     message.headerVersion = fields.version;
     message.type = fields.type;
     message.deviceName = fields.deviceName;
-    message.timestampSeconds = IgtlMessageWriter::secondsFromTimestamp(fields.timestamp);
+    if (fields.timestamp != 0)
+        message.timestampSeconds = IgtlMessageWriter::secondsFromTimestamp(fields.timestamp);
     std::span<const std::uint8_t> content = body;
     if (fields.version == 2) {
         Outcome failure;

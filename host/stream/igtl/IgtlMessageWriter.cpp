@@ -26,9 +26,9 @@ void toLibraryMatrix(const Eigen::Matrix4d& pose, igtl::Matrix4x4 matrix)
             matrix[row][column] = static_cast<float>(pose(row, column));
 }
 
-void setTimestamp(igtl::MessageBase& message, double seconds)
+void setTimestamp(igtl::MessageBase& message, std::optional<double> seconds)
 {
-    const std::uint64_t timestamp = IgtlMessageWriter::timestampFromSeconds(seconds);
+    const std::uint64_t timestamp = seconds ? IgtlMessageWriter::timestampFromSeconds(*seconds) : 0;
     message.SetTimeStamp(static_cast<unsigned>(timestamp >> 32),
                          static_cast<unsigned>(timestamp & 0xffffffffu));
 }
@@ -51,7 +51,7 @@ void appendPadded(std::vector<std::uint8_t>& bytes, std::string_view text, std::
 
 std::vector<std::uint8_t> IgtlMessageWriter::transform(std::string_view deviceName,
                                                        const Eigen::Matrix4d& toolToTracker,
-                                                       double timestampSeconds)
+                                                       std::optional<double> timestampSeconds)
 {
     auto message = igtl::TransformMessage::New();
     message->SetDeviceName(std::string(deviceName).c_str());
@@ -64,7 +64,7 @@ std::vector<std::uint8_t> IgtlMessageWriter::transform(std::string_view deviceNa
 
 std::vector<std::uint8_t> IgtlMessageWriter::trackingData(std::string_view deviceName,
                                                           const std::vector<IgtlToolPose>& tools,
-                                                          double timestampSeconds)
+                                                          std::optional<double> timestampSeconds)
 {
     auto message = igtl::TrackingDataMessage::New();
     message->SetDeviceName(std::string(deviceName).c_str());

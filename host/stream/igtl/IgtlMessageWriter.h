@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -21,13 +22,15 @@ public:
     static constexpr std::size_t headerSize = 58;
     static constexpr std::size_t extendedHeaderSize = 12;
 
-    /// A TRANSFORM message of one pose (toolToTracker, millimetres).
+    /// A TRANSFORM message of one pose (toolToTracker, millimetres). Without a time, or with one at or before
+    /// the epoch, the message says it has none.
     static std::vector<std::uint8_t> transform(std::string_view deviceName,
-                                               const Eigen::Matrix4d& toolToTracker, double timestampSeconds);
+                                               const Eigen::Matrix4d& toolToTracker,
+                                               std::optional<double> timestampSeconds);
     /// One TDATA message holding every tool (6D instruments).
     static std::vector<std::uint8_t> trackingData(std::string_view deviceName,
                                                   const std::vector<IgtlToolPose>& tools,
-                                                  double timestampSeconds);
+                                                  std::optional<double> timestampSeconds);
     /// The same message with header version 2: extended header, content, metadata; new body size and CRC.
     static std::vector<std::uint8_t> toVersion2(std::span<const std::uint8_t> version1Message,
                                                 const IgtlMetadata& metadata, std::uint32_t messageId = 0);

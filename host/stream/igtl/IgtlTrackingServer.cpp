@@ -19,17 +19,11 @@ constexpr std::chrono::milliseconds acceptPoll(50);
 constexpr int sendTimeoutMilliseconds = 20;
 constexpr std::size_t deviceNameLength = 20;
 
-double seconds(std::uint64_t milliseconds)
+std::optional<double> seconds(std::optional<DeviceTime> time)
 {
-    return static_cast<double>(milliseconds) / 1000.0;
-}
-
-std::uint64_t newestTimestamp(const std::vector<TrackingInstrument>& instruments)
-{
-    std::uint64_t newest = 0;
-    for (const TrackingInstrument& instrument : instruments)
-        newest = std::max(newest, instrument.timestamp);
-    return newest;
+    if (!time)
+        return std::nullopt;
+    return std::chrono::duration<double>(*time).count();
 }
 
 bool isSeen(const TrackingInstrument& instrument)

@@ -27,9 +27,9 @@ bool isDesynchronising(IgtlMessageReader::Problem problem)
            problem == IgtlMessageReader::Problem::AbsurdSize;
 }
 
-std::uint64_t milliseconds(double seconds)
+DeviceTime deviceTime(double seconds)
 {
-    return static_cast<std::uint64_t>(std::llround(seconds * 1000.0));
+    return DeviceTime(std::llround(seconds * 1000.0));
 }
 
 }  // namespace
@@ -262,11 +262,9 @@ void IgtlTrackingStream::report(IgtlMessageReader::Problem problem, const std::s
 void IgtlTrackingStream::update(const IgtlMessage& message)
 {
     const Clock::time_point now = Clock::now();
-    const std::uint64_t timestampMs =
-        message.timestampSeconds > 0.0
-            ? milliseconds(message.timestampSeconds)
-            : static_cast<std::uint64_t>(
-                  std::chrono::duration_cast<std::chrono::milliseconds>(now - m_startTime).count());
+    const DeviceTime timestamp = message.timestampSeconds
+                                     ? deviceTime(*message.timestampSeconds)
+                                     : std::chrono::duration_cast<DeviceTime>(now - m_startTime);
     std::lock_guard lock(m_mutex);
     for (const IgtlToolPose& pose : message.tools) {
         auto tool = std::find_if(m_tools.begin(), m_tools.end(),
@@ -277,7 +275,7 @@ void IgtlTrackingStream::update(const IgtlMessage& message)
         if (pose.valid)
             tool->toolToTracker = pose.toolToTracker;
         tool->valid = pose.valid;
-        tool->timestampMs = timestampMs;
+        tool->timestamp = timestamp;
         tool->arrival = now;
     }
 }
@@ -290,7 +288,7 @@ std::vector<TrackingInstrument> IgtlTrackingStream::instrumentsAt(Clock::time_po
         TrackingInstrument instrument;
         instrument.id = TrackerID(tool.name, "", tool.name);
         instrument.matrix = tool.toolToTracker;
-        instrument.timestamp = tool.timestampMs;
+        instrument.timestamp = tool.timestamp;
         instrument.visible = tool.valid && now - tool.arrival <= settings.toolTimeout;
         instrument.quality = instrument.visible ? 1.0 : 0.0;
         tool.reportedVisible = instrument.visible;
@@ -307,10 +305,7 @@ void IgtlTrackingStream::emitSample(const Settings& settings)
         m_latest = instrumentsAt(Clock::now(), settings);
         sample = std::make_shared<TrackingStreamData>(this, m_latest);
     }
-    std::uint64_t newest = 0;
-    for (const TrackingInstrument& instrument : sample->instruments())
-        newest = std::max(newest, instrument.timestamp);
-    sample->setTimestampDevice(newest);
+    sample->setTimestampDevice(newestTimestamp(sample->instruments()));
     sample->setTimestampArrival(StreamData::nowMilliseconds());
     newData.emitSignal(sample);
 }

@@ -85,7 +85,7 @@ private:
         std::string name;
         Eigen::Matrix4d toolToTracker = Eigen::Matrix4d::Identity();
         bool valid = false;
-        std::uint64_t timestampMs = 0;
+        DeviceTime timestamp{};
         Clock::time_point arrival{};
         bool reportedVisible = false;
     };

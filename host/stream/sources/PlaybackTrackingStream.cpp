@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 namespace Tesselon {
 namespace {
@@ -38,9 +39,12 @@ std::vector<TrackingInstrument> instrumentsOf(const TrackingFrame& frame)
     return instruments;
 }
 
-std::uint64_t millisecondsOf(double milliseconds)
+/// The device time of a recorded time; none for one no clock can hold.
+std::optional<DeviceTime> deviceTimeOf(double milliseconds)
 {
-    return milliseconds > 0.0 ? static_cast<std::uint64_t>(std::llround(milliseconds)) : 0;
+    if (!(std::abs(milliseconds) < static_cast<double>(std::numeric_limits<DeviceTime::rep>::max())))
+        return std::nullopt;
+    return DeviceTime(std::llround(milliseconds));
 }
 
 /// When each playback time is due. Every deadline follows from one anchor (playback time `m_anchorTime`
@@ -101,7 +105,7 @@ PlaybackTrackingStream::PlaybackTrackingStream(TrackingRecording recording, std:
         latest = std::max(latest, time);
         m_frames.push_back({time, frame.timestamp * 1000.0, instrumentsOf(frame)});
         for (TrackingInstrument& instrument : m_frames.back().instruments)
-            instrument.timestamp = millisecondsOf(m_frames.back().timestampMs);
+            instrument.timestamp = deviceTimeOf(m_frames.back().timestampMs);
     }
     const double meanInterval =
         m_frames.size() > 1 ? latest / static_cast<double>(m_frames.size() - 1) : minimumFrameInterval;
@@ -198,8 +202,8 @@ double PlaybackTrackingStream::playbackTimeLocked(const Position& position) cons
 std::shared_ptr<const TrackingStreamData> PlaybackTrackingStream::sampleLocked(const Position& position)
 {
     const Frame& frame = m_frames[position.frame];
-    const std::uint64_t timestamp =
-        millisecondsOf(frame.timestampMs + static_cast<double>(position.loop) * m_loopPeriod * 1000.0);
+    const std::optional<DeviceTime> timestamp =
+        deviceTimeOf(frame.timestampMs + static_cast<double>(position.loop) * m_loopPeriod * 1000.0);
     std::vector<TrackingInstrument> instruments = frame.instruments;
     for (TrackingInstrument& instrument : instruments)
         instrument.timestamp = timestamp;

@@ -242,7 +242,7 @@ void SimulatedTracker::emitNext()
 std::shared_ptr<const TrackingStreamData> SimulatedTracker::generateLocked()
 {
     const double time = m_nextTimeMs / 1000.0;
-    const auto timestamp = static_cast<std::uint64_t>(std::llround(1.0 + m_nextTimeMs));
+    const DeviceTime timestamp(std::llround(m_nextTimeMs));
     // Accumulating the exact period keeps the clock free of rounding drift.
     m_nextTimeMs += 1000.0 / m_settings.rate;
 
@@ -287,7 +287,7 @@ bool SimulatedTracker::isHiddenLocked(const InstrumentState& state, std::size_t 
 }
 
 TrackingInstrument SimulatedTracker::measureLocked(InstrumentState& state, bool hidden,
-                                                   const Eigen::Matrix4d& truth, std::uint64_t timestamp)
+                                                   const Eigen::Matrix4d& truth, DeviceTime timestamp)
 {
     TrackingInstrument measured;
     measured.id = state.instrument.id();

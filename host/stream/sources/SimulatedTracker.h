@@ -99,7 +99,7 @@ private:
     std::shared_ptr<const TrackingStreamData> generateLocked();
     bool isHiddenLocked(const InstrumentState& state, std::size_t index, double time) const;
     TrackingInstrument measureLocked(InstrumentState& state, bool hidden, const Eigen::Matrix4d& truth,
-                                     std::uint64_t timestamp);
+                                     DeviceTime timestamp);
 
     void runWorker();
     void stopWorker();

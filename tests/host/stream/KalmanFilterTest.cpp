@@ -4,16 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <Eigen/Geometry>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <random>
 #include <vector>
 
 using namespace Tesselon;
+using namespace std::chrono_literals;
 
 namespace {
 
-constexpr double kDt = 0.001;  // 1 kHz tracking
+constexpr KalmanTimeStep kDt = 1ms;  // 1 kHz tracking
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
@@ -39,12 +41,12 @@ Filter makeFilter(double measurementVariance, double processVariance)
 
 KalmanPosition positionFilter()
 {
-    return makeFilter<KalmanPosition>(0.25 * 0.25, 1e3);
+    return makeFilter<KalmanPosition>(0.25 * 0.25, 1e-9);  // q: 1e3 mm^2/s^4 in the filters' milliseconds
 }
 
 KalmanQuaternion quaternionFilter()
 {
-    return makeFilter<KalmanQuaternion>(1e-6, 1.0);
+    return makeFilter<KalmanQuaternion>(1e-6, 1e-12);  // q: 1 per s^4
 }
 
 /// What the shared robustness cases need to know about each filter.
@@ -105,13 +107,15 @@ TYPED_TEST_SUITE(KalmanFilterRobustness, FilterCases);
 
 TYPED_TEST(KalmanFilterRobustness, BadDtSkipsOnlyThePrediction)
 {
-    for (const double dt : {0.0, -0.01, kNaN, kInf, -kInf}) {
+    for (const double milliseconds : {0.0, -10.0, kNaN, kInf, -kInf}) {
+        const KalmanTimeStep dt(milliseconds);
         auto filter = this->tracking();
         auto reference = this->tracking();
         const auto before = TypeParam::estimate(filter);
-        EXPECT_EQ(filter.update(dt), before) << "dt " << dt;
+        EXPECT_EQ(filter.update(dt), before) << "dt " << milliseconds;
         // With a measurement, a bad dt corrects exactly like a dt of zero.
-        EXPECT_EQ(filter.update(TypeParam::sample(0), dt), reference.update(TypeParam::sample(0), 0.0));
+        EXPECT_EQ(filter.update(TypeParam::sample(0), dt),
+                  reference.update(TypeParam::sample(0), KalmanTimeStep::zero()));
         this->expectSameFuture(filter, reference);
     }
 }
@@ -150,7 +154,8 @@ TYPED_TEST(KalmanFilterRobustness, ExtremeInputsStayValid)
     auto filter = this->tracking();
     filter.setProcessVariance(std::numeric_limits<double>::max());
     const double huge = std::numeric_limits<double>::max();
-    for (const double dt : {1e300, huge, 1e-300, kDt}) {
+    for (const KalmanTimeStep dt :
+         {KalmanTimeStep(1e300), KalmanTimeStep(huge), KalmanTimeStep(1e-300), kDt}) {
         EXPECT_TRUE(TypeParam::isValid(filter.update(dt)));
         // Finite but so far apart that the innovation overflows.
         EXPECT_TRUE(TypeParam::isValid(filter.update(TypeParam::sample(1).normalized() * huge, dt)));
@@ -159,7 +164,7 @@ TYPED_TEST(KalmanFilterRobustness, ExtremeInputsStayValid)
     }
     filter.setMeasurementSigma(0.0);
     filter.init(TypeParam::sample(0), 0.0);  // nothing left to blend: zero state and measurement variance
-    EXPECT_TRUE(TypeParam::isValid(filter.update(TypeParam::sample(1), 0.0)));
+    EXPECT_TRUE(TypeParam::isValid(filter.update(TypeParam::sample(1), KalmanTimeStep::zero())));
     EXPECT_TRUE(TypeParam::isValid(filter.update(TypeParam::sample(1), kDt)));
 }
 
@@ -188,15 +193,15 @@ TEST(KalmanPosition, StillNoisyTargetSettlesWellBelowRawNoise)
 // lambda = sqrt(q) T^2 / sqrt(R); they pin down the process noise and the update equations.
 TEST(KalmanPosition, SteadyStateGainsMatchTheAlphaBetaClosedForm)
 {
-    const double T = 0.01;
-    const double q = 1e3;
+    const KalmanTimeStep T = 10ms;
+    const double q = 1e-9;
     const double R = 0.0625;
     KalmanPosition filter = makeFilter<KalmanPosition>(R, q);
     filter.init(Eigen::Vector3d::Zero(), 1.0);
     for (int i = 0; i < 5000; ++i) {
         filter.update(Eigen::Vector3d::Zero(), T);  // the state stays at zero while the gains settle
     }
-    const double lambda = std::sqrt(q) * T * T / std::sqrt(R);
+    const double lambda = std::sqrt(q) * T.count() * T.count() / std::sqrt(R);
     const double root = std::sqrt(lambda * lambda + 8.0 * lambda);
     const double alpha = -(lambda * lambda + 8.0 * lambda - (lambda + 4.0) * root) / 8.0;
     const double beta = (lambda * lambda + 4.0 * lambda - lambda * root) / 4.0;
@@ -208,10 +213,10 @@ TEST(KalmanPosition, SteadyStateGainsMatchTheAlphaBetaClosedForm)
 TEST(KalmanPosition, ConstantVelocityLagVanishesAndPredictionContinuesTheMotion)
 {
     const Eigen::Vector3d start(0.0, 10.0, -20.0);
-    const Eigen::Vector3d velocity(80.0, -30.0, 15.0);  // mm/s
-    const auto truth = [&](int i) -> Eigen::Vector3d { return start + velocity * (i * kDt); };
+    const Eigen::Vector3d velocity(0.08, -0.03, 0.015);  // mm/ms
+    const auto truth = [&](int i) -> Eigen::Vector3d { return start + velocity * (i * kDt).count(); };
     KalmanPosition filter = positionFilter();
-    filter.init(start, 1.0);
+    filter.init(start, 1e-6);  // rate variance 1 (mm/s)^2, so it starts behind the motion
     double earlyLag = 0.0;
     for (int i = 1; i <= 5000; ++i) {
         const double lag = (filter.update(truth(i), kDt) - truth(i)).norm();
@@ -244,19 +249,19 @@ TEST(KalmanQuaternion, SignFlippedMeasurementsStayOnTheOrientation)
 // At coarse rates the hidden rotation only keeps its speed if the rate is carried along the sphere.
 TEST(KalmanQuaternion, RotationIsTrackedAndContinuedWhileHidden)
 {
-    const double rate = 1.5;  // rad/s about z
-    for (const double dt : {kDt, 0.1}) {
+    const double rate = 1.5e-3;  // rad/ms about z
+    for (const KalmanTimeStep dt : {kDt, KalmanTimeStep(100ms)}) {
         KalmanQuaternion filter = quaternionFilter();
         int i = 0;
         for (; i < 4000; ++i) {
-            filter.update(rotationAboutZ(rate * i * dt), dt);
+            filter.update(rotationAboutZ(rate * (i * dt).count()), dt);
         }
-        EXPECT_LT(angleBetween(filter.orientation(), rotationAboutZ(rate * (i - 1) * dt)), 1e-4);
-        for (const int end = i + static_cast<int>(2.0 / dt); i < end; ++i) {
+        EXPECT_LT(angleBetween(filter.orientation(), rotationAboutZ(rate * ((i - 1) * dt).count())), 1e-4);
+        for (const int end = i + static_cast<int>(2s / dt); i < end; ++i) {
             const Eigen::Vector4d estimate = filter.update(dt);
             ASSERT_NEAR(estimate.norm(), 1.0, 1e-12);
-            ASSERT_LT(angleBetween(estimate, rotationAboutZ(rate * i * dt)), 0.02)
-                << "dt " << dt << " step " << i;
+            ASSERT_LT(angleBetween(estimate, rotationAboutZ(rate * (i * dt).count())), 0.02)
+                << "dt " << dt.count() << " ms, step " << i;
         }
     }
 }

@@ -277,7 +277,7 @@ TEST(TrackingStreamData, CloneSharesComponentsAndCopiesEverythingElse)
 {
     Tesselon::Test::ManualTrackingStream stream("Tracker");
     TrackingStreamData sample(&stream, {instrumentAt("a", 1)});
-    sample.setTimestampDevice(17);
+    sample.setTimestampDevice(DeviceTime(17));
     sample.setTimestampArrival(23);
     const auto calibration = std::make_shared<Calibration>(3);
     sample.setComponent(calibration);
@@ -285,7 +285,7 @@ TEST(TrackingStreamData, CloneSharesComponentsAndCopiesEverythingElse)
     const auto copy = sample.clone();
     EXPECT_EQ(copy->component<Calibration>(), calibration);
     EXPECT_EQ(copy->trackingStream(), &stream);
-    EXPECT_EQ(copy->timestampDevice(), 17u);
+    EXPECT_EQ(copy->timestampDevice(), DeviceTime(17));
     EXPECT_EQ(copy->timestampArrival(), 23u);
     ASSERT_EQ(copy->instruments().size(), 1u);
     EXPECT_EQ(copy->instruments()[0].id, TrackerID("a"));

@@ -16,8 +16,10 @@ namespace Tesselon {
 namespace {
 
 namespace support = Tesselon::Test;
+using namespace std::chrono_literals;
 
-TrackingInstrument tracked(const std::string& id, double quality, bool visible, std::uint64_t timestamp,
+TrackingInstrument tracked(const std::string& id, double quality, bool visible,
+                           std::optional<DeviceTime> timestamp,
                            const Eigen::Matrix4d& matrix = Eigen::Matrix4d::Identity())
 {
     TrackingInstrument instrument = support::instrument(id, matrix, quality);
@@ -40,9 +42,10 @@ TEST(TrackingFrameRecorder, RecordsSamplesBetweenStartAndStopAsFramesOfInstrumen
     std::mt19937 random(3);
     std::vector<TrackingInstrument> instruments;
     for (const Case& c : cases)
-        instruments.push_back(tracked(c.id, c.quality, c.visible, 1000, support::randomPose(random)));
+        instruments.push_back(
+            tracked(c.id, c.quality, c.visible, DeviceTime(1000), support::randomPose(random)));
     // A pose in another frame than the tracker's goes by its own name.
-    instruments.push_back(tracked("relative-0", 1.0, true, 1000));
+    instruments.push_back(tracked("relative-0", 1.0, true, DeviceTime(1000)));
     instruments.back().transformName = "NeedleToReference";
 
     support::ManualTrackingStream stream;
@@ -74,14 +77,18 @@ TEST(TrackingFrameRecorder, RecordsSamplesBetweenStartAndStopAsFramesOfInstrumen
 
 TEST(TrackingFrameRecorder, FrameTimeIsTheNewestDeviceTimeElseTheSteadyClockFromTheFirstSample)
 {
+    using Time = std::optional<DeviceTime>;
     struct Case
     {
-        std::vector<std::uint64_t> instrumentMs;
-        std::uint64_t sampleMs;
+        std::vector<Time> instrumentTimes;
+        Time sampleTime;
         double seconds;  // negative: from the steady clock
     };
-    const Case cases[] = {
-        {{1500, 2500, 0}, 9000, 2.5}, {{123456789}, 0, 123456.789}, {{0, 0}, 4000, 4.0}, {{0}, 0, -1.0}};
+    const Case cases[] = {{{1500ms, 2500ms, {}}, 9000ms, 2.5},
+                          {{123456789ms}, {}, 123456.789},
+                          {{{}, {}}, 4000ms, 4.0},
+                          {{{}}, 0ms, 0.0},
+                          {{{}}, {}, -1.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seconds);
         support::ManualTrackingStream stream;
@@ -89,17 +96,18 @@ TEST(TrackingFrameRecorder, FrameTimeIsTheNewestDeviceTimeElseTheSteadyClockFrom
         recorder.start();
         for (int k = 0; k < 2; ++k) {
             std::vector<TrackingInstrument> instruments;
-            for (std::uint64_t ms : c.instrumentMs)
-                instruments.push_back(tracked("Tool" + std::to_string(instruments.size()), 1.0, true, ms));
-            stream.emitInstruments(instruments, c.sampleMs);
+            for (Time time : c.instrumentTimes)
+                instruments.push_back(tracked("Tool" + std::to_string(instruments.size()), 1.0, true, time));
+            stream.emitInstruments(instruments, c.sampleTime);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         const TrackingRecording recording = recorder.recording();
         ASSERT_EQ(recording.frames.size(), 2u);
         EXPECT_EQ(recording.frames[0].timestamp, c.seconds < 0 ? 0.0 : c.seconds);
-        if (c.seconds < 0) {
+        if (c.seconds < 0)
             EXPECT_GE(recording.frames[1].timestamp, 0.002);
-        }
+        else
+            EXPECT_EQ(recording.frames[1].timestamp, c.seconds);
     }
 }
 

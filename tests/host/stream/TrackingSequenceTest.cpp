@@ -37,7 +37,7 @@ TEST(TrackingSequence, FromRecordingExpressesPosesRelativeToTheReferenceAndKeeps
     EXPECT_TRUE(sequence->sample(0).markerToTracker.isApprox(T::translation(1, 0, 0)));
     EXPECT_FALSE(sequence->isValid(1));  // the reference was not seen in frame 2
     EXPECT_TRUE(sequence->isValid(2));
-    EXPECT_DOUBLE_EQ(sequence->sample(2).timestampSeconds, 0.3);
+    EXPECT_DOUBLE_EQ(sequence->sample(2).timestampSeconds.value(), 0.3);
     EXPECT_EQ(sequence->trackerId().ID(), "StylusToTracker");
     EXPECT_THROW(TrackingSequence::fromRecording(recording(), "NeedleToTracker"), std::exception);
 }
@@ -75,14 +75,14 @@ TEST(TrackingStreamRecorder, RecordsOnlyTheChosenInstrumentBetweenStartAndStop)
     const auto emit = [&] {
         stream.emitInstruments({T::instrument("Needle", T::translation(1, 0, 0)),
                                 T::instrument("Reference", Eigen::Matrix4d::Identity())},
-                               1500);
+                               DeviceTime(1500));
     };
     emit();  // before start: not recorded
     recorder.start();
     emit();
     auto hidden = T::instrument("Needle", T::translation(2, 0, 0));
     hidden.visible = false;
-    stream.emitInstruments({hidden}, 1600);
+    stream.emitInstruments({hidden});  // without a device time
     recorder.stop();
     emit();  // after stop: not recorded
     auto output = recorder.takeOutput();
@@ -90,7 +90,8 @@ TEST(TrackingStreamRecorder, RecordsOnlyTheChosenInstrumentBetweenStartAndStop)
     const auto& sequence = dynamic_cast<const TrackingSequence&>(*output.front());
     EXPECT_EQ(sequence.trackerId().ID(), "Needle");
     ASSERT_EQ(sequence.size(), 2u);
-    EXPECT_DOUBLE_EQ(sequence.sample(0).timestampSeconds, 1.5);
+    EXPECT_DOUBLE_EQ(sequence.sample(0).timestampSeconds.value(), 1.5);
     EXPECT_FALSE(sequence.isValid(1));
+    EXPECT_EQ(sequence.sample(1).timestampSeconds, std::nullopt);
     EXPECT_TRUE(recorder.takeOutput().empty());
 }

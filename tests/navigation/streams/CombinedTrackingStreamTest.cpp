@@ -43,7 +43,7 @@ CombinationInstruction combination(const std::string& output, const std::string&
     return instruction;
 }
 
-TrackingInstrument stamped(TrackingInstrument instrument, std::uint64_t timestamp)
+TrackingInstrument stamped(TrackingInstrument instrument, DeviceTime timestamp)
 {
     instrument.timestamp = timestamp;
     return instrument;
@@ -104,17 +104,17 @@ TEST_F(CombinedTrackingStreamTest, RelativeGivesTheTargetInTheReferenceFrameAndC
 TEST_F(CombinedTrackingStreamTest, OutputCarriesItsIdNameQualityProductAndTheTargetsTimestamp)
 {
     addOutput("Tool in Patient", Mode::Relative);
-    for (std::uint64_t n = 0; n < 3; ++n) {
-        const auto outputs =
-            outputsFor(streamA, {stamped(instrument("ref", translation(1, 2, 3), 0.5), 111 + n),
-                                 stamped(instrument("tool", translation(4, 6, 8), 0.8), 222 + n)});
+    for (int n = 0; n < 3; ++n) {
+        const auto outputs = outputsFor(
+            streamA, {stamped(instrument("ref", translation(1, 2, 3), 0.5), DeviceTime(111 + n)),
+                      stamped(instrument("tool", translation(4, 6, 8), 0.8), DeviceTime(222 + n))});
         ASSERT_EQ(outputs.size(), 1u);
         EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Tool in Patient"));
         EXPECT_EQ(outputs[0].transformName, "toolToref");
         EXPECT_DOUBLE_EQ(outputs[0].quality, 0.4);
-        EXPECT_EQ(outputs[0].timestamp, 222u + n);
+        EXPECT_EQ(outputs[0].timestamp, DeviceTime(222 + n));
         EXPECT_TRUE(outputs[0].visible);
-        EXPECT_EQ(recorder.last()->timestampDevice(), 222u + n);
+        EXPECT_EQ(recorder.last()->timestampDevice(), DeviceTime(222 + n));
         EXPECT_EQ(recorder.last()->trackingStream(), &combined);
         EXPECT_LT(maxDifference(outputs[0].matrix, translation(3, 4, 5)), 1e-12);
     }

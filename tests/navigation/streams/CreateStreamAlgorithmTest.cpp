@@ -137,7 +137,7 @@ TEST_F(CreateSmoothedStreamTest, TakeOutputHandsTheWorkingStreamOver)
     EXPECT_TRUE(algorithm.takeOutput().empty());
 
     SampleRecorder recorder(*stream);
-    input.emitInstruments({instrument("tool", translation(1, 2, 3))}, 10);
+    input.emitInstruments({instrument("tool", translation(1, 2, 3))}, DeviceTime(10));
     EXPECT_EQ(recorder.count(), 1u);
 }
 

@@ -22,6 +22,7 @@
 
 using namespace Tesselon;
 using namespace Tesselon::Test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -69,10 +70,10 @@ protected:
 
     /// Emits one sample on the input and returns the sample the smoothed stream emitted for it.
     std::shared_ptr<const TrackingStreamData> smoothSample(std::vector<TrackingInstrument> instruments,
-                                                           std::uint64_t deviceTimestamp = 0)
+                                                           std::optional<DeviceTime> deviceTime = {})
     {
         const std::size_t before = recorder.count();
-        input.emitInstruments(std::move(instruments), deviceTimestamp);
+        input.emitInstruments(std::move(instruments), deviceTime);
         if (recorder.count() != before + 1) {
             ADD_FAILURE() << "expected exactly one smoothed sample, got " << recorder.count() - before;
             return std::make_shared<TrackingStreamData>(nullptr, std::vector<TrackingInstrument>{});
@@ -80,9 +81,9 @@ protected:
         return recorder.last();
     }
 
-    TrackingInstrument smooth(const TrackingInstrument& single, std::uint64_t deviceTimestamp = 0)
+    TrackingInstrument smooth(const TrackingInstrument& single, std::optional<DeviceTime> deviceTime = {})
     {
-        const auto sample = smoothSample({single}, deviceTimestamp);
+        const auto sample = smoothSample({single}, deviceTime);
         if (sample->instruments().size() != 1u) {
             ADD_FAILURE() << "expected one smoothed instrument, got " << sample->instruments().size();
             return {};
@@ -123,14 +124,16 @@ std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> oppositeHemispherePairs
 
 }  // namespace
 
-TEST_F(SmoothedTrackingStreamTest, NoneModeKeepsPosesAndQualitiesAndSuffixesEveryName)
+TEST_F(SmoothedTrackingStreamTest, NoneModeKeepsPosesQualitiesAndDeviceTimesAndSuffixesEveryName)
 {
     configure(SmoothedTrackingStream::None);
-    for (int n = 0; n < 3; ++n) {
+    for (int n = 0; n < 4; ++n) {
+        // Device time 0 is a time; the last sample has none.
+        const auto deviceTime = n < 3 ? std::optional(DeviceTime(n)) : std::nullopt;
         const TrackingInstrument tool =
             instrument("tool", pose(Eigen::Vector3d(1, 2, 3), 10.0 * n, {1.0 * n, 2, 3}), 0.3, "Pointer");
         const TrackingInstrument reference = instrument("ref", translation(5, 6, 7 * n), 0.9, "Patient");
-        const auto sample = smoothSample({tool, reference}, 100 + n);
+        const auto sample = smoothSample({tool, reference}, deviceTime);
         ASSERT_EQ(sample->instruments().size(), 2u);
         EXPECT_EQ(sample->instruments()[0].matrix, tool.matrix);
         EXPECT_EQ(sample->instruments()[0].quality, 0.3);
@@ -138,7 +141,7 @@ TEST_F(SmoothedTrackingStreamTest, NoneModeKeepsPosesAndQualitiesAndSuffixesEver
         EXPECT_EQ(sample->instruments()[1].matrix, reference.matrix);
         EXPECT_EQ(sample->instruments()[1].quality, 0.9);
         EXPECT_EQ(sample->instruments()[1].id.name(), "Patient (smoothed)");
-        EXPECT_EQ(sample->timestampDevice(), 100u + n);
+        EXPECT_EQ(sample->timestampDevice(), deviceTime);
     }
     EXPECT_EQ(smoothed.instruments().size(), 2u);
     EXPECT_EQ(smoothed.instruments()[0].id.name(), "Pointer (smoothed)");
@@ -256,24 +259,38 @@ TEST_F(SmoothedTrackingStreamTest, KalmanPassesTheFirstSampleThroughUnsuffixedAf
 {
     configure(SmoothedTrackingStream::KalmanFilter);
     TrackingInstrument tool = instrument("tool", pose(Eigen::Vector3d(1, 0, 1), 25.0, {7, 8, 9}), 0.6);
-    tool.timestamp = 1234;
-    const auto first = smoothSample({tool}, 1000);
+    tool.timestamp = 1234ms;
+    const auto first = smoothSample({tool}, 1000ms);
     ASSERT_EQ(first->instruments().size(), 1u);
     expectSameInstrument(first->instruments()[0], tool);
-    EXPECT_EQ(first->timestampDevice(), 1000u);
-    EXPECT_EQ(smooth(tool, 1001).id.name(), "tool (smoothed)");
+    EXPECT_EQ(first->timestampDevice(), 1000ms);
+    EXPECT_EQ(smooth(tool, 1001ms).id.name(), "tool (smoothed)");
 
     configure(SmoothedTrackingStream::KalmanFilter);
-    expectSameInstrument(smooth(tool, 1002), tool);
-    EXPECT_EQ(smooth(tool, 1003).id.name(), "tool (smoothed)");
+    expectSameInstrument(smooth(tool, 1002ms), tool);
+    EXPECT_EQ(smooth(tool, 1003ms).id.name(), "tool (smoothed)");
 
     // A change in the number of instruments restarts the filters too.
     const TrackingInstrument reference = instrument("ref", translation(-50, 0, 20), 0.8);
-    const auto grown = smoothSample({tool, reference}, 1004);
+    const auto grown = smoothSample({tool, reference}, 1004ms);
     ASSERT_EQ(grown->instruments().size(), 2u);
     expectSameInstrument(grown->instruments()[0], tool);
     expectSameInstrument(grown->instruments()[1], reference);
-    EXPECT_EQ(smoothSample({tool, reference}, 1005)->instruments()[1].id.name(), "ref (smoothed)");
+    EXPECT_EQ(smoothSample({tool, reference}, 1005ms)->instruments()[1].id.name(), "ref (smoothed)");
+}
+
+// Only time steps matter to the filters: a device clock that starts at 0 is no special case.
+TEST_F(SmoothedTrackingStreamTest, KalmanOutputIsTheSameWhetherTheDeviceClockStartsAtZeroOrLater)
+{
+    std::vector<Eigen::Matrix4d> outputs[2];
+    for (const int clock : {0, 1}) {
+        configure(SmoothedTrackingStream::KalmanFilter);
+        for (int n = 0; n < 20; ++n)
+            outputs[clock].push_back(
+                smooth(instrument("tool", translation(3.0 * n, 0, 0)), DeviceTime(5000 * clock + 10 * n))
+                    .matrix);
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
 }
 
 TEST_F(SmoothedTrackingStreamTest, KalmanOutputOfAStillNoisyInstrumentJittersLessThanItsInput)
@@ -289,7 +306,7 @@ TEST_F(SmoothedTrackingStreamTest, KalmanOutputOfAStillNoisyInstrumentJittersLes
     for (int n = 0; n < 400; ++n) {
         const Eigen::Matrix4d measured =
             truth * pose(randomUnitVector(rng), noise(rng), {noise(rng), noise(rng), noise(rng)});
-        const Eigen::Matrix4d output = smooth(instrument("tool", measured), 1000 + n).matrix;
+        const Eigen::Matrix4d output = smooth(instrument("tool", measured), DeviceTime(1000 + n)).matrix;
         ASSERT_TRUE(output.allFinite());
         if (n > 50) {  // after warming up
             inputTranslationJitter += (translationOf(measured) - translationOf(previousInput)).squaredNorm();
@@ -313,7 +330,7 @@ TEST_F(SmoothedTrackingStreamTest, UnseenInstrumentIsPredictedAlongItsMotionAndI
     const auto moving = [&](double x, double quality) {
         return instrument("tool", translation(x, 40, 50) * rotation, quality);
     };
-    std::uint64_t time = 1000;
+    DeviceTime time(1000);
     double x = 0.0;
     double previousQuality = 0.0;
     for (int n = 0; n < 300; ++n, x += 0.05)
@@ -386,10 +403,10 @@ TEST_F(SmoothedTrackingStreamTest, RepeatedOrBackwardTimestampsKeepTheKalmanOutp
     LogCapture capture;
     configure(SmoothedTrackingStream::KalmanFilter);
     // A tool moving 0.05 mm per millisecond whose device clock stalls twice and once jumps back.
-    std::uint64_t clock = 5000;
+    DeviceTime clock(5000);
     for (int n = 0; n < 200; ++n) {
         if (n == 150)
-            clock -= 40;
+            clock -= 40ms;
         else if (n != 60 && n != 61 && n != 120)
             ++clock;
         const TrackingInstrument input =
@@ -421,7 +438,7 @@ TEST_F(SmoothedTrackingStreamTest, NonFiniteInputPoseNeverGivesANonFiniteOutputI
     };
     for (int mode : {0, 1, 2}) {
         configure(mode, 3);
-        std::uint64_t time = 100;
+        DeviceTime time(100);
         for (std::size_t n = 0; n < sequence.size(); ++n) {
             const TrackingInstrument output = smooth(sequence[n], ++time);
             EXPECT_TRUE(output.matrix.allFinite()) << "mode " << mode << ", sample " << n;
@@ -519,18 +536,28 @@ TEST(SmoothedTrackingStreamLifetime, InputMustBeOneTrackingStream)
 
 // ---- concurrency (run under ThreadSanitizer in the tsan preset) ----
 
-TEST(SmoothedTrackingStreamConcurrency, ConfigureWhileAnotherThreadEmitsKeepsEveryOutputFinite)
+TEST(SmoothedTrackingStreamConcurrency,
+     ReconfiguringFromAReceiverAndAnotherThreadWhileSamplesFlowKeepsOutputsFinite)
 {
     ManualTrackingStream input("Tracker");
     SmoothedTrackingStream smoothed(&input);
     SampleRecorder recorder(smoothed);
+    // A panel that reconfigures from its slot, on the emitting thread.
+    SignalReceiver panel;
+    std::atomic<int> received = 0;
+    smoothed.newData.connect(&panel, [&](std::shared_ptr<const StreamData>) {
+        if (const int n = ++received; n % 50 == 0) {
+            const Properties properties = smoothingProperties(n / 50 % 3);
+            smoothed.configure(&properties);
+        }
+    });
     std::atomic<int> emitted = 0;
     std::jthread emitter([&](std::stop_token stop) {
         for (int n = 0; !stop.stop_requested() && n < 20000; ++n) {
             input.emitInstruments(
                 {instrument("tool", pose(Eigen::Vector3d(1, 1, 0), 0.1 * n, {0.1 * n, 0, 0})),
                  instrument("ref", translation(0, 0, 100), 0.5)},
-                1000 + static_cast<std::uint64_t>(n));
+                DeviceTime(1000 + n));
             ++emitted;
         }
     });
@@ -539,6 +566,8 @@ TEST(SmoothedTrackingStreamConcurrency, ConfigureWhileAnotherThreadEmitsKeepsEve
     for (int round = 0; round < 300; ++round) {
         const Properties properties = smoothingProperties(round % 3, 1 + round % 7);
         smoothed.configure(&properties);
+        Properties readBack;
+        smoothed.configuration(&readBack);
         EXPECT_LE(smoothed.instruments().size(), 2u);
         std::this_thread::yield();
     }
@@ -546,6 +575,7 @@ TEST(SmoothedTrackingStreamConcurrency, ConfigureWhileAnotherThreadEmitsKeepsEve
     emitter.join();
     const auto outputs = recorder.trackingSamples();
     ASSERT_EQ(outputs.size(), static_cast<std::size_t>(emitted));
+    EXPECT_EQ(received, emitted);
     for (const auto& output : outputs) {
         ASSERT_EQ(output->instruments().size(), 2u);
         for (const TrackingInstrument& instrument : output->instruments()) {
@@ -571,8 +601,8 @@ TEST(SmoothedTrackingStreamConcurrency, DestroyingWhileTheInputEmitsAtOneKiloher
         ++outputs;
     });
     std::jthread emitter([&](std::stop_token stop) {
-        for (std::uint64_t n = 1; !stop.stop_requested(); ++n) {
-            input.emitInstruments({instrument("tool", translation(0.01 * static_cast<double>(n), 0, 0))}, n);
+        for (int n = 1; !stop.stop_requested(); ++n) {
+            input.emitInstruments({instrument("tool", translation(0.01 * n, 0, 0))}, DeviceTime(n));
             ++emitted;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }

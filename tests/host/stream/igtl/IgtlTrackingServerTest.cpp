@@ -139,7 +139,7 @@ TEST_F(IgtlTrackingServerTest, Version2SendsUnseenInstrumentsWithAnInvalidStatus
 {
     serve({.headerVersion = 2});
     TrackingInstrument needle = Support::instrument("Needle", needleToTracker);
-    needle.timestamp = 1500;
+    needle.timestamp = DeviceTime(1500);
     const auto messages = m_server->encode({needle, hidden("Reference")});
     ASSERT_EQ(messages.size(), 2u);
     std::vector<IgtlMessage> decoded;
@@ -152,6 +152,7 @@ TEST_F(IgtlTrackingServerTest, Version2SendsUnseenInstrumentsWithAnInvalidStatus
     EXPECT_EQ(decoded[0].headerVersion, 2);
     EXPECT_EQ(decoded[0].timestampSeconds, 1.5);
     EXPECT_TRUE(decoded[0].tools.at(0).valid);
+    EXPECT_EQ(decoded[1].timestampSeconds, std::nullopt) << "an instrument without a time sends none";
     EXPECT_EQ(decoded[1].metadata, (IgtlMetadata{{"TransformStatus", "INVALID"}}));
     EXPECT_FALSE(decoded[1].tools.at(0).valid);
 }

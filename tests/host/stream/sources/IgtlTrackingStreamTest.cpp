@@ -79,10 +79,10 @@ TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheir
     ASSERT_EQ(sample->instruments().size(), 4u);
     const auto needle = sample->instrument("Needle");
     EXPECT_TRUE(needle->matrix.isApprox(stylusToTracker, 1e-5));
-    EXPECT_EQ(needle->timestamp, 100250u);
+    EXPECT_EQ(needle->timestamp, DeviceTime(100250));
     EXPECT_TRUE(needle->visible);
     EXPECT_EQ(needle->quality, 1.0);
-    EXPECT_EQ(sample->instrument("Stylus")->timestamp, 101500u);
+    EXPECT_EQ(sample->instrument("Stylus")->timestamp, DeviceTime(101500));
     EXPECT_TRUE(sample->instrument("Stylus")->visible);
     EXPECT_FALSE(sample->instrument("Reference")->visible);
     EXPECT_EQ(sample->instrument("Reference")->quality, 0.0);
@@ -114,8 +114,8 @@ TEST_F(IgtlTrackingStreamTest, TransformsOfOneFrameMakeOneSampleAndEveryFrameIts
     sendAndWait(concatenated({frame(2.0), frame(3.0)}), 2);
     const auto samples = m_samples.trackingSamples();
     ASSERT_EQ(samples.size(), 3u);
-    EXPECT_EQ(samples[1]->instrument("Stylus")->timestamp, 2000u);
-    EXPECT_EQ(samples[2]->instrument("Stylus")->timestamp, 3000u);
+    EXPECT_EQ(samples[1]->instrument("Stylus")->timestamp, DeviceTime(2000));
+    EXPECT_EQ(samples[2]->instrument("Stylus")->timestamp, DeviceTime(3000));
 }
 
 TEST_F(IgtlTrackingStreamTest, AToolThatStopsArrivingIsMarkedMissingNotFrozen)
@@ -193,7 +193,7 @@ TEST_F(IgtlTrackingStreamTest, DamagedMessagesAreLoggedOncePerKindAndSkipped)
     ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 2; }));
     ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_stream.connection() == Connection::Connected; }));
     sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 4.0));
-    EXPECT_EQ(latest("Needle")->timestamp, 4000u);
+    EXPECT_EQ(latest("Needle")->timestamp, DeviceTime(4000));
 
     int badCrcLines = 0;
     for (const auto& message : log->messages())

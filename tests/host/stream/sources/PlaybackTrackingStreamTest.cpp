@@ -86,7 +86,7 @@ TEST(PlaybackTrackingStream, InstrumentIdDropsOnlyATrailingToTracker)
     ASSERT_EQ(first.size(), 2u);
     EXPECT_EQ(first[0].id.ID(), "Reference");
     EXPECT_EQ(first[1].id.ID(), "Stylus");
-    EXPECT_EQ(first[1].timestamp, 280461u);
+    EXPECT_EQ(first[1].timestamp, DeviceTime(280461));
 }
 
 TEST(PlaybackTrackingStream, PlaysEachFrameOnceThenFinishesOnceAndStaysRunning)
@@ -122,7 +122,7 @@ TEST(PlaybackTrackingStream, PlaysEachFrameOnceThenFinishesOnceAndStaysRunning)
     ASSERT_TRUE(stream.start());
     ASSERT_TRUE(samples.waitForFinished(2));
     EXPECT_EQ(samples.count(), 7u);
-    EXPECT_EQ(samples.trackingSamples().front()->timestampDevice(), 12500u);
+    EXPECT_EQ(samples.trackingSamples().front()->timestampDevice(), DeviceTime(12500));
 }
 
 TEST(PlaybackTrackingStream, RecordedStreamRoundTripsThroughASequenceFile)
@@ -138,7 +138,7 @@ TEST(PlaybackTrackingStream, RecordedStreamRoundTripsThroughASequenceFile)
             support::instrument("Reference", support::randomPose(random), k % 7 == 0 ? 0.0 : 0.5)};
         instruments[0].visible = k % 5 != 0;
         for (TrackingInstrument& instrument : instruments)
-            instrument.timestamp = 1'700'000'000'000 + 17 * k;
+            instrument.timestamp = DeviceTime(1'700'000'000'000 + 17 * k);
         source.emitInstruments(instruments);
         emitted.push_back(std::move(instruments));
     }
@@ -179,7 +179,7 @@ TEST(PlaybackTrackingStream, LoopKeepsDeviceTimeIncreasingByOneFrameIntervalPerL
     EXPECT_EQ(samples.count(), atDestruction);
     const std::vector<Sample> played = samples.trackingSamples();
     for (std::size_t k = 0; k < played.size(); ++k) {
-        ASSERT_EQ(played[k]->instruments()[0].timestamp, 500 + 10 * k) << k;
+        ASSERT_EQ(played[k]->instruments()[0].timestamp, DeviceTime(500 + 10 * k)) << k;
         ASSERT_EQ(played[k]->instruments()[0].matrix, played[k % 4]->instruments()[0].matrix) << k;
     }
     EXPECT_EQ(samples.finishedCount, 0);
@@ -211,6 +211,7 @@ TEST(PlaybackTrackingStream, SpeedScalesTheRecordedTimeAndZeroPlaysAtOnce)
 TEST(PlaybackTrackingStream, StopWhileWaitingIsPromptAndStartResumesAtTheNextFrame)
 {
     // A minute between frames: a worker that slept instead of waiting on its wake-up would hold stop up.
+    // The first frame, recorded at time 0, plays at device time 0.
     PlaybackTrackingStream stream(builtRecording(5, 0, 60'000));
     PlaybackRecorder samples(stream);
     ASSERT_TRUE(stream.start());
@@ -228,7 +229,7 @@ TEST(PlaybackTrackingStream, StopWhileWaitingIsPromptAndStartResumesAtTheNextFra
     const std::vector<Sample> played = samples.trackingSamples();
     ASSERT_EQ(played.size(), 5u);
     for (std::size_t k = 0; k < played.size(); ++k)
-        EXPECT_EQ(played[k]->timestampDevice(), 60'000 * k) << k;
+        EXPECT_EQ(played[k]->timestampDevice(), DeviceTime(60'000 * k)) << k;
 }
 
 TEST(PlaybackTrackingStream, RefusesInvalidSpeedAndEmptyRecordingsWithOneErrorEach)
