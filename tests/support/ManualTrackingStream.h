@@ -1,18 +1,20 @@
 #pragma once
 
-#include "host/stream/TrackingStream.h"
+#include "host/stream/PassiveTrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 
 #include <stdexcept>
 
 namespace Tesselon::Test {
 
-/// A tracking stream that emits exactly what the test hands it, on the test's thread. Its operations
-/// succeed unless told to fail or throw.
-class ManualTrackingStream : public TrackingStream
+/// A tracking stream that emits exactly what the test hands it (unless paused), on the test's thread. Its
+/// operations succeed unless told to fail or throw.
+class ManualTrackingStream : public PassiveTrackingStream
 {
 public:
-    explicit ManualTrackingStream(std::string name = "Manual Stream") : TrackingStream(std::move(name)) {}
+    explicit ManualTrackingStream(std::string name = "Manual Stream") : PassiveTrackingStream(std::move(name))
+    {
+    }
 
     /// Emits one sample with these instruments and this device timestamp (ms).
     std::shared_ptr<const TrackingStreamData> emitInstruments(std::vector<TrackingInstrument> instruments,
@@ -22,7 +24,7 @@ public:
         sample->setTimestampDevice(deviceTimestamp);
         sample->setTimestampArrival(StreamData::nowMilliseconds());
         m_instruments = std::move(instruments);
-        newData.emitSignal(sample);
+        emitData(sample);
         return sample;
     }
 
@@ -44,7 +46,6 @@ protected:
     }
     bool startImpl() override { return succeed; }
     bool stopImpl() override { return succeed; }
-    bool closeImpl() override { return true; }
 
 private:
     std::vector<TrackingInstrument> m_instruments;
