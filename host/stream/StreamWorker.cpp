@@ -23,7 +23,14 @@ void StreamWorker::start(Body body)
         }
         m_thread.join();
     }
-    m_thread = std::jthread(std::move(body));
+    // The body waits until the thread is stored: stopping or destroying the worker from the body reads it.
+    std::lock_guard stored(m_mutex);
+    m_thread = std::jthread([this, body = std::move(body)](std::stop_token token) {
+        {
+            std::lock_guard wait(m_mutex);
+        }
+        body(std::move(token));
+    });
 }
 
 void StreamWorker::startPeriodic(Tick tick)
