@@ -63,11 +63,6 @@ TEST(StreamWorker, StopsFromEveryStateAndStartsAgain)
              worker.start(probe.body(worker));  // not stopped yet: still counts as started
              EXPECT_TRUE(worker.isStarted());
          }},
-        {"stopped",
-         [](StreamWorker& worker, Probe& probe) {
-             worker.start(probe.body(worker));
-             worker.stop();
-         }},
         {"stopped from its own thread",
          [](StreamWorker& worker, Probe& probe) {
              worker.start(probe.body(worker, [&worker](const std::stop_token&) { worker.stop(); }));
