@@ -1,23 +1,17 @@
 #pragma once
 
-#include "host/stream/TrackingStream.h"
+#include "host/stream/PassiveTrackingStream.h"
 
 namespace Tesselon {
 
 /// A tracking stream without a device, standing for the tracker that captured points earlier (read from
 /// a file): it never produces samples, but holds the calibrations that a registration writes.
-class OfflineTrackingStream : public TrackingStream
+class OfflineTrackingStream : public PassiveTrackingStream
 {
 public:
-    explicit OfflineTrackingStream(std::string name) : TrackingStream(std::move(name)) {}
+    explicit OfflineTrackingStream(std::string name) : PassiveTrackingStream(std::move(name)) {}
 
     std::vector<TrackingInstrument> instruments() const override { return {}; }
-
-protected:
-    bool openImpl() override { return true; }
-    bool startImpl() override { return true; }
-    bool stopImpl() override { return true; }
-    bool closeImpl() override { return true; }
 };
 
 }  // namespace Tesselon

@@ -2,7 +2,7 @@
 // The table printed at the end gives nanoseconds per instrument per sample and the ratio to the
 // pass-through stream for each instrument count.
 #include "host/core/SignalReceiver.h"
-#include "host/stream/TrackingStream.h"
+#include "host/stream/PassiveTrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
@@ -19,10 +19,10 @@ using namespace Tesselon;
 namespace {
 
 /// Emits prepared samples on the calling thread.
-class BenchSource : public TrackingStream
+class BenchSource : public PassiveTrackingStream
 {
 public:
-    explicit BenchSource(int instrumentCount) : TrackingStream("Bench Source")
+    explicit BenchSource(int instrumentCount) : PassiveTrackingStream("Bench Source")
     {
         std::mt19937_64 random(7);
         std::normal_distribution<double> noise(0.0, 0.2);
@@ -53,22 +53,16 @@ public:
     }
     std::vector<TrackingInstrument> instruments() const override { return m_samples.front()->instruments(); }
 
-protected:
-    bool openImpl() override { return true; }
-    bool startImpl() override { return true; }
-    bool stopImpl() override { return true; }
-    bool closeImpl() override { return true; }
-
 private:
     std::vector<std::shared_ptr<const TrackingStreamData>> m_samples;
     std::uint64_t m_next = 0;
 };
 
 /// The cheapest derived stream: copies each sample's instruments into a new sample of its own.
-class PassThroughStream : public TrackingStream, public SignalReceiver
+class PassThroughStream : public PassiveTrackingStream, public SignalReceiver
 {
 public:
-    explicit PassThroughStream(TrackingStream& input) : TrackingStream("Pass-through")
+    explicit PassThroughStream(TrackingStream& input) : PassiveTrackingStream("Pass-through")
     {
         input.newData.connect(this, [this](std::shared_ptr<const StreamData> sample) {
             const auto& tracking = static_cast<const TrackingStreamData&>(*sample);
@@ -79,12 +73,6 @@ public:
     }
     ~PassThroughStream() override { disconnectAll(); }
     std::vector<TrackingInstrument> instruments() const override { return {}; }
-
-protected:
-    bool openImpl() override { return true; }
-    bool startImpl() override { return true; }
-    bool stopImpl() override { return true; }
-    bool closeImpl() override { return true; }
 };
 
 /// Receives the derived samples, so the whole emission path is measured.

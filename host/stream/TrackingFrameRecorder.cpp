@@ -7,10 +7,7 @@
 
 namespace Tesselon {
 
-TrackingFrameRecorder::TrackingFrameRecorder(TrackingStream* stream)
-{
-    stream->newData.connect(this, [this](std::shared_ptr<const StreamData> sample) { onSample(sample); });
-}
+TrackingFrameRecorder::TrackingFrameRecorder(TrackingStream* stream) : TrackingRecorder(stream) {}
 
 TrackingFrameRecorder::~TrackingFrameRecorder()
 {
@@ -18,24 +15,10 @@ TrackingFrameRecorder::~TrackingFrameRecorder()
     disconnectAll();
 }
 
-void TrackingFrameRecorder::start()
+void TrackingFrameRecorder::clearLocked()
 {
-    std::lock_guard lock(m_mutex);
     m_frames = TrackingRecording{};
     m_firstArrival.reset();
-    m_recording = true;
-}
-
-void TrackingFrameRecorder::stop()
-{
-    std::lock_guard lock(m_mutex);
-    m_recording = false;
-}
-
-bool TrackingFrameRecorder::isRecording() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_recording;
 }
 
 TrackingRecording TrackingFrameRecorder::recording() const
@@ -71,17 +54,11 @@ double TrackingFrameRecorder::timestampSecondsLocked(const TrackingStreamData& s
     return std::chrono::duration<double>(arrival - *m_firstArrival).count();
 }
 
-void TrackingFrameRecorder::onSample(const std::shared_ptr<const StreamData>& sample)
+void TrackingFrameRecorder::recordLocked(const TrackingStreamData& sample)
 {
-    const auto* tracking = dynamic_cast<const TrackingStreamData*>(sample.get());
-    if (!tracking)
-        return;
-    std::lock_guard lock(m_mutex);
-    if (!m_recording)
-        return;
     TrackingFrame frame;
-    frame.timestamp = timestampSecondsLocked(*tracking);
-    for (const TrackingInstrument& instrument : tracking->instruments()) {
+    frame.timestamp = timestampSecondsLocked(sample);
+    for (const TrackingInstrument& instrument : sample.instruments()) {
         TrackedTransform transform{transformName(instrument), instrument.matrix,
                                    instrument.visible && instrument.quality > 0.0};
         // A sample that repeats an ID means its last entry (see `TrackingStreamData::instrument`); a

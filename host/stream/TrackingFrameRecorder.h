@@ -1,25 +1,20 @@
 #pragma once
 
-#include "host/core/SignalReceiver.h"
 #include "host/core/io/TrackingRecording.h"
-#include "host/stream/TrackingStream.h"
+#include "host/stream/TrackingRecorder.h"
 
 #include <chrono>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace Tesselon {
 
-class TrackingStreamData;
-
 /// Records every sample of a tracking stream between `start` and `stop` as one frame of a
 /// `TrackingRecording`, so a session can be saved to a sequence file and played back later
 /// (`PlaybackTrackingStream`). Samples arrive on the stream's thread; every member may be called from any
 /// thread.
-class TrackingFrameRecorder : public SignalReceiver
+class TrackingFrameRecorder : public TrackingRecorder
 {
 public:
     /// Appended to an instrument's ID to name its transform: "Stylus" is recorded as "StylusToTracker".
@@ -28,12 +23,6 @@ public:
     /// `stream` must outlive the recorder.
     explicit TrackingFrameRecorder(TrackingStream* stream);
     ~TrackingFrameRecorder() override;
-
-    /// Starts a new recording, discarding the previous one.
-    void start();
-    /// Stops recording; the frames recorded so far stay available.
-    void stop();
-    bool isRecording() const;
 
     /// A copy of the frames recorded so far.
     TrackingRecording recording() const;
@@ -45,13 +34,14 @@ public:
     /// The name under which an instrument's pose is recorded: its own transform name, else "<id>ToTracker".
     static std::string transformName(const TrackingInstrument& instrument);
 
+protected:
+    void clearLocked() override;
+    void recordLocked(const TrackingStreamData& sample) override;
+
 private:
-    void onSample(const std::shared_ptr<const StreamData>& sample);
     /// Expects m_mutex held, because the first arrival is remembered.
     double timestampSecondsLocked(const TrackingStreamData& sample);
 
-    mutable std::mutex m_mutex;
-    bool m_recording = false;
     // The arrival of the recording's first sample, for streams whose samples carry no device time.
     std::optional<std::chrono::steady_clock::time_point> m_firstArrival;
     TrackingRecording m_frames;

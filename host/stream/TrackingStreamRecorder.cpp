@@ -7,9 +7,9 @@
 
 namespace Tesselon {
 
-TrackingStreamRecorder::TrackingStreamRecorder(TrackingStream* stream) : m_stream(stream)
+TrackingStreamRecorder::TrackingStreamRecorder(TrackingStream* stream)
+    : TrackingRecorder(stream), m_stream(stream)
 {
-    m_stream->newData.connect(this, [this](std::shared_ptr<const StreamData> sample) { onSample(sample); });
 }
 
 TrackingStreamRecorder::~TrackingStreamRecorder()
@@ -29,23 +29,9 @@ void TrackingStreamRecorder::setRecordingInstrument(std::string id)
     m_instrumentId = std::move(id);
 }
 
-void TrackingStreamRecorder::start()
+void TrackingStreamRecorder::clearLocked()
 {
-    std::lock_guard lock(m_mutex);
     m_sequences.clear();
-    m_recording = true;
-}
-
-void TrackingStreamRecorder::stop()
-{
-    std::lock_guard lock(m_mutex);
-    m_recording = false;
-}
-
-bool TrackingStreamRecorder::isRecording() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_recording;
 }
 
 std::vector<std::unique_ptr<Data>> TrackingStreamRecorder::takeOutput()
@@ -63,15 +49,9 @@ bool TrackingStreamRecorder::wanted(const TrackingInstrument& instrument) const
     return m_recordAll || instrument.id.ID() == m_instrumentId;
 }
 
-void TrackingStreamRecorder::onSample(const std::shared_ptr<const StreamData>& sample)
+void TrackingStreamRecorder::recordLocked(const TrackingStreamData& sample)
 {
-    const auto* tracking = dynamic_cast<const TrackingStreamData*>(sample.get());
-    if (!tracking)
-        return;
-    std::lock_guard lock(m_mutex);
-    if (!m_recording)
-        return;
-    for (const TrackingInstrument& instrument : tracking->instruments()) {
+    for (const TrackingInstrument& instrument : sample.instruments()) {
         if (!wanted(instrument))
             continue;
         auto found = std::find_if(m_sequences.begin(), m_sequences.end(), [&](const auto& sequence) {
@@ -85,9 +65,9 @@ void TrackingStreamRecorder::onSample(const std::shared_ptr<const StreamData>& s
         TrackingSequence::Sample recorded;
         recorded.markerToTracker = instrument.matrix;
         recorded.quality = instrument.visible ? instrument.quality : 0.0;
-        if (const auto deviceTime = tracking->timestampDevice())
+        if (const auto deviceTime = sample.timestampDevice())
             recorded.timestampSeconds = std::chrono::duration<double>(*deviceTime).count();
-        recorded.components = tracking->components();
+        recorded.components = sample.components();
         (*found)->add(std::move(recorded));
     }
 }

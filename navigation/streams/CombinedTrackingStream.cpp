@@ -56,7 +56,7 @@ CombinedTrackingStream::CombinedTrackingStream(const DataList& inputs)
 }
 
 CombinedTrackingStream::CombinedTrackingStream(std::vector<TrackingStream*> inputs)
-    : TrackingStream("Combined Tracking Stream"), m_inputs(std::move(inputs))
+    : PassiveTrackingStream("Combined Tracking Stream"), m_inputs(std::move(inputs))
 {
     for (TrackingStream* input : m_inputs)
         input->newData.connect(this, &CombinedTrackingStream::onStreamData);
@@ -198,7 +198,7 @@ void CombinedTrackingStream::sendStreamData(const TrackingStreamData& data)
         std::lock_guard lock(m_outputMutex);
         m_lastSentInstruments = data.instruments();
     }
-    newData.emitSignal(std::shared_ptr<const StreamData>(data.clone()));
+    emitData(std::shared_ptr<const StreamData>(data.clone()));
 }
 
 void CombinedTrackingStream::configure(const Properties* properties)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/core/SignalReceiver.h"
-#include "host/stream/TrackingStream.h"
+#include "host/stream/PassiveTrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "navigation/streams/CombinationInstruction.h"
 
@@ -20,7 +20,7 @@ class DataList;
 /// output instrument per `CombinationInstruction`: typically a tool's pose relative to a reference
 /// marker. It emits when a sample arrives from the target stream of an instruction, using the latest
 /// sample of every other input; it has no thread or device of its own.
-class CombinedTrackingStream : public TrackingStream, public SignalReceiver
+class CombinedTrackingStream : public PassiveTrackingStream, public SignalReceiver
 {
 public:
     using CombinationMode = CombinationInstruction::CombinationMode;
@@ -43,17 +43,11 @@ public:
     std::vector<CombinationInstruction> instructions() const;
 
     void onStreamData(std::shared_ptr<const StreamData> sample);
-    /// Emits a sample if the stream is running, and remembers its instruments.
+    /// Emits a sample if the stream is running and not paused, and remembers its instruments.
     void sendStreamData(const TrackingStreamData& data);
 
     void configure(const Properties* properties) override;
     void configuration(Properties* properties) const override;
-
-protected:
-    bool openImpl() override { return true; }
-    bool startImpl() override { return true; }
-    bool stopImpl() override { return true; }
-    bool closeImpl() override { return true; }
 
 private:
     struct Output

@@ -70,7 +70,8 @@ SmoothedTrackingStream::SmoothedTrackingStream(TrackingStream* input) : m_input(
         "tooltip",
         "Normalized Kalman process sigma (can vary by orders of magnitudes, i.e. 0.0001 to 100 possible)");
 
-    m_input->stateChanged.connect(this, [this](State, State newState) { changeState(newState); });
+    m_input->stateChanged.connect(
+        this, [this](State, State newState) { changeState(newState, m_input->failureReason()); });
     m_input->updated.connect(this, [this] { updated.emitSignal(); });
     m_input->updatedThreadSafe.connect(this, [this] { updatedThreadSafe.emitSignal(); });
     m_input->newData.connect(this, &SmoothedTrackingStream::smoothAndUpdate);
@@ -111,6 +112,16 @@ bool SmoothedTrackingStream::stopImpl()
 bool SmoothedTrackingStream::closeImpl()
 {
     return m_input->closeAsync().get();
+}
+
+bool SmoothedTrackingStream::pauseImpl()
+{
+    return m_input->pauseAsync().get();
+}
+
+bool SmoothedTrackingStream::resumeImpl()
+{
+    return m_input->resumeAsync().get();
 }
 
 void SmoothedTrackingStream::configure(const Properties* properties)

@@ -21,8 +21,9 @@ class TrackingStreamData;
 
 /// Re-emits every sample of one input tracking stream with each instrument's pose smoothed over time:
 /// by a quality-weighted moving average or by a Kalman filter per instrument. Filters and windows
-/// belong to instruments by their position in the sample. Opening, starting, stopping and closing are
-/// forwarded to the input, whose state this stream mirrors; destroying it closes the input.
+/// belong to instruments by their position in the sample. Opening, starting, stopping, closing, pausing
+/// and resuming are forwarded to the input, whose state (and failure) this stream mirrors; destroying it
+/// closes the input.
 class SmoothedTrackingStream : public TrackingStream, public SignalReceiver
 {
 public:
@@ -56,6 +57,8 @@ protected:
     bool startImpl() override;
     bool stopImpl() override;
     bool closeImpl() override;
+    bool pauseImpl() override;
+    bool resumeImpl() override;
 
 private:
     /// Smooths and re-emits one sample of the input.

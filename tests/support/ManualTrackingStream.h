@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/stream/TrackingStream.h"
+#include "host/stream/PassiveTrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 
 #include <optional>
@@ -8,12 +8,14 @@
 
 namespace Tesselon::Test {
 
-/// A tracking stream that emits exactly what the test hands it, on the test's thread. Its operations
-/// succeed unless told to fail or throw.
-class ManualTrackingStream : public TrackingStream
+/// A tracking stream that emits exactly what the test hands it (unless paused), on the test's thread. Its
+/// operations succeed unless told to fail or throw.
+class ManualTrackingStream : public PassiveTrackingStream
 {
 public:
-    explicit ManualTrackingStream(std::string name = "Manual Stream") : TrackingStream(std::move(name)) {}
+    explicit ManualTrackingStream(std::string name = "Manual Stream") : PassiveTrackingStream(std::move(name))
+    {
+    }
 
     /// Emits one sample with these instruments and this device time.
     std::shared_ptr<const TrackingStreamData> emitInstruments(std::vector<TrackingInstrument> instruments,
@@ -23,7 +25,7 @@ public:
         sample->setTimestampDevice(deviceTime);
         sample->setTimestampArrival(StreamData::nowMilliseconds());
         m_instruments = std::move(instruments);
-        newData.emitSignal(sample);
+        emitData(sample);
         return sample;
     }
 
@@ -45,7 +47,6 @@ protected:
     }
     bool startImpl() override { return succeed; }
     bool stopImpl() override { return succeed; }
-    bool closeImpl() override { return true; }
 
 private:
     std::vector<TrackingInstrument> m_instruments;

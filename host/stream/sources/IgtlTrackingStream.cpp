@@ -43,11 +43,6 @@ IgtlTrackingStream::IgtlTrackingStream(std::string name) : TrackingStream(std::m
     m_toolTimeout.setAttribute("tooltip", "Seconds without news after which a tool counts as missing");
 }
 
-IgtlTrackingStream::~IgtlTrackingStream()
-{
-    stopWorker();
-}
-
 const char* IgtlTrackingStream::connectionName(Connection connection)
 {
     switch (connection) {
@@ -101,54 +96,31 @@ IgtlTrackingStream::Settings IgtlTrackingStream::settings() const
 
 bool IgtlTrackingStream::startImpl()
 {
-    if (m_worker.joinable())
-        return true;
-    {
-        std::lock_guard lock(m_workerMutex);
-        m_stopRequested = false;
-    }
-    m_startTime = Clock::now();
-    m_worker = std::thread([this] { runWorker(); });
+    m_worker.start([this](std::stop_token token) { runWorker(token); });
     return true;
 }
 
 bool IgtlTrackingStream::stopImpl()
 {
-    stopWorker();
+    m_worker.stop();
     return true;
 }
 
 bool IgtlTrackingStream::closeImpl()
 {
-    stopWorker();
+    m_worker.stop();
     std::lock_guard lock(m_mutex);
     m_tools.clear();
     m_latest.clear();
     return true;
 }
 
-void IgtlTrackingStream::stopWorker()
+void IgtlTrackingStream::runWorker(const std::stop_token& token)
 {
-    {
-        std::lock_guard lock(m_workerMutex);
-        m_stopRequested = true;
-    }
-    m_workerWake.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
-}
-
-bool IgtlTrackingStream::waitForStop(Clock::duration duration)
-{
-    std::unique_lock lock(m_workerMutex);
-    return m_workerWake.wait_for(lock, duration, [this] { return m_stopRequested; });
-}
-
-void IgtlTrackingStream::runWorker()
-{
+    m_startTime = Clock::now();
     Clock::duration delay = firstReconnectDelay;
     bool reportedFailure = false;
-    while (!waitForStop(Clock::duration::zero())) {
+    while (!token.stop_requested()) {
         const Settings settings = this->settings();
         setConnection(Connection::Connecting);
         auto socket = IgtlClientSocket::New();
@@ -158,7 +130,7 @@ void IgtlTrackingStream::runWorker()
                                                    settings.host, settings.port));
             reportedFailure = true;
             setConnection(Connection::Disconnected);
-            if (!waitBeforeReconnecting(delay, settings))
+            if (!waitBeforeReconnecting(token, delay, settings))
                 return;
             delay = std::min<Clock::duration>(delay * 2, longestReconnectDelay);
             continue;
@@ -168,30 +140,32 @@ void IgtlTrackingStream::runWorker()
         Log::info(category,
                   fmt::format("Connected to the OpenIGTLink server at {}:{}.", settings.host, settings.port));
         setConnection(Connection::Connected);
-        receiveUntilDisconnected(*socket, settings);
+        receiveUntilDisconnected(token, *socket, settings);
         socket->CloseSocket();
         setConnection(Connection::Disconnected);
     }
 }
 
-bool IgtlTrackingStream::waitBeforeReconnecting(Clock::duration delay, const Settings& settings)
+bool IgtlTrackingStream::waitBeforeReconnecting(const std::stop_token& token, Clock::duration delay,
+                                                const Settings& settings)
 {
     // Small steps, so tools still time out while the server is away.
     const auto step = std::chrono::milliseconds(receivePollMilliseconds);
     for (auto waited = Clock::duration::zero(); waited < delay; waited += step) {
         emitIfToolsTimedOut(settings);
-        if (waitForStop(step))
+        if (m_worker.waitFor(token, step))
             return false;
     }
     return true;
 }
 
-void IgtlTrackingStream::receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings)
+void IgtlTrackingStream::receiveUntilDisconnected(const std::stop_token& token, igtl::ClientSocket& socket,
+                                                  const Settings& settings)
 {
     socket.SetReceiveTimeout(receivePollMilliseconds);
     m_reader.clear();
     std::vector<std::uint8_t> buffer(receiveBufferSize);
-    while (!waitForStop(Clock::duration::zero())) {
+    while (!token.stop_requested()) {
         const int received = socket.Receive(buffer.data(), static_cast<int>(buffer.size()), 0);
         if (received < 0) {
             emitIfToolsTimedOut(settings);
@@ -307,7 +281,7 @@ void IgtlTrackingStream::emitSample(const Settings& settings)
     }
     sample->setTimestampDevice(newestTimestamp(sample->instruments()));
     sample->setTimestampArrival(StreamData::nowMilliseconds());
-    newData.emitSignal(sample);
+    emitData(sample);
 }
 
 void IgtlTrackingStream::emitIfToolsTimedOut(const Settings& settings)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/core/Parameter.h"
+#include "host/stream/StreamWorker.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "host/stream/igtl/IgtlAddress.h"
@@ -8,13 +9,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace igtl {
@@ -32,8 +31,8 @@ namespace Tesselon {
 /// metadata, is present but not visible, with quality 0.
 ///
 /// While running, the stream keeps its connection: it connects on start, reconnects with growing back-off
-/// when the server goes away, and reports each change through `connectionChanged`. Damaged messages are
-/// skipped and logged once per kind of damage.
+/// when the server goes away, and reports each change through `connectionChanged`; paused, it keeps the
+/// connection but emits nothing. Damaged messages are skipped and logged once per kind of damage.
 ///
 /// Parameters: "host", "port" (1-65535, `IgtlAddress::defaultPort` by default), "toolTimeout" (seconds, > 0).
 /// Changes apply at the next connection attempt.
@@ -48,7 +47,6 @@ public:
     };
 
     explicit IgtlTrackingStream(std::string name = "OpenIGTLink Tracker");
-    ~IgtlTrackingStream() override;
 
     std::vector<TrackingInstrument> instruments() const override;
 
@@ -91,10 +89,12 @@ private:
     };
 
     Settings settings() const;
-    void runWorker();
+    void runWorker(const std::stop_token& token);
     /// False when a stop was requested meanwhile.
-    bool waitBeforeReconnecting(Clock::duration delay, const Settings& settings);
-    void receiveUntilDisconnected(igtl::ClientSocket& socket, const Settings& settings);
+    bool waitBeforeReconnecting(const std::stop_token& token, Clock::duration delay,
+                                const Settings& settings);
+    void receiveUntilDisconnected(const std::stop_token& token, igtl::ClientSocket& socket,
+                                  const Settings& settings);
     bool handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings);
     /// Emits the sample the messages of this batch make, if any.
     void emitPending(const Settings& settings);
@@ -104,8 +104,6 @@ private:
     void emitIfToolsTimedOut(const Settings& settings);
     std::vector<TrackingInstrument> instrumentsAt(Clock::time_point now, const Settings& settings);
     void setConnection(Connection connection);
-    bool waitForStop(Clock::duration duration);
-    void stopWorker();
 
     Parameter<std::string> m_host{"host", "localhost", this};
     Parameter<int> m_port{"port", IgtlAddress::defaultPort, this};
@@ -124,10 +122,8 @@ private:
     std::atomic<Connection> m_connection{Connection::Disconnected};
     std::atomic<std::size_t> m_messagesReceived{0};
 
-    std::thread m_worker;
-    std::mutex m_workerMutex;
-    std::condition_variable m_workerWake;
-    bool m_stopRequested = false;
+    // Last, so it stops before the members its thread uses go.
+    StreamWorker m_worker;
 };
 
 }  // namespace Tesselon

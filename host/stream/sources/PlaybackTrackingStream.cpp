@@ -65,17 +65,21 @@ public:
                                   std::min((time - m_anchorTime) / m_speed, longestWaitSeconds)));
     }
 
-    /// Re-anchors where the playback stands now, so the new pace starts there without a jump;
-    /// `nextTime` is the next frame's playback time, which the playback has not passed yet.
+    /// The playback time at `now`; `nextTime` is the next frame's playback time, which the playback has
+    /// not passed yet.
+    double timeAt(Clock::time_point now, double nextTime) const
+    {
+        if (m_speed <= 0.0)
+            return nextTime;
+        const double elapsed = std::chrono::duration<double>(now - m_anchorWall).count();
+        return std::min(nextTime, m_anchorTime + elapsed * m_speed);
+    }
+
+    /// Re-anchors where the playback stands now, so the new pace starts there without a jump.
     void changeSpeed(double speed, double nextTime)
     {
         const Clock::time_point now = Clock::now();
-        if (m_speed > 0.0) {
-            const double elapsed = std::chrono::duration<double>(now - m_anchorWall).count();
-            m_anchorTime = std::min(nextTime, m_anchorTime + elapsed * m_speed);
-        } else {
-            m_anchorTime = nextTime;
-        }
+        m_anchorTime = timeAt(now, nextTime);
         m_anchorWall = now;
         m_speed = speed;
     }
@@ -118,11 +122,6 @@ std::unique_ptr<PlaybackTrackingStream> PlaybackTrackingStream::fromFile(const s
                                                     std::filesystem::path(path).filename().string());
 }
 
-PlaybackTrackingStream::~PlaybackTrackingStream()
-{
-    stopWorker();
-}
-
 std::string PlaybackTrackingStream::instrumentId(std::string_view transformName)
 {
     constexpr std::string_view suffix = TrackingFrameRecorder::transformSuffix;
@@ -141,21 +140,12 @@ std::vector<TrackingInstrument> PlaybackTrackingStream::instruments() const
 
 void PlaybackTrackingStream::onSpeedChanged()
 {
-    const double speed = m_speed.value();
-    std::unique_lock lock(m_mutex);
-    if (std::isfinite(speed) && speed >= 0.0) {
-        m_speedSetting = speed;
-        lock.unlock();
-        // The worker may be waiting for a frame at the old pace.
-        m_wake.notify_all();
-        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_speedSetting = m_speed.value();  // the parameter refuses negative and non-finite speeds
     }
-    const double kept = m_speedSetting;
-    lock.unlock();
-    Log::error(category, fmt::format("Rejected speed \"{}\": the playback speed must be 0 (as fast as "
-                                     "possible) or a positive factor of real time; keeping \"{}\".",
-                                     m_speed.text(), PropertyCodec<double>::toText(kept)));
-    m_speed.setValue(kept);
+    // The worker may be waiting for a frame at the old pace.
+    m_worker.wake();
 }
 
 void PlaybackTrackingStream::onLoopChanged()
@@ -182,15 +172,15 @@ void PlaybackTrackingStream::configureDefaults()
     TrackingStream::configureDefaults();
 }
 
-bool PlaybackTrackingStream::checkNotEmpty() const
+bool PlaybackTrackingStream::checkNotEmpty()
 {
     if (!m_frames.empty())
         return true;
     const std::string source = m_sourceName.empty() ? "" : fmt::format(" \"{}\"", m_sourceName);
-    Log::error(category,
-               fmt::format("Cannot play \"{}\": the recording{} holds no frames. Choose a recording "
-                           "with at least one tracked frame.",
-                           name(), source));
+    fail(
+        fmt::format("Cannot play \"{}\": the recording{} holds no frames. Choose a recording "
+                    "with at least one tracked frame.",
+                    name(), source));
     return false;
 }
 
@@ -236,17 +226,17 @@ void PlaybackTrackingStream::rewindLocked()
 bool PlaybackTrackingStream::isPlaying() const
 {
     std::lock_guard lock(m_mutex);
-    return m_worker.joinable() && !m_finished;
+    return m_worker.isStarted() && !m_finished;
 }
 
 bool PlaybackTrackingStream::openImpl()
 {
     if (!checkNotEmpty())
         return false;
-    // Reopening a running playback must not turn its clock back.
-    if (isPlaying())
+    // Reopening a running or paused playback must not turn its clock back.
+    if (isPlaying() || state() == Paused)
         return true;
-    stopWorker();
+    m_worker.stop();
     std::lock_guard lock(m_mutex);
     rewindLocked();
     return true;
@@ -259,50 +249,71 @@ bool PlaybackTrackingStream::startImpl()
     if (isPlaying())
         return true;
     // A finished worker has returned or is about to: join it before starting over.
-    stopWorker();
+    m_worker.stop();
     {
         std::lock_guard lock(m_mutex);
         if (m_finished)
             rewindLocked();
-        m_stopRequested = false;
     }
-    m_worker = std::thread([this] { runWorker(); });
+    play(false);
     return true;
 }
 
 bool PlaybackTrackingStream::stopImpl()
 {
-    stopWorker();
+    m_worker.stop();
     return true;
 }
 
 bool PlaybackTrackingStream::closeImpl()
 {
-    stopWorker();
+    m_worker.stop();
     std::lock_guard lock(m_mutex);
     rewindLocked();
     m_latest.reset();
     return true;
 }
 
-void PlaybackTrackingStream::runWorker()
+bool PlaybackTrackingStream::pauseImpl()
+{
+    m_worker.stop();
+    return true;
+}
+
+bool PlaybackTrackingStream::resumeImpl()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        // Nothing is left to play; the stream stays running, as it was when paused.
+        if (m_finished)
+            return true;
+    }
+    play(true);
+    return true;
+}
+
+void PlaybackTrackingStream::play(bool fromPausedClock)
+{
+    m_worker.start([this, fromPausedClock](std::stop_token token) { runWorker(token, fromPausedClock); });
+}
+
+void PlaybackTrackingStream::runWorker(const std::stop_token& token, bool fromPausedClock)
 {
     std::unique_lock lock(m_mutex);
-    Pace pace(m_speedSetting, playbackTimeLocked(m_position));
-    while (!m_stopRequested) {
+    Pace pace(m_speedSetting, fromPausedClock ? m_pausedClock : playbackTimeLocked(m_position));
+    while (!token.stop_requested()) {
         const double time = playbackTimeLocked(m_position);
         if (m_speedSetting != pace.speed())
             pace.changeSpeed(m_speedSetting, time);
-        if (pace.speed() > 0.0 && m_wake.wait_until(lock, pace.deadline(time), [&] {
-                return m_stopRequested || m_speedSetting != pace.speed();
-            }))
+        if (pace.speed() > 0.0 && m_worker.waitUntil(lock, token, pace.deadline(time),
+                                                     [&] { return m_speedSetting != pace.speed(); }))
             continue;
 
         const auto sample = sampleLocked(m_position);
         const bool more = advanceLocked();
         lock.unlock();
         // Unlocked: receivers may call back into the stream.
-        newData.emitSignal(sample);
+        emitData(sample);
         if (!more) {
             Log::info(category, fmt::format("Playback of \"{}\" finished after {} frames; start the stream "
                                             "again to replay it, or turn on \"loop\".",
@@ -312,17 +323,7 @@ void PlaybackTrackingStream::runWorker()
         }
         lock.lock();
     }
-}
-
-void PlaybackTrackingStream::stopWorker()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopRequested = true;
-    }
-    m_wake.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    m_pausedClock = pace.timeAt(Pace::Clock::now(), playbackTimeLocked(m_position));
 }
 
 }  // namespace Tesselon

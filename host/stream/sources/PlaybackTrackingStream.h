@@ -4,17 +4,16 @@
 #include "host/core/Signal.h"
 #include "host/core/SignalReceiver.h"
 #include "host/core/io/TrackingRecording.h"
+#include "host/stream/StreamWorker.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace Tesselon {
@@ -31,9 +30,10 @@ namespace Tesselon {
 /// thread on absolute deadlines, so the pace does not drift.
 ///
 /// Stopping keeps the position and starting again resumes from it; open and close rewind, and so does
-/// starting after the playback finished. At its end (without loop) the playback logs once, emits
-/// `finished` and stays `Running` until stopped: the worker thread does not change the state itself,
-/// because it would race with the start and stop the user issues, which alone decide it.
+/// starting after the playback finished. Pausing also stops the playback's clock, and resuming continues
+/// from the moment it paused. An empty recording fails to open or start. At its end (without loop) the
+/// playback logs once, emits `finished` and stays `Running` until stopped: the worker thread does not change
+/// the state itself, because it would race with the start and stop the user issues, which alone decide it.
 class PlaybackTrackingStream : public TrackingStream
 {
 public:
@@ -42,9 +42,6 @@ public:
     /// Reads the recording through `TrackingRecordingFile::read` and names the stream after the file;
     /// throws `TrackingRecordingError` as that does.
     static std::unique_ptr<PlaybackTrackingStream> fromFile(const std::string& path);
-    /// Stops the worker thread; safe while running.
-    ~PlaybackTrackingStream() override;
-
     /// The instruments of the latest sample; before the first one, those of the recording's first frame.
     std::vector<TrackingInstrument> instruments() const override;
 
@@ -66,6 +63,8 @@ protected:
     bool startImpl() override;
     bool stopImpl() override;
     bool closeImpl() override;
+    bool pauseImpl() override;
+    bool resumeImpl() override;
 
 private:
     struct Frame
@@ -84,7 +83,7 @@ private:
 
     void onSpeedChanged();
     void onLoopChanged();
-    bool checkNotEmpty() const;
+    bool checkNotEmpty();
     /// Whether a worker is playing and has not reached the end.
     bool isPlaying() const;
 
@@ -95,8 +94,9 @@ private:
     bool advanceLocked();
     void rewindLocked();
 
-    void runWorker();
-    void stopWorker();
+    /// Plays on the worker, from the next frame or from the moment the clock was paused.
+    void play(bool fromPausedClock);
+    void runWorker(const std::stop_token& token, bool fromPausedClock);
 
     // Fixed at construction, so the worker reads them unlocked.
     std::vector<Frame> m_frames;
@@ -112,14 +112,14 @@ private:
     SignalReceiver m_parameterReceiver;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
     double m_speedSetting = 1.0;
     bool m_loopSetting = false;
     Position m_position;
     bool m_finished = false;
-    bool m_stopRequested = false;
+    double m_pausedClock = 0.0;  ///< the playback time at which the worker last stopped
     std::shared_ptr<const TrackingStreamData> m_latest;
-    std::thread m_worker;
+    // Last, so it stops before the members its thread uses go.
+    StreamWorker m_worker;
 };
 
 }  // namespace Tesselon

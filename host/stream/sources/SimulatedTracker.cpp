@@ -134,11 +134,6 @@ SimulatedTracker::SimulatedTracker(std::string name) : TrackingStream(std::move(
     resetSimulationLocked();
 }
 
-SimulatedTracker::~SimulatedTracker()
-{
-    stopWorker();
-}
-
 SimulatedTracker::Settings SimulatedTracker::settingsFromParameters() const
 {
     return {m_rate,
@@ -362,10 +357,22 @@ double SimulatedTracker::latestSampleTimeSeconds() const
     return m_latestTime;
 }
 
+bool SimulatedTracker::checkSomethingToSimulate()
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_instruments.empty())
+        return true;
+    lock.unlock();
+    fail(fmt::format("\"{}\" has no instrument to simulate; list at least one in \"instruments\".", name()));
+    return false;
+}
+
 bool SimulatedTracker::openImpl()
 {
+    if (!checkSomethingToSimulate())
+        return false;
     // Reopening a running tracker must not turn its clock back.
-    if (m_worker.joinable())
+    if (m_worker.isStarted())
         return true;
     std::lock_guard lock(m_mutex);
     resetSimulationLocked();
@@ -374,60 +381,38 @@ bool SimulatedTracker::openImpl()
 
 bool SimulatedTracker::startImpl()
 {
-    if (m_worker.joinable())
-        return true;
-    {
-        std::lock_guard lock(m_workerMutex);
-        m_stopRequested = false;
-    }
-    m_worker = std::thread([this] { runWorker(); });
+    if (!checkSomethingToSimulate())
+        return false;
+    m_worker.startPeriodic([this](StreamWorker::Clock::time_point) { return emitTick(); });
     return true;
 }
 
 bool SimulatedTracker::stopImpl()
 {
-    stopWorker();
+    m_worker.stop();
     return true;
 }
 
 bool SimulatedTracker::closeImpl()
 {
-    stopWorker();
+    m_worker.stop();
     std::lock_guard lock(m_mutex);
     resetSimulationLocked();
     return true;
 }
 
-void SimulatedTracker::runWorker()
+StreamWorker::Clock::duration SimulatedTracker::emitTick()
 {
-    // Absolute deadlines: the rate does not drift, and a late worker catches up instead of skipping.
-    auto deadline = std::chrono::steady_clock::now();
-    std::unique_lock workerLock(m_workerMutex);
-    while (!m_workerWake.wait_until(workerLock, deadline, [this] { return m_stopRequested; })) {
-        workerLock.unlock();
-        std::shared_ptr<const TrackingStreamData> sample;
-        std::chrono::steady_clock::duration period;
-        {
-            std::lock_guard lock(m_mutex);
-            period = periodOf(m_settings.rate);
-            sample = generateLocked();
-        }
-        // Unlocked: receivers may call back into the tracker.
-        newData.emitSignal(sample);
-        deadline += period;
-        workerLock.lock();
-    }
-}
-
-void SimulatedTracker::stopWorker()
-{
+    std::shared_ptr<const TrackingStreamData> sample;
+    StreamWorker::Clock::duration period;
     {
-        std::lock_guard lock(m_workerMutex);
-        m_stopRequested = true;
+        std::lock_guard lock(m_mutex);
+        period = periodOf(m_settings.rate);
+        sample = generateLocked();
     }
-    m_workerWake.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    // Unlocked: receivers may call back into the tracker.
+    emitData(sample);
+    return period;
 }
 
 }  // namespace Tesselon

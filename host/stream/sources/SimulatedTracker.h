@@ -2,20 +2,19 @@
 
 #include "host/core/Parameter.h"
 #include "host/core/SignalReceiver.h"
+#include "host/stream/StreamWorker.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "host/stream/sources/SimulatedInstrument.h"
 
 #include <Eigen/Core>
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace Tesselon {
@@ -27,6 +26,8 @@ namespace Tesselon {
 /// Two ways to get samples: `start` runs a worker thread that emits at "rate" Hz on absolute deadlines;
 /// `generateSample` / `emitNext` produce the same samples on the caller's thread, one period at a time, for
 /// tests and tools that need determinism. Do not mix the two while running: both advance the same clock.
+/// Paused, the worker keeps simulating but emits nothing. Without any instrument it refuses to open or
+/// start.
 ///
 /// Parameters: "rate" (Hz, 1-5000), "seed", "positionNoise" (mm, 3D RMS), "orientationNoise" (degrees RMS),
 /// "instruments" (comma-separated IDs), "dropoutPeriod" and "dropoutDuration" (seconds, 0 = none).
@@ -35,8 +36,6 @@ class SimulatedTracker : public TrackingStream
 {
 public:
     explicit SimulatedTracker(std::string name = "Simulated Tracker");
-    /// Stops the worker thread; safe while running.
-    ~SimulatedTracker() override;
 
     /// The instruments of the latest sample; empty before the first one.
     std::vector<TrackingInstrument> instruments() const override;
@@ -101,8 +100,8 @@ private:
     TrackingInstrument measureLocked(InstrumentState& state, bool hidden, const Eigen::Matrix4d& truth,
                                      DeviceTime timestamp);
 
-    void runWorker();
-    void stopWorker();
+    bool checkSomethingToSimulate();
+    StreamWorker::Clock::duration emitTick();
 
     Parameter<double> m_rate{"rate", 60.0, this};
     Parameter<int> m_seed{"seed", 1, this};
@@ -125,10 +124,8 @@ private:
     double m_latestTime = 0.0;
     std::shared_ptr<const TrackingStreamData> m_latest;
 
-    std::thread m_worker;
-    std::mutex m_workerMutex;
-    std::condition_variable m_workerWake;
-    bool m_stopRequested = false;
+    // Last, so it stops before the members its thread uses go.
+    StreamWorker m_worker;
 };
 
 }  // namespace Tesselon

@@ -58,7 +58,7 @@ TEST_F(StreamControllerTest, AFailingStartIsShownWithTheReason)
     button("start")->click();
     EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return !message().isEmpty(); }));
     EXPECT_EQ(message(), "The stream could not be started: the device is unplugged.");
-    EXPECT_EQ(m_panel.stateText(), "Closed");
+    EXPECT_EQ(m_panel.stateText(), "Failed");
 }
 
 TEST_F(StreamControllerTest, ShowsAndEditsTheStreamsParameters)

@@ -1,6 +1,7 @@
 #include "host/stream/Stream.h"
 #include "host/stream/TrackerID.h"
 #include "host/stream/TrackingStreamData.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,8 @@ private:
     }
 };
 
+using Change = std::pair<Stream::State, Stream::State>;
+
 class StreamStateTest : public testing::Test
 {
 protected:
@@ -110,7 +113,7 @@ protected:
         });
     }
 
-    std::vector<std::pair<Stream::State, Stream::State>> recordedChanges()
+    std::vector<Change> recordedChanges()
     {
         std::lock_guard lock(mutex);
         return changes;
@@ -119,77 +122,92 @@ protected:
     ScriptedStream stream;
     SignalReceiver receiver;
     std::mutex mutex;
-    std::vector<std::pair<Stream::State, Stream::State>> changes;
+    std::vector<Change> changes;
 };
 
 }  // namespace
 
 TEST_F(StreamStateTest, OperationsMoveThroughTheStatesAndReportEachChangeOnce)
 {
-    EXPECT_EQ(stream.state(), Stream::Closed);
+    Tesselon::Test::LogCapture log;
+    EXPECT_TRUE(stream.stop());  // nothing runs: it stays closed
+    EXPECT_FALSE(stream.pause());
     EXPECT_TRUE(stream.openAsync().get());
-    EXPECT_EQ(stream.state(), Stream::Open);
+    EXPECT_FALSE(stream.resume());
     EXPECT_TRUE(stream.startAsync().get());
-    EXPECT_EQ(stream.state(), Stream::Running);
     EXPECT_TRUE(stream.startAsync().get());  // no change, no signal
+    EXPECT_TRUE(stream.open());              // reopening keeps it running
+    EXPECT_TRUE(stream.pause());
+    EXPECT_TRUE(stream.pause());
+    EXPECT_TRUE(stream.resume());
+    EXPECT_TRUE(stream.resume());
+    EXPECT_TRUE(stream.pause());
     EXPECT_TRUE(stream.stopAsync().get());
-    EXPECT_EQ(stream.state(), Stream::Open);
     EXPECT_TRUE(stream.closeAsync().get());
     EXPECT_EQ(stream.state(), Stream::Closed);
-    const std::vector<std::pair<Stream::State, Stream::State>> expected = {
-        {Stream::Closed, Stream::Open},
-        {Stream::Open, Stream::Running},
-        {Stream::Running, Stream::Open},
+    const std::vector<Change> expected = {
+        {Stream::Closed, Stream::Open},    {Stream::Open, Stream::Running},
+        {Stream::Running, Stream::Paused}, {Stream::Paused, Stream::Running},
+        {Stream::Running, Stream::Paused}, {Stream::Paused, Stream::Open},
         {Stream::Open, Stream::Closed},
     };
     EXPECT_EQ(recordedChanges(), expected);
+    EXPECT_EQ(log->count("Cannot pause \"Scripted\": it is not running."), 1);
+    EXPECT_EQ(log->count("Cannot resume \"Scripted\": it is not paused."), 1);
 }
 
-TEST_F(StreamStateTest, FailedOperationKeepsTheState)
+TEST_F(StreamStateTest, FailingToOpenOrStartLeavesItFailedWithOneLoggedReasonUntilARetrySucceeds)
 {
-    ASSERT_TRUE(stream.open());
-    stream.result = false;
-    EXPECT_FALSE(stream.start());
-    EXPECT_EQ(stream.state(), Stream::Open);
-    EXPECT_FALSE(stream.close());
-    EXPECT_EQ(stream.state(), Stream::Open);
-    EXPECT_EQ(recordedChanges().size(), 1u);
-}
+    struct Case
+    {
+        bool starting, throwing;
+        const char* reason;
+    };
+    for (const Case& c : {Case{false, false, "Cannot open \"Scripted\"."},
+                          Case{false, true, "Cannot open \"Scripted\": hardware fault."},
+                          Case{true, false, "Cannot start \"Scripted\"."},
+                          Case{true, true, "Cannot start \"Scripted\": hardware fault."}}) {
+        SCOPED_TRACE(c.reason);
+        if (c.starting) {
+            ASSERT_TRUE(stream.open());
+        }
+        const Stream::State before = stream.state();
+        stream.result = false;
+        stream.throwing = c.throwing;
+        Tesselon::Test::LogCapture log;
+        auto operation = c.starting ? stream.startAsync() : stream.openAsync();
+        if (c.throwing) {
+            EXPECT_THROW(operation.get(), std::runtime_error) << "the exception arrives through the future";
+        } else {
+            EXPECT_FALSE(operation.get());
+        }
+        EXPECT_EQ(recordedChanges().back(), Change(before, Stream::Failed));
+        EXPECT_EQ(stream.failureReason(), c.reason);
+        EXPECT_EQ(log->count(c.reason), 1);
+        // A failing stop or close is no reason to fail the stream, nor to leave Failed.
+        stream.throwing = false;
+        EXPECT_FALSE(stream.close());
+        EXPECT_EQ(stream.state(), Stream::Failed);
 
-TEST_F(StreamStateTest, ExceptionOfAnImplementationArrivesThroughTheFuture)
-{
-    stream.throwing = true;
-    auto opening = stream.openAsync();
-    try {
-        opening.get();
-        FAIL() << "the exception was swallowed";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "hardware fault");
+        stream.result = true;
+        ASSERT_TRUE(stream.open());
+        EXPECT_TRUE(stream.failureReason().empty());
+        ASSERT_TRUE(stream.close());
     }
-    EXPECT_EQ(stream.state(), Stream::Closed);
-    EXPECT_THROW(stream.start(), std::runtime_error);
-    EXPECT_TRUE(recordedChanges().empty());
 }
 
-TEST_F(StreamStateTest, RunningMeansRunningOrPaused)
+TEST_F(StreamStateTest, OnlyRealChangesAreSignalledAndRunningMeansRunningOrPaused)
 {
     for (Stream::State state :
-         {Stream::Closed, Stream::Failed, Stream::Open, Stream::Running, Stream::Paused}) {
-        stream.changeState(state);
+         {Stream::Closed, Stream::Paused, Stream::Paused, Stream::Failed, Stream::Running, Stream::Open}) {
+        stream.changeState(state, "a reason");
         EXPECT_EQ(stream.isRunning(), state == Stream::Running || state == Stream::Paused) << state;
+        EXPECT_EQ(stream.failureReason().empty(), state != Stream::Failed) << state;
     }
-}
-
-TEST_F(StreamStateTest, StateChangedIsEmittedOnlyOnARealChange)
-{
-    stream.changeState(Stream::Closed);
-    stream.changeState(Stream::Paused);
-    stream.changeState(Stream::Paused);
-    stream.changeState(Stream::Failed);
-    const std::vector<std::pair<Stream::State, Stream::State>> expected = {
-        {Stream::Closed, Stream::Paused},
-        {Stream::Paused, Stream::Failed},
-    };
+    const std::vector<Change> expected = {{Stream::Closed, Stream::Paused},
+                                          {Stream::Paused, Stream::Failed},
+                                          {Stream::Failed, Stream::Running},
+                                          {Stream::Running, Stream::Open}};
     EXPECT_EQ(recordedChanges(), expected);
 }
 

@@ -110,7 +110,7 @@ TEST_F(CreateSmoothedStreamTest, FailedOpenGivesStatusOneAndKeepsTheStream)
     algorithm.compute();
     EXPECT_EQ(algorithm.status(), Algorithm::Error);
     ASSERT_NE(algorithm.stream(), nullptr);
-    EXPECT_EQ(algorithm.stream()->state(), Stream::Closed);
+    EXPECT_EQ(algorithm.stream()->state(), Stream::Failed);
 }
 
 TEST_F(CreateSmoothedStreamTest, ExceptionFromOpenIsLoggedAndTheStreamIsDropped)
@@ -122,8 +122,9 @@ TEST_F(CreateSmoothedStreamTest, ExceptionFromOpenIsLoggedAndTheStreamIsDropped)
     EXPECT_EQ(algorithm.stream(), nullptr);
     EXPECT_TRUE(algorithm.takeOutput().empty());
     const auto messages = capture->messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0],
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], (LogMessage{4, "Stream", "Cannot open \"Tracker\": the device is unplugged."}));
+    EXPECT_EQ(messages[1],
               (LogMessage{4, "", "Could not instantiate a new Stream: the device is unplugged"}));
     EXPECT_EQ(input.newData.connectionCount(), 0u) << "the dropped stream must not stay attached";
 }

@@ -463,29 +463,34 @@ TEST_F(SmoothedTrackingStreamTest, SampleOfAnotherTypeIsLoggedAndNotEmitted)
 
 TEST_F(SmoothedTrackingStreamTest, OperationsAreForwardedToTheInputWithTheirResultsAndExceptions)
 {
-    input.throwOnOpen = true;
-    auto opening = smoothed.openAsync();
-    EXPECT_THROW(opening.get(), std::runtime_error) << "the input's exception was swallowed";
-    EXPECT_EQ(smoothed.state(), Stream::Closed);
-    input.throwOnOpen = false;
-
     const auto expectStates = [&](Stream::State state) {
         EXPECT_EQ(input.state(), state);
         EXPECT_EQ(smoothed.state(), state);
     };
+    input.throwOnOpen = true;
+    auto opening = smoothed.openAsync();
+    EXPECT_THROW(opening.get(), std::runtime_error) << "the input's exception was swallowed";
+    expectStates(Stream::Failed);
+    EXPECT_EQ(smoothed.failureReason(), "Cannot open \"Tracker\": the device is unplugged.");
+    input.throwOnOpen = false;
+
     EXPECT_TRUE(smoothed.open());
     expectStates(Stream::Open);
     EXPECT_TRUE(smoothed.start());
+    expectStates(Stream::Running);
+    EXPECT_TRUE(smoothed.pause());
+    expectStates(Stream::Paused);
+    EXPECT_TRUE(smoothed.resume());
     expectStates(Stream::Running);
     EXPECT_TRUE(smoothed.stop());
     expectStates(Stream::Open);
     input.succeed = false;
     EXPECT_FALSE(smoothed.start());
-    EXPECT_EQ(smoothed.state(), Stream::Open);
+    expectStates(Stream::Failed);
     EXPECT_TRUE(smoothed.close());
     expectStates(Stream::Closed);
     EXPECT_FALSE(smoothed.open());
-    EXPECT_EQ(smoothed.state(), Stream::Closed);
+    expectStates(Stream::Failed);
 }
 
 TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)

@@ -208,28 +208,35 @@ TEST(PlaybackTrackingStream, SpeedScalesTheRecordedTimeAndZeroPlaysAtOnce)
     }
 }
 
-TEST(PlaybackTrackingStream, StopWhileWaitingIsPromptAndStartResumesAtTheNextFrame)
+TEST(PlaybackTrackingStream, StopOrPauseKeepsThePositionAndStartOrResumeContinuesAtTheNextFrame)
 {
-    // A minute between frames: a worker that slept instead of waiting on its wake-up would hold stop up.
-    // The first frame, recorded at time 0, plays at device time 0.
-    PlaybackTrackingStream stream(builtRecording(5, 0, 60'000));
-    PlaybackRecorder samples(stream);
-    ASSERT_TRUE(stream.start());
-    ASSERT_TRUE(support::waitUntil([&] { return samples.count() == 1; }));
-    const auto stopping = std::chrono::steady_clock::now();
-    ASSERT_TRUE(stream.stop());
-    EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(samples.count(), 1u);
+    struct Case
+    {
+        bool (Stream::*halt)();
+        bool (Stream::*proceed)();
+        Stream::State halted;
+    };
+    for (const Case& c : {Case{&Stream::stop, &Stream::start, Stream::Open},
+                          Case{&Stream::pause, &Stream::resume, Stream::Paused}}) {
+        SCOPED_TRACE(c.halted);
+        // A minute between frames: the worker is waiting for the second one when it is halted.
+        PlaybackTrackingStream stream(builtRecording(5, 0, 60'000));
+        PlaybackRecorder samples(stream);
+        ASSERT_TRUE(stream.start());
+        ASSERT_TRUE(support::waitUntil([&] { return samples.count() == 1; }));
+        ASSERT_TRUE((stream.*c.halt)());
+        EXPECT_EQ(stream.state(), c.halted);
+        EXPECT_EQ(samples.count(), 1u);
 
-    // A new speed also wakes the worker waiting for the frame after the next.
-    ASSERT_TRUE(stream.start());
-    set(stream, "speed", "0");
-    ASSERT_TRUE(samples.waitForFinished());
-    const std::vector<Sample> played = samples.trackingSamples();
-    ASSERT_EQ(played.size(), 5u);
-    for (std::size_t k = 0; k < played.size(); ++k)
-        EXPECT_EQ(played[k]->timestampDevice(), DeviceTime(60'000 * k)) << k;
+        // A new speed also wakes the worker waiting for the frame after the next.
+        ASSERT_TRUE((stream.*c.proceed)());
+        set(stream, "speed", "0");
+        ASSERT_TRUE(samples.waitForFinished());
+        const std::vector<Sample> played = samples.trackingSamples();
+        ASSERT_EQ(played.size(), 5u);
+        for (std::size_t k = 0; k < played.size(); ++k)
+            EXPECT_EQ(played[k]->timestampDevice(), DeviceTime(60'000 * k)) << k;
+    }
 }
 
 TEST(PlaybackTrackingStream, RefusesInvalidSpeedAndEmptyRecordingsWithOneErrorEach)
@@ -253,10 +260,13 @@ TEST(PlaybackTrackingStream, RefusesInvalidSpeedAndEmptyRecordingsWithOneErrorEa
     support::LogCapture log;
     EXPECT_FALSE(nothing.open());
     EXPECT_FALSE(nothing.start());
-    EXPECT_EQ(nothing.state(), Stream::Closed);
-    EXPECT_EQ(log->count("Cannot play \"Empty Playback\": the recording \"empty.mha\" holds no frames. "
-                         "Choose a recording with at least one tracked frame."),
-              2);
+    EXPECT_EQ(nothing.state(), Stream::Failed);
+    const std::string reason =
+        "Cannot play \"Empty Playback\": the recording \"empty.mha\" holds no frames. "
+        "Choose a recording with at least one tracked frame.";
+    EXPECT_EQ(nothing.failureReason(), reason);
+    EXPECT_EQ(log->count(reason), 2);
+    EXPECT_EQ(log->messages().size(), 2u);
 }
 
 }  // namespace

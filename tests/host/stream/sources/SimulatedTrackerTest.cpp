@@ -369,25 +369,42 @@ TEST(SimulatedTracker, RejectsInvalidValuesWithOneMessageAndKeepsThePreviousValu
     EXPECT_EQ(samples[1]->instruments().size(), SimulatedInstrument::knownIds().size());
 }
 
-TEST(SimulatedTracker, WorkerEmitsOnlyWhileRunning)
+TEST(SimulatedTracker, PausedWorkerKeepsSimulatingButEmitsNothingAndRestartingKeepsTheClock)
 {
     SimulatedTracker tracker;
     set(tracker, "rate", "1000");
     ReadingBackRecorder counter(tracker);
     ASSERT_TRUE(tracker.open());
     ASSERT_TRUE(tracker.start());
-    EXPECT_EQ(tracker.state(), Stream::Running);
     ASSERT_TRUE(counter.waitFor(20));
-    ASSERT_TRUE(tracker.stop());
-    const std::size_t atStop = counter.count();
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(counter.count(), atStop);
+    ASSERT_TRUE(tracker.pause());
+    EXPECT_EQ(tracker.state(), Stream::Paused);
+    const std::size_t atPause = counter.count();
+    const double timeAtPause = tracker.latestSampleTimeSeconds();
+    ASSERT_TRUE(
+        Tesselon::Test::waitUntil([&] { return tracker.latestSampleTimeSeconds() > timeAtPause + 0.02; }));
+    EXPECT_LE(counter.count(), atPause + 1) << "only a sample already on its way may arrive";
 
-    // Restarting continues the same clock.
+    ASSERT_TRUE(tracker.resume());
+    ASSERT_TRUE(counter.waitFor(atPause + 20));
+    ASSERT_TRUE(tracker.stop());
     ASSERT_TRUE(tracker.start());
-    ASSERT_TRUE(counter.waitFor(atStop + 20));
+    ASSERT_TRUE(counter.waitFor(counter.count() + 20));
     ASSERT_TRUE(tracker.stop());
     EXPECT_TRUE(counter.ordered());
+}
+
+TEST(SimulatedTracker, WithoutInstrumentsItFailsToOpenUntilGivenOne)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "");
+    EXPECT_FALSE(tracker.open());
+    EXPECT_EQ(tracker.state(), Stream::Failed);
+    EXPECT_EQ(tracker.failureReason(),
+              "\"Simulated Tracker\" has no instrument to simulate; list at least one in \"instruments\".");
+    set(tracker, "instruments", "Needle");
+    EXPECT_TRUE(tracker.open());
+    EXPECT_EQ(tracker.state(), Stream::Open);
 }
 
 TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
