@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -65,10 +66,10 @@ struct PairedSets
     }
 };
 
-std::string refusal(const PointCorrespondences& pairs, const std::vector<int>* subset = nullptr)
+std::string refusal(const PointCorrespondences& pairs, const std::optional<std::vector<int>>& subset = {})
 {
     try {
-        pairs.fitRigid(nullptr, subset);
+        pairs.fitRigid(nullptr, subset ? &*subset : nullptr);
     } catch (const PointCorrespondences::FitRefused& error) {
         return error.what();
     }
@@ -159,14 +160,10 @@ TEST(PointCorrespondencesFit, RefusesInvalidSubsetsAndNonFinitePoints)
 {
     std::mt19937 random(9);
     PairedSets sets(randomPoints(random, 4, 100.0), Eigen::Matrix4d::Identity(), random, 0.0);
-    const std::vector<int> outside = {0, 1, 4};
-    const std::vector<int> negative = {0, -1, 2};
-    const std::vector<int> twice = {0, 1, 1, 2};
-    const std::vector<int> tooFew = {0, 3};
-    EXPECT_EQ(refusal(sets.pairs, &outside), "Pair 4 does not exist; there are 4 pairs.");
-    EXPECT_EQ(refusal(sets.pairs, &negative), "Pair -1 does not exist; there are 4 pairs.");
-    EXPECT_EQ(refusal(sets.pairs, &twice), "Pair 1 is listed twice.");
-    EXPECT_EQ(refusal(sets.pairs, &tooFew), "A rigid fit needs at least 3 point pairs; 2 are available.");
+    EXPECT_EQ(refusal(sets.pairs, {{0, 1, 4}}), "Pair 4 does not exist; there are 4 pairs.");
+    EXPECT_EQ(refusal(sets.pairs, {{0, -1, 2}}), "Pair -1 does not exist; there are 4 pairs.");
+    EXPECT_EQ(refusal(sets.pairs, {{0, 1, 1, 2}}), "Pair 1 is listed twice.");
+    EXPECT_EQ(refusal(sets.pairs, {{0, 3}}), "A rigid fit needs at least 3 point pairs; 2 are available.");
 
     sets.second->setPoint(3, {0.0, std::nan(""), 0.0});
     EXPECT_EQ(refusal(sets.pairs), "Point 3 of the second point set is not a finite position.");

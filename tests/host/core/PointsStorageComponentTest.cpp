@@ -22,7 +22,7 @@ public:
     explicit OtherPoints(Data& data) : PointsOnImage(data) {}
 };
 
-TEST(PointsStorageComponent, GivesTheSameSetForTheSameName)
+TEST(PointsStorageComponent, GivesTheSameSetForTheSameNameAndRefusesOneTakenByAnotherKind)
 {
     TestData image(Data::Volume);
     auto& storage = image.components().getOrCreate<PointsStorageComponent>();
@@ -41,6 +41,17 @@ TEST(PointsStorageComponent, GivesTheSameSetForTheSameName)
     EXPECT_FALSE(storage.remove("fiducials"));
     EXPECT_EQ(fiducials->size(), 1);  // the holder keeps its set
     EXPECT_TRUE(storage.getOrCreate<PointsOnImage>(image, "fiducials")->empty());
+
+    LogCapture capture;
+    const auto other = storage.getOrCreate<OtherPoints>(image, "pairs");
+
+    EXPECT_EQ(storage.getOrCreate<PointsOnImage>(image, "pairs"), other);  // a subclass is a PointsOnImage
+    storage.getOrCreate<PointsOnImage>(image, "image points");
+    EXPECT_FALSE(storage.getOrCreate<OtherPoints>(image, "image points"));
+    EXPECT_EQ(capture->count("Point set with name 'image points' already exists, but is not of type "
+                             "'Tesselon::(anonymous namespace)::OtherPoints'"),
+              1);
+    EXPECT_TRUE(storage.pointSet("image points"));
 }
 
 TEST(PointsStorageComponent, ConfiguresANewSetFromTheSavedConfiguration)
@@ -62,22 +73,6 @@ TEST(PointsStorageComponent, ConfiguresANewSetFromTheSavedConfiguration)
     EXPECT_EQ(storage.getOrCreate<PointsOnImage>(image, "landmarks")->size(), 2);
     EXPECT_EQ(storage.savedConfiguration("landmarks"), Properties());
     EXPECT_FALSE(storage.savedConfiguration("unknown"));
-}
-
-TEST(PointsStorageComponent, RefusesANameTakenByAnotherKindOfSet)
-{
-    LogCapture capture;
-    TestData image(Data::Volume);
-    PointsStorageComponent storage;
-    const auto other = storage.getOrCreate<OtherPoints>(image, "pairs");
-
-    EXPECT_EQ(storage.getOrCreate<PointsOnImage>(image, "pairs"), other);  // a subclass is a PointsOnImage
-    storage.getOrCreate<PointsOnImage>(image, "image points");
-    EXPECT_FALSE(storage.getOrCreate<OtherPoints>(image, "image points"));
-    EXPECT_EQ(capture->count("Point set with name 'image points' already exists, but is not of type "
-                             "'Tesselon::(anonymous namespace)::OtherPoints'"),
-              1);
-    EXPECT_TRUE(storage.pointSet("image points"));
 }
 
 TEST(PointsStorageComponent, ConcurrentRequestsShareOneSet)

@@ -27,17 +27,14 @@ Eigen::Matrix3d randomRotation(std::mt19937& random)
         .toRotationMatrix();
 }
 
-TEST(PoseEuler, HalfTurnAboutXIsExactlyDiagonal)
+TEST(PoseEuler, TurnsAboutXThenFixedYThenFixedZAndAHalfTurnIsExactlyDiagonal)
 {
     const Eigen::Matrix4d pose = Pose::eulerToMat({180, 0, 0}, {1, 2, 3});
     EXPECT_EQ(Eigen::Matrix3d(pose.topLeftCorner<3, 3>()),
               Eigen::Vector3d(1, -1, -1).asDiagonal().toDenseMatrix());
     EXPECT_EQ(Eigen::Vector3d(pose.topRightCorner<3, 1>()), Eigen::Vector3d(1, 2, 3));
     EXPECT_EQ(pose.row(3), Eigen::RowVector4d(0, 0, 0, 1));
-}
 
-TEST(PoseEuler, TurnsAboutXThenFixedYThenFixedZ)
-{
     // x first: the y axis goes to z, which the quarter turn about y then takes to x.
     const Eigen::Matrix3d xThenY =
         Pose::eulerToMat({90, 90, 0}, Eigen::Vector3d::Zero()).topLeftCorner<3, 3>();
@@ -51,7 +48,7 @@ TEST(PoseEuler, TurnsAboutXThenFixedYThenFixedZ)
                     .isApprox(expected, 1e-14));
 }
 
-TEST(PoseGeodesic, IsTheRelativeRotationAngleAndSymmetric)
+TEST(PoseGeodesic, IsTheRelativeRotationAngleSymmetricExactAtTheEndsAndAccurateNearThem)
 {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> angle(0.0, kPi);
@@ -63,11 +60,7 @@ TEST(PoseGeodesic, IsTheRelativeRotationAngleAndSymmetric)
         EXPECT_NEAR(Pose::geodesicDistance(a, c), expected, 1e-12);
         EXPECT_NEAR(Pose::geodesicDistance(a, b), Pose::geodesicDistance(b, a), 1e-15);
     }
-}
 
-TEST(PoseGeodesic, ExactAtTheEndsAndAccurateNearThem)
-{
-    std::mt19937 random(8);
     const Eigen::Matrix3d a = randomRotation(random);
     const Eigen::Vector3d axis(0.3, -0.5, 0.8);
     EXPECT_EQ(Pose::geodesicDistance(a, a), 0.0);
@@ -75,13 +68,10 @@ TEST(PoseGeodesic, ExactAtTheEndsAndAccurateNearThem)
     // acos of the trace loses everything below about 1e-8; the answer must keep its relative precision.
     EXPECT_NEAR(Pose::geodesicDistance(a, a * turn(1e-8, axis)), 1e-8, 1e-14);
     EXPECT_NEAR(Pose::geodesicDistance(a, a * turn(kPi - 1e-8, axis)), kPi - 1e-8, 1e-14);
-}
-
-TEST(PoseGeodesic, PoseOverloadIgnoresTranslation)
-{
-    const Eigen::Matrix4d a = Pose::eulerToMat({10, 20, 30}, {100, 0, 0});
-    const Eigen::Matrix4d b = Pose::eulerToMat({10, 20, 70}, {0, -50, 9});
-    EXPECT_NEAR(Pose::geodesicDistance(a, b), 40 * kPi / 180, 1e-14);
+    // The pose overload ignores translation.
+    EXPECT_NEAR(Pose::geodesicDistance(Pose::eulerToMat({10, 20, 30}, {100, 0, 0}),
+                                       Pose::eulerToMat({10, 20, 70}, {0, -50, 9})),
+                40 * kPi / 180, 1e-14);
 }
 
 TEST(PoseRigid, AcceptsRotationsAndRefusesEverythingElse)

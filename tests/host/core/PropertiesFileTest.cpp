@@ -1,5 +1,7 @@
 #include "host/core/io/PropertiesFile.h"
 
+#include "tests/support/FormatErrors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,6 +22,8 @@ namespace Tesselon {
 namespace {
 
 using Attributes = Properties::Attributes;
+using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 Properties roundTrip(const Properties& properties)
 {
@@ -172,37 +176,6 @@ TEST(PropertiesFileReading, AcceptsHandWrittenLayout)
     EXPECT_EQ(offset, Eigen::Vector3d(0, 0, -150));
 }
 
-struct BadInput
-{
-    const char* description;
-    std::string xml;
-    int line;
-    const char* fragment;
-};
-
-void PrintTo(const BadInput& input, std::ostream* out)
-{
-    *out << input.description;
-}
-
-class PropertiesFileMalformed : public testing::TestWithParam<BadInput>
-{
-};
-
-TEST_P(PropertiesFileMalformed, NamesSourceLineAndProblem)
-{
-    const BadInput& input = GetParam();
-    try {
-        PropertiesFile::fromXml(input.xml, "bad.xml");
-        FAIL() << "no error for " << input.description;
-    } catch (const PropertiesFileError& error) {
-        const std::string message = error.what();
-        EXPECT_EQ(error.line(), input.line) << message;
-        EXPECT_EQ(message.rfind("bad.xml, line " + std::to_string(input.line) + ": ", 0), 0u) << message;
-        EXPECT_NE(message.find(input.fragment), std::string::npos) << message;
-    }
-}
-
 const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // The body starts on line 3.
@@ -211,51 +184,55 @@ std::string inRoot(const std::string& body)
     return header + "<properties name=\"a\">\n" + body + "\n</properties>\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, PropertiesFileMalformed,
-    testing::Values(
-        BadInput{"empty", "", 1, "expected a <properties> element"},
-        BadInput{"unclosed root", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\"/>\n", 4,
-                 "<properties> (opened on line 2) is closed"},
-        BadInput{"unclosed param", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\">\n", 4,
-                 "<param> (opened on line 3) is closed"},
-        BadInput{"wrong root", header + "<param name=\"x\" value=\"1\"/>", 2, "expected the root element"},
-        BadInput{"root without name", header + "<properties>\n</properties>", 2,
-                 "missing attribute \"name\""},
-        BadInput{"unknown element", inRoot("<paramm name=\"x\" value=\"1\"/>"), 3,
-                 "unknown element <paramm>"},
-        BadInput{"param without name", inRoot("<param value=\"1\"/>"), 3,
-                 "missing attribute \"name\" on <param>"},
-        BadInput{"param without value", inRoot("<param name=\"x\"/>"), 3, "missing attribute \"value\""},
-        BadInput{"bad type", inRoot("\n<param name=\"x\" type=\"9\" value=\"1\"/>"), 4,
-                 "bad type number \"9\""},
-        BadInput{"misspelt attribute", inRoot("<param name=\"x\" vlaue=\"1\"/>"), 3,
-                 "unknown attribute \"vlaue\""},
-        BadInput{"mismatched end tag", inRoot("<param name=\"x\" value=\"1\">"), 4, "malformed XML"},
-        BadInput{"duplicate parameter",
-                 inRoot("<param name=\"x\" value=\"1\"/>\n<param name=\"x\" value=\"2\"/>"), 4,
-                 "parameter \"x\" appears twice"},
-        BadInput{"duplicate attribute",
-                 inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"min\" value=\"0\"/>\n"
-                        "<attribute name=\"min\" value=\"1\"/></param>"),
-                 5, "attribute \"min\" of parameter \"x\" appears twice"},
-        BadInput{"text in properties", inRoot("  stray"), 4, "unexpected text \"stray\""},
-        BadInput{"text in param", inRoot("<param name=\"x\" value=\"1\">2</param>"), 3,
-                 "unexpected text \"2\""},
-        BadInput{"element in attribute",
-                 inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"k\" "
-                        "value=\"v\">\n<b/></attribute></param>"),
-                 5, "unknown element <b>"},
-        BadInput{"undeclared entity", header + "<properties name=\"a&nbsp;\"/>", 2, "malformed XML"},
-        BadInput{"document type", header + "<!DOCTYPE properties>\n<properties name=\"a\"/>", 2,
-                 "document type declarations are not supported"},
-        BadInput{"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"}),
-    [](const testing::TestParamInfo<BadInput>& info) {
-        std::string name = info.param.description;
-        for (char& c : name)
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
+TEST(PropertiesFileMalformed, NamesSourceLineAndProblem)
+{
+    struct BadInput
+    {
+        const char* description;
+        std::string xml;
+        int line;
+        const char* fragment;
+    };
+    const std::vector<BadInput> inputs = {
+        {"empty", "", 1, "expected a <properties> element"},
+        {"unclosed root", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\"/>\n", 4,
+         "<properties> (opened on line 2) is closed"},
+        {"unclosed param", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\">\n", 4,
+         "<param> (opened on line 3) is closed"},
+        {"wrong root", header + "<param name=\"x\" value=\"1\"/>", 2, "expected the root element"},
+        {"root without name", header + "<properties>\n</properties>", 2, "missing attribute \"name\""},
+        {"unknown element", inRoot("<paramm name=\"x\" value=\"1\"/>"), 3, "unknown element <paramm>"},
+        {"param without name", inRoot("<param value=\"1\"/>"), 3, "missing attribute \"name\" on <param>"},
+        {"param without value", inRoot("<param name=\"x\"/>"), 3, "missing attribute \"value\""},
+        {"bad type", inRoot("\n<param name=\"x\" type=\"9\" value=\"1\"/>"), 4, "bad type number \"9\""},
+        {"misspelt attribute", inRoot("<param name=\"x\" vlaue=\"1\"/>"), 3, "unknown attribute \"vlaue\""},
+        {"mismatched end tag", inRoot("<param name=\"x\" value=\"1\">"), 4, "malformed XML"},
+        {"duplicate parameter", inRoot("<param name=\"x\" value=\"1\"/>\n<param name=\"x\" value=\"2\"/>"), 4,
+         "parameter \"x\" appears twice"},
+        {"duplicate attribute",
+         inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"min\" value=\"0\"/>\n"
+                "<attribute name=\"min\" value=\"1\"/></param>"),
+         5, "attribute \"min\" of parameter \"x\" appears twice"},
+        {"text in properties", inRoot("  stray"), 4, "unexpected text \"stray\""},
+        {"text in param", inRoot("<param name=\"x\" value=\"1\">2</param>"), 3, "unexpected text \"2\""},
+        {"element in attribute",
+         inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"k\" "
+                "value=\"v\">\n<b/></attribute></param>"),
+         5, "unknown element <b>"},
+        {"undeclared entity", header + "<properties name=\"a&nbsp;\"/>", 2, "malformed XML"},
+        {"document type", header + "<!DOCTYPE properties>\n<properties name=\"a\"/>", 2,
+         "document type declarations are not supported"},
+        {"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"}};
+    for (const BadInput& input : inputs) {
+        SCOPED_TRACE(input.description);
+        const PropertiesFileError error =
+            caught<PropertiesFileError>([&] { PropertiesFile::fromXml(input.xml, "bad.xml"); });
+        expectNames(error, "bad.xml", input.line, input.fragment);
+        EXPECT_EQ(std::string(error.what()).rfind("bad.xml, line " + std::to_string(input.line) + ": ", 0),
+                  0u)
+            << error.what();
+    }
+}
 
 class PropertiesFileOnDisk : public testing::Test
 {
@@ -305,16 +282,10 @@ TEST_F(PropertiesFileOnDisk, ReportsFilesItCannotOpen)
 {
     const std::string missing = path("missing.xml");
     const std::string unreachable = path("no-such-folder/settings.xml");
-    const auto expectError = [](const std::function<void()>& action, const std::string& start) {
-        try {
-            action();
-            ADD_FAILURE() << "no error";
-        } catch (const PropertiesFileError& error) {
-            EXPECT_EQ(std::string(error.what()).rfind(start, 0), 0u) << error.what();
-        }
-    };
-    expectError([&] { PropertiesFile::read(missing); }, missing + ": cannot open for reading");
-    expectError([&] { PropertiesFile::write(Properties("P"), unreachable); }, unreachable + ": cannot");
+    expectNames(caught<PropertiesFileError>([&] { PropertiesFile::read(missing); }), missing, 0,
+                "cannot open for reading");
+    expectNames(caught<PropertiesFileError>([&] { PropertiesFile::write(Properties("P"), unreachable); }),
+                unreachable, 0, "cannot");
 }
 
 }  // namespace

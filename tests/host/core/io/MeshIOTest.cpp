@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace Tesselon {
 namespace {
@@ -101,43 +103,31 @@ TEST(MeshIO, PlyPolygonsAreTriangulated)
                          6.0);
 }
 
-struct Malformed
+TEST(MeshIO, MalformedMeshesThrowAMeshFileErrorNamingTheSource)
 {
-    const char* what;
-    const char* format;
-    std::string bytes;
-};
-
-class MalformedMeshes : public testing::TestWithParam<Malformed>
-{
-};
-
-TEST_P(MalformedMeshes, ThrowAMeshFileErrorNamingTheSource)
-{
-    EXPECT_THAT([] { MeshIO::load(GetParam().bytes, GetParam().format, "probe.bin"); },
-                testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin: ")));
+    const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    const std::string plyHeader =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"empty", "obj", ""},
+        {"unknown format", "dae", triangle + "f 1 2 3\n"},
+        {"obj without faces", "obj", triangle},
+        {"obj only lines", "obj", triangle + "l 1 2 3\n"},
+        {"obj face beyond vertices", "obj", triangle + "f 1 2 9\n"},
+        {"obj not a number", "obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
+        {"obj binary noise", "obj", std::string("\x01\xff\x00\x7f\x80garbage\x00\x00", 14)},
+        {"stl truncated text", "stl", "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0"},
+        {"stl claims more triangles than it holds", "stl", binaryStl(MeshCreator::createSphere(1, 1, 3), 9)},
+        {"ply face without corners", "ply", plyHeader + "0 0 0\n"},  // assimp aborts on it unchecked
+        {"ply header only", "ply", "ply\nformat ascii 1.0\nend_header\n"},
+    };
+    for (const auto& [what, format, bytes] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_THAT([&] { MeshIO::load(bytes, format, "probe.bin"); },
+                    testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin: ")));
+    }
 }
-
-const std::string kTriangleVertices = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-const std::string kPlyHeader =
-    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
-    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    MeshIO, MalformedMeshes,
-    testing::Values(
-        Malformed{"Empty", "obj", ""}, Malformed{"UnknownFormat", "dae", kTriangleVertices + "f 1 2 3\n"},
-        Malformed{"ObjWithoutFaces", "obj", kTriangleVertices},
-        Malformed{"ObjOnlyLines", "obj", kTriangleVertices + "l 1 2 3\n"},
-        Malformed{"ObjFaceBeyondVertices", "obj", kTriangleVertices + "f 1 2 9\n"},
-        Malformed{"ObjNotANumber", "obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
-        Malformed{"ObjBinaryNoise", "obj", std::string("\x01\xff\x00\x7f\x80garbage\x00\x00", 14)},
-        Malformed{"StlTruncatedText", "stl", "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0"},
-        Malformed{"StlClaimsMoreTrianglesThanItHolds", "stl",
-                  binaryStl(MeshCreator::createSphere(1, 1, 3), 9)},
-        Malformed{"PlyFaceWithoutCorners", "ply", kPlyHeader + "0 0 0\n"},  // assimp aborts on it unchecked
-        Malformed{"PlyHeaderOnly", "ply", "ply\nformat ascii 1.0\nend_header\n"}),
-    [](const auto& info) { return std::string(info.param.what); });
 
 TEST(MeshIO, FilesTakeTheirFormatFromTheNameAndFailNamingThePath)
 {

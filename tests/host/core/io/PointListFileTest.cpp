@@ -22,6 +22,7 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 using Point = PointList::Point;
 
@@ -134,11 +135,8 @@ TEST(MarkupsJsonFile, MalformedTextIsNamed)
     };
     for (const Malformed& c : cases) {
         SCOPED_TRACE(c.what);
-        const PointListFileError error =
-            failure([&] { MarkupsJsonFile::fromText(c.text, "points.mrk.json"); });
-        EXPECT_EQ(error.source(), "points.mrk.json");
-        EXPECT_EQ(error.line(), c.line);
-        EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
+        expectNames(failure([&] { MarkupsJsonFile::fromText(c.text, "points.mrk.json"); }), "points.mrk.json",
+                    c.line, c.expected);
     }
 }
 
@@ -179,10 +177,8 @@ TEST(PointCsvFile, MalformedLinesAreNamed)
     };
     for (const Malformed& c : cases) {
         SCOPED_TRACE(c.what);
-        const PointListFileError error = failure([&] { PointCsvFile::fromText(c.text, "points.csv"); });
-        EXPECT_EQ(error.source(), "points.csv");
-        EXPECT_EQ(error.line(), c.line);
-        EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
+        expectNames(failure([&] { PointCsvFile::fromText(c.text, "points.csv"); }), "points.csv", c.line,
+                    c.expected);
     }
 }
 
@@ -204,24 +200,17 @@ TEST(PointListFile, RefusesWhatNoFormatCanHold)
 {
     PointList list;
     list.points = {{{1, std::numeric_limits<double>::infinity(), 3}, "F"}};
-    EXPECT_NE(failure([&] { PointListFile::write(list, "p.mrk.json"); })
-                  .reason()
-                  .find("point 0 (\"F\") has a position that is not finite"),
-              std::string::npos);
-    EXPECT_NE(failure([&] { PointCsvFile::toText(list); }).reason().find("not finite"), std::string::npos);
+    expectNames(failure([&] { PointListFile::write(list, "p.mrk.json"); }), "p.mrk.json", {},
+                "point 0 (\"F\") has a position that is not finite");
+    expectNames(failure([&] { PointCsvFile::toText(list); }), "", {}, "not finite");
     list.points = {{{1, 2, 3}, "two\nlines"}};
-    EXPECT_NE(failure([&] { PointCsvFile::toText(list, "p.csv"); }).reason().find("line break"),
-              std::string::npos);
+    expectNames(failure([&] { PointCsvFile::toText(list, "p.csv"); }), "p.csv", {}, "line break");
     list.points = {{{1, 2, 3}, "\xff"}};
-    EXPECT_NE(failure([&] { MarkupsJsonFile::toText(list); }).reason().find("not valid UTF-8"),
-              std::string::npos);
-
-    const PointListFileError unknown = failure([] { PointListFile::read("points.fcsv"); });
-    EXPECT_EQ(unknown.source(), "points.fcsv");
-    EXPECT_NE(unknown.reason().find("expected a point list ending in .mrk.json, .json or .csv"),
-              std::string::npos);
-    const PointListFileError missing = failure([] { PointListFile::read("/no/such/points.csv"); });
-    EXPECT_NE(missing.reason().find("cannot open for reading"), std::string::npos) << missing.what();
+    expectNames(failure([&] { MarkupsJsonFile::toText(list); }), "", {}, "not valid UTF-8");
+    expectNames(failure([] { PointListFile::read("points.fcsv"); }), "points.fcsv", {},
+                "expected a point list ending in .mrk.json, .json or .csv");
+    expectNames(failure([] { PointListFile::read("/no/such/points.csv"); }), "/no/such/points.csv", {},
+                "cannot open for reading");
 }
 
 }  // namespace

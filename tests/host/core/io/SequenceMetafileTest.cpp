@@ -61,13 +61,9 @@ std::string header(int frames)
     return "ObjectType = Image\nNDims = 3\nDimSize = 0 0 " + std::to_string(frames) + "\n";
 }
 
-TEST(SequenceMetafile, WritesTheGoldenText)
+TEST(SequenceMetafile, WritesTheGoldenTextAndReadsItBack)
 {
     EXPECT_EQ(SequenceMetafile::toText(smallRecording()), smallRecordingText);
-}
-
-TEST(SequenceMetafile, ReadsTheGoldenTextBack)
-{
     const TrackingRecording read = SequenceMetafile::fromText(smallRecordingText, "small.mha");
     EXPECT_EQ(read.sourceName, "small.mha");
     EXPECT_EQ(read.frames, smallRecording().frames);

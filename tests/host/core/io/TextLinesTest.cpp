@@ -21,16 +21,13 @@ Numbered allLines(std::string_view text, TextLines::Comments comments = TextLine
     return lines;
 }
 
-TEST(TextLines, NumbersEveryLineButGivesOnlyTrimmedNonBlankOnes)
+TEST(TextLines, NumbersEveryLineButGivesOnlyTrimmedNonBlankOnesSkippingCommentsOnlyWhenAsked)
 {
     EXPECT_EQ(allLines("a\n\n \t\r\n  b c \r\n\tlast"), (Numbered{{1, "a"}, {4, "b c"}, {5, "last"}}));
     EXPECT_EQ(allLines("a\r\n"), (Numbered{{1, "a"}}));
     EXPECT_TRUE(allLines("").empty());
     EXPECT_TRUE(allLines("\n \n\r\n").empty());
-}
 
-TEST(TextLines, SkipsCommentLinesOnlyWhenAsked)
-{
     const std::string text = "# note\n  # indented note\nvalue # not a comment\n";
     EXPECT_EQ(allLines(text),
               (Numbered{{1, "# note"}, {2, "# indented note"}, {3, "value # not a comment"}}));
@@ -54,7 +51,7 @@ TEST(TextLines, EndsEachLineWhereTheNextStartsSoAReaderCanStopBeforeData)
     EXPECT_FALSE(unterminated.next());
 }
 
-TEST(TextLines, SplitsAtRunsOfAnySeparator)
+TEST(TextLines, SplitsAtRunsOfAnySeparatorAndAcceptsOnlyWholeFiniteNumbers)
 {
     using Pieces = std::vector<std::string_view>;
     EXPECT_EQ(TextLines::split("  1\t2 \r 3  "), (Pieces{"1", "2", "3"}));
@@ -62,10 +59,7 @@ TEST(TextLines, SplitsAtRunsOfAnySeparator)
     EXPECT_EQ(TextLines::split(",1,, 2 ,3,", " ,"), (Pieces{"1", "2", "3"}));
     EXPECT_TRUE(TextLines::split("").empty());
     EXPECT_TRUE(TextLines::split(" \t ").empty());
-}
 
-TEST(TextLines, AcceptsOnlyWholeFiniteNumbers)
-{
     EXPECT_EQ(TextLines::finiteNumber("-2.5e3"), -2500.0);
     EXPECT_EQ(TextLines::finiteNumber("1e-300"), 1e-300);
     for (const std::string_view text : {"", "inf", "-inf", "nan", "1e999", "1x", "1,5", "one"}) {
@@ -74,7 +68,7 @@ TEST(TextLines, AcceptsOnlyWholeFiniteNumbers)
     }
 }
 
-TEST(TextLines, SplitsKeyAndValueAtTheFirstEqualsSign)
+TEST(TextLines, SplitsKeyAndValueAtTheFirstEqualsSignAndLowersOnlyAsciiLetters)
 {
     const auto field = TextLines::splitKeyValue(" Name \t=  a = b ");
     ASSERT_TRUE(field);
@@ -87,10 +81,7 @@ TEST(TextLines, SplitsKeyAndValueAtTheFirstEqualsSign)
     EXPECT_EQ(empty->value, "");
 
     EXPECT_FALSE(TextLines::splitKeyValue("Name value"));
-}
 
-TEST(TextLines, LowersOnlyAsciiLetters)
-{
     EXPECT_EQ(TextLines::lowerCase("X,y,Z,Label"), "x,y,z,label");
     EXPECT_EQ(TextLines::lowerCase("TRUE 1_\xc3\x84"), "true 1_\xc3\x84");
     EXPECT_EQ(TextLines::lowerCase(""), "");
