@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <Eigen/Geometry>
-
-#include <cmath>
 #include <limits>
 
 namespace Tesselon {

@@ -4,7 +4,6 @@
 
 #include <Eigen/Geometry>
 
-#include <cmath>
 #include <limits>
 #include <numbers>
 #include <random>

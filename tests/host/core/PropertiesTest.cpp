@@ -48,7 +48,7 @@ TEST_F(PropertiesTest, SettingAgainReplacesInPlaceAndAnExplicitTypeSurvivesLater
     EXPECT_EQ(m_properties.paramType("count"), ParamType::Int);
 }
 
-TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutput)
+TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutputMalformedAttributeTextThrows)
 {
     Tesselon::Test::LogCapture capture;
     m_properties.setParamText("rate", "fast");
@@ -65,6 +65,12 @@ TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutput)
     EXPECT_FALSE(m_properties.param("missing", missing));
     EXPECT_EQ(missing, 5);
     EXPECT_EQ(capture->messages().size(), 1u);
+
+    m_properties.setParamAttributes("p", "min: 1");
+    for (const char* text : {"min", "min: 2,", ": 3", "values: 'a,b", "values: 'a' b", "max: 2, , min: 3"}) {
+        EXPECT_THROW(m_properties.setParamAttributes("p", text), std::invalid_argument) << text;
+        EXPECT_EQ(m_properties.paramAttributes("p"), (Attributes{{"min", "1"}})) << text;
+    }
 }
 
 TEST_F(PropertiesTest, AttributesMergeInOrderAndQuotedValuesKeepCommasAndQuotes)
@@ -84,15 +90,6 @@ TEST_F(PropertiesTest, AttributesMergeInOrderAndQuotedValuesKeepCommasAndQuotes)
     EXPECT_EQ(m_properties.paramAttribute("mode", "tooltip"), "it's , here");
     EXPECT_EQ(m_properties.paramText("mode"), "");  // attributes alone create an empty parameter
     EXPECT_EQ(m_properties.paramType("mode"), ParamType::Unknown);
-}
-
-TEST_F(PropertiesTest, MalformedAttributeTextThrowsAndChangesNothing)
-{
-    m_properties.setParamAttributes("p", "min: 1");
-    for (const char* text : {"min", "min: 2,", ": 3", "values: 'a,b", "values: 'a' b", "max: 2, , min: 3"}) {
-        EXPECT_THROW(m_properties.setParamAttributes("p", text), std::invalid_argument) << text;
-        EXPECT_EQ(m_properties.paramAttributes("p"), (Attributes{{"min", "1"}})) << text;
-    }
 }
 
 TEST_F(PropertiesTest, SubPropertiesKeepOrderAndRepeatNames)

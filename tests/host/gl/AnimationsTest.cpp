@@ -34,7 +34,7 @@ void spinEventLoop()
 
 }  // namespace
 
-TEST(Animations, EndsWithExactlyOneCallAtOneAndProgressNeverGoesBack)
+TEST(Animations, EndsWithExactlyOneCallAtOneProgressNeverGoesBackAndRunsWithoutAHandle)
 {
     std::vector<double> steps;
     auto animation =
@@ -50,10 +50,7 @@ TEST(Animations, EndsWithExactlyOneCallAtOneAndProgressNeverGoesBack)
     EXPECT_GE(steps.front(), 0.0);
     spinEventLoop();
     EXPECT_EQ(std::count(steps.begin(), steps.end(), 1.0), 1);
-}
 
-TEST(Animations, KeepsRunningWhenTheCallerDropsItsHandle)
-{
     double last = -1.0;
     std::weak_ptr<Animation> watch = Animations::runAnimation([&](double t) { last = t; }, 20);
     ASSERT_FALSE(watch.expired());

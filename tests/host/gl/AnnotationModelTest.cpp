@@ -40,7 +40,7 @@ public:
 
 }  // namespace
 
-TEST(InteractiveObject, SignalsDeletionWhileItsObjectStillExists)
+TEST(InteractiveObject, SignalsDeletionWhileItsObjectExistsOwnedObjectLeavesTheViewsBorrowedStays)
 {
     ReleaseCounter counter;
     auto object = annotation(new GlMesh());
@@ -49,10 +49,7 @@ TEST(InteractiveObject, SignalsDeletionWhileItsObjectStillExists)
     object.reset();
     EXPECT_EQ(counter.releases, 1);
     EXPECT_EQ(counter.lastName, "Tool");
-}
 
-TEST(InteractiveObject, OwnedObjectLeavesTheViewsWhenDeletedABorrowedOneStays)
-{
     GlLine line;
     auto manipulator = AnnotationModel::createDefaultManipulator(&line);
     GlView view;
@@ -147,7 +144,7 @@ TEST_F(AnnotationModelTest, RemoveWithoutDeletingHandsOwnershipBackAndIgnoresStr
     EXPECT_EQ(removing.count(), 1);
 }
 
-TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurse)
+TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurseDestroyingDeletesTheRest)
 {
     InteractiveObject* object = model.add(annotation(new GlLine()));
     SignalReceiver receiver;
@@ -156,10 +153,7 @@ TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurse)
     model.remove(object, true);
     EXPECT_EQ(removing.count(), 1);
     EXPECT_TRUE(model.getAnnotations().empty());
-}
 
-TEST_F(AnnotationModelTest, DestroyingTheModelDeletesRemainingAnnotations)
-{
     auto owner = std::make_unique<AnnotationModel>();
     counter.watch(owner->add(annotation(new GlLine())));
     counter.watch(owner->add(annotation(new GlMesh())));

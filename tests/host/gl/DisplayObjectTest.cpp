@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <numbers>
 
@@ -111,14 +110,7 @@ TEST(GlPointBasedAnnotation, NonFinitePointsAndOutOfRangeIndicesAreLoggedAndChan
     EXPECT_EQ(log->messages().size(), 5u);
 }
 
-TEST(GlLine, LengthIsThePolylineLength)
-{
-    GlLine line;
-    line.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(3, 4, 0), Eigen::Vector3d(3, 4, 10)});
-    EXPECT_DOUBLE_EQ(line.length(), 15.0);
-}
-
-TEST(GlCircle, OrthonormalisesAxesSoEveryPointLiesAtTheRadius)
+TEST(GlCircleAndLine, CirclePointsLieAtTheRadiusOfOrthonormalisedAxesLineLengthIsThePolylines)
 {
     GlCircle circle;
     circle.setCenter(Eigen::Vector3d(10, 0, 0));
@@ -130,6 +122,10 @@ TEST(GlCircle, OrthonormalisesAxesSoEveryPointLiesAtTheRadius)
         EXPECT_NEAR(offset.norm(), 15.0, 1e-12);
         EXPECT_NEAR(offset.dot(circle.normal()), 0.0, 1e-12);
     }
+
+    GlLine line;
+    line.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(3, 4, 0), Eigen::Vector3d(3, 4, 10)});
+    EXPECT_DOUBLE_EQ(line.length(), 15.0);
 }
 
 TEST(GlCircle, KeepsOldAxesForParallelZeroOrNonFiniteAxes)

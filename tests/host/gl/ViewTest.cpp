@@ -78,20 +78,7 @@ TEST(GlView, NonFinitePoseIsLoggedAndIgnored)
     EXPECT_EQ(log->count("Ignoring a view pose with non-finite entries."), 1);
 }
 
-TEST(GlSliceView, DefaultPlanesAreRotationsWithTheirAnatomicalNormals)
-{
-    const std::pair<GlSliceView::AnatomicalPlane, Eigen::Vector3d> planes[] = {
-        {GlSliceView::Axial, Eigen::Vector3d::UnitZ()},
-        {GlSliceView::Coronal, Eigen::Vector3d::UnitY()},
-        {GlSliceView::Sagittal, Eigen::Vector3d::UnitX()}};
-    for (const auto& [plane, normal] : planes) {
-        const GlSliceView view(plane);
-        EXPECT_TRUE(Pose::isRigid(view.matrix(), 0.0)) << plane;
-        EXPECT_EQ(view.normal(), normal) << plane;
-    }
-}
-
-TEST(ViewGroup, AddsAndRemovesAnObjectInEveryView)
+TEST(ViewGroup, AddsAndRemovesAnObjectInEveryViewSliceViewsHaveAnatomicalNormals)
 {
     GlView a;
     GlView b;
@@ -107,6 +94,16 @@ TEST(ViewGroup, AddsAndRemovesAnObjectInEveryView)
     group.removeObject(&line);
     EXPECT_FALSE(a.contains(&line));
     EXPECT_FALSE(b.contains(&line));
+
+    const std::pair<GlSliceView::AnatomicalPlane, Eigen::Vector3d> planes[] = {
+        {GlSliceView::Axial, Eigen::Vector3d::UnitZ()},
+        {GlSliceView::Coronal, Eigen::Vector3d::UnitY()},
+        {GlSliceView::Sagittal, Eigen::Vector3d::UnitX()}};
+    for (const auto& [plane, normal] : planes) {
+        const GlSliceView view(plane);
+        EXPECT_TRUE(Pose::isRigid(view.matrix(), 0.0)) << plane;
+        EXPECT_EQ(view.normal(), normal) << plane;
+    }
 }
 
 TEST(DisplayWidgetMulti, GroupShowsAnObjectInAllViewsOutOfRangeIndicesAreLoggedAndGiveNull)

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <string>
@@ -57,7 +56,7 @@ struct Malformed
     const char* expected;
 };
 
-TEST(MarkupsJsonFile, HonoursTheCoordinateSystem)
+TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesInOrderAndSkipsPlaceholders)
 {
     const std::string point = R"({"id": "1", "label": "F-1", "position": [1.5, -2, 3]})";
     for (const auto& [system, expected] : std::vector<std::pair<std::string, Eigen::Vector3d>>{
@@ -72,10 +71,7 @@ TEST(MarkupsJsonFile, HonoursTheCoordinateSystem)
         EXPECT_EQ(list.points[0], (Point{expected, "F-1"}));
         EXPECT_EQ(list.sourceName, "a");
     }
-}
 
-TEST(MarkupsJsonFile, JoinsPointTypesInOrderAndSkipsPlaceholders)
-{
     const std::string text = R"({"markups": [
         {"type": "Line", "coordinateSystem": "RAS", "controlPoints": [
             {"label": "A", "position": [1, 2, 3]}, {"label": "B", "position": [4, 5, 6]}]},

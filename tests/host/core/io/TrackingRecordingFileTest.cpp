@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 

@@ -33,7 +33,7 @@ double firstTimestamp(const std::string& text)
     return TrackingTextFile::fromText(text).frames.at(0).timestamp;
 }
 
-TEST(TrackingTextFile, WritesTheGoldenTextAndRoundTripsExactlyWithEverySeparator)
+TEST(TrackingTextFile, WritesTheGoldenTextRoundTripsExactlyAndNamesTheTransformByCallerHeaderOrDefault)
 {
     const std::string header =
         "# One pose per line: timestamp in seconds, then the 16 values of the 4x4 transform row by row.\n"
@@ -54,10 +54,7 @@ TEST(TrackingTextFile, WritesTheGoldenTextAndRoundTripsExactlyWithEverySeparator
             TrackingTextFile::fromText(TrackingTextFile::toText(recording, separator));
         EXPECT_EQ(read.frames, recording.frames);
     }
-}
 
-TEST(TrackingTextFile, NamesTheTransformByCallerThenHeaderThenDefault)
-{
     const std::string named = "# transform: Needle\n0 " + identity + "\n";
     EXPECT_EQ(TrackingTextFile::fromText(named, "", "Probe").transformNames().at(0), "Probe");
     EXPECT_EQ(TrackingTextFile::fromText(named).transformNames().at(0), "Needle");

@@ -59,7 +59,7 @@ ObjSummary summarise(const QString& path)
     return summary;
 }
 
-TEST(HostResources, PointerHasItsTipAtTheOriginAndItsShaftUpZ)
+TEST(HostResources, EveryDeclaredResourceIsCompiledInPointerTipAtTheOriginRingAndTargetFlat)
 {
     const ObjSummary pointer = summarise(":/TrackingPointer.obj");
     EXPECT_EQ(pointer.minZ, 0.0);
@@ -71,10 +71,7 @@ TEST(HostResources, PointerHasItsTipAtTheOriginAndItsShaftUpZ)
     const ObjSummary extended = summarise(":/TrackingPointerExtended.obj");
     EXPECT_LT(extended.minZ, -100.0) << "the extension shows the course ahead of the tip";
     EXPECT_GT(extended.faces, pointer.faces);
-}
 
-TEST(HostResources, EveryDeclaredResourceIsCompiledInRingAndTargetLieFlatAroundTheAxis)
-{
     for (const char* path : {":/SingleRing.obj", ":/Bullseye.obj"}) {
         const ObjSummary mesh = summarise(path);
         EXPECT_LT(mesh.maxZ - mesh.minZ, 2.0) << path;
