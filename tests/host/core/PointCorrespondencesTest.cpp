@@ -76,7 +76,7 @@ std::string refusal(const PointCorrespondences& pairs, const std::optional<std::
     return "accepted";
 }
 
-TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoise)
+TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoiseFittingOnlyTheListedPairs)
 {
     std::mt19937 random(7);
     for (int trial = 0; trial < 20; ++trial) {
@@ -87,6 +87,17 @@ TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoise)
         EXPECT_TRUE(fitted.isApprox(truth, 1e-9)) << fitted << "\n\n" << truth;
         EXPECT_LT(error, 1e-9);
     }
+
+    const Eigen::Matrix4d truth = randomRigid(random);
+    PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
+    sets.first->setPoint(2, *sets.first->point(2) + Eigen::Vector3d(30.0, 0.0, 0.0));
+
+    const std::vector<int> withoutOutlier = {0, 1, 3, 4};
+    double error = -1.0;
+    EXPECT_TRUE(sets.pairs.fitRigid(&error, &withoutOutlier).isApprox(truth, 1e-9));
+    EXPECT_LT(error, 1e-9);
+    sets.pairs.fitRigid(&error);
+    EXPECT_GT(error, 1.0);
 }
 
 TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds)
@@ -113,21 +124,6 @@ TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds
         EXPECT_GT(error, 0.1);
         EXPECT_LT(error, 1.0);
     }
-}
-
-TEST(PointCorrespondencesFit, FitsOnlyTheListedPairs)
-{
-    std::mt19937 random(3);
-    const Eigen::Matrix4d truth = randomRigid(random);
-    PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
-    sets.first->setPoint(2, *sets.first->point(2) + Eigen::Vector3d(30.0, 0.0, 0.0));
-
-    const std::vector<int> withoutOutlier = {0, 1, 3, 4};
-    double error = -1.0;
-    EXPECT_TRUE(sets.pairs.fitRigid(&error, &withoutOutlier).isApprox(truth, 1e-9));
-    EXPECT_LT(error, 1e-9);
-    sets.pairs.fitRigid(&error);
-    EXPECT_GT(error, 1.0);
 }
 
 TEST(PointCorrespondencesFit, RefusesConfigurationsThatCannotDetermineARotation)
@@ -169,7 +165,7 @@ TEST(PointCorrespondencesFit, RefusesInvalidSubsetsAndNonFinitePoints)
     EXPECT_EQ(refusal(sets.pairs), "Point 3 of the second point set is not a finite position.");
 }
 
-TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetAndClearsBoth)
+TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetClearsBothAndMeasuresEachPairsResidual)
 {
     PointsOnImage first, second;
     PointCorrespondences pairs(first, second);
@@ -184,10 +180,7 @@ TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetAndClearsBoth)
     EXPECT_TRUE(first.empty());
     EXPECT_TRUE(second.empty());
     EXPECT_THROW(PointCorrespondences(nullptr, std::make_shared<PointsOnImage>()), std::invalid_argument);
-}
 
-TEST(PointCorrespondences, ResidualsMeasureEachPairUnderTheGivenTransform)
-{
     std::mt19937 random(13);
     const Eigen::Matrix4d truth = randomRigid(random);
     PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);

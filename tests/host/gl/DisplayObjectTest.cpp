@@ -64,7 +64,7 @@ TEST(GlObject, ColourAndOpacityTogetherNotifyOnceClampedIntoUnitRange)
     EXPECT_EQ(circle.opacity(), 0.5);
 }
 
-TEST(GlObject, RejectsNonFiniteStateWithoutChangeOrNotification)
+TEST(GlObject, RejectsNonFiniteStateWithoutNotificationAndAnnouncesItsDestructionWithItsAddress)
 {
     LogCapture log;
     GlPoint point;
@@ -81,16 +81,13 @@ TEST(GlObject, RejectsNonFiniteStateWithoutChangeOrNotification)
     EXPECT_EQ(point.matrix(), translation(1, 0, 0));
     EXPECT_EQ(point.color(), Eigen::Vector3d::Ones());
     EXPECT_EQ(log->messages().size(), 5u);
-}
 
-TEST(GlObject, AnnouncesItsDestructionWithItsAddress)
-{
     auto spline = std::make_unique<GlSpline>();
     GlObject* address = spline.get();
-    SignalSpy spy(spline->destroyed);
+    SignalSpy destructions(spline->destroyed);
     spline.reset();
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(std::get<0>(spy.calls()[0]), address);
+    ASSERT_EQ(destructions.count(), 1);
+    EXPECT_EQ(std::get<0>(destructions.calls()[0]), address);
 }
 
 TEST(GlPointBasedAnnotation, NonFinitePointsAndOutOfRangeIndicesAreLoggedAndChangeNothing)

@@ -305,7 +305,7 @@ TEST_F(ImageVolumeFileTest, NiftiQformPlacesVoxelsInLps)
     EXPECT_LT(direction.determinant(), 0);
 }
 
-TEST_F(ImageVolumeFileTest, NiftiSformWinsAndGivesTheVoxelSize)
+TEST_F(ImageVolumeFileTest, NiftiSformWinsAndGivesTheVoxelSizeWithoutFormsValuesAreScaledAndConverted)
 {
     NiftiHeader header = quarterTurnQform(1);
     header.sformCode = 2;
@@ -316,20 +316,17 @@ TEST_F(ImageVolumeFileTest, NiftiSformWinsAndGivesTheVoxelSize)
     expectVoxelsAt(*image, [](const Eigen::Vector3d& index) {
         return Eigen::Vector3d(1 - 3 * index.y(), 2 + 2 * index.x(), 3 + 4 * index.z());
     });
-}
 
-TEST_F(ImageVolumeFileTest, NiftiWithoutFormsScalesAndConvertsValues)
-{
-    NiftiHeader header;
-    header.datatype = 4;  // int16
-    header.bitpix = 16;
-    header.slope = 2;
-    header.intercept = -1;
-    const auto image =
-        ImageVolumeFile::read(written("plain.nii", niftiFile(header, bytesOf(indexValues<std::int16_t>()))));
-    EXPECT_EQ(image->valueAt(1, 2, 3), 137.0f);
+    NiftiHeader plain;
+    plain.datatype = 4;  // int16
+    plain.bitpix = 16;
+    plain.slope = 2;
+    plain.intercept = -1;
+    const auto unplaced =
+        ImageVolumeFile::read(written("plain.nii", niftiFile(plain, bytesOf(indexValues<std::int16_t>()))));
+    EXPECT_EQ(unplaced->valueAt(1, 2, 3), 137.0f);
     EXPECT_TRUE(
-        image->voxelToWorld().isApprox(Eigen::Vector4d(-0.5, -1.5, 2, 1).asDiagonal().toDenseMatrix()));
+        unplaced->voxelToWorld().isApprox(Eigen::Vector4d(-0.5, -1.5, 2, 1).asDiagonal().toDenseMatrix()));
 }
 
 TEST_F(ImageVolumeFileTest, MetaImageRoundTripsExactlyAndNiftiToFloatPrecision)
