@@ -26,27 +26,6 @@ Eigen::Matrix3d randomRotation(std::mt19937& random)
         .toRotationMatrix();
 }
 
-TEST(PoseEuler, TurnsAboutXThenFixedYThenFixedZAndAHalfTurnIsExactlyDiagonal)
-{
-    const Eigen::Matrix4d pose = Pose::eulerToMat({180, 0, 0}, {1, 2, 3});
-    EXPECT_EQ(Eigen::Matrix3d(pose.topLeftCorner<3, 3>()),
-              Eigen::Vector3d(1, -1, -1).asDiagonal().toDenseMatrix());
-    EXPECT_EQ(Eigen::Vector3d(pose.topRightCorner<3, 1>()), Eigen::Vector3d(1, 2, 3));
-    EXPECT_EQ(pose.row(3), Eigen::RowVector4d(0, 0, 0, 1));
-
-    // x first: the y axis goes to z, which the quarter turn about y then takes to x.
-    const Eigen::Matrix3d xThenY =
-        Pose::eulerToMat({90, 90, 0}, Eigen::Vector3d::Zero()).topLeftCorner<3, 3>();
-    EXPECT_TRUE((xThenY * Eigen::Vector3d::UnitY()).isApprox(Eigen::Vector3d::UnitX(), 1e-15));
-
-    const Eigen::Vector3d angles(23.0, -41.0, 137.0);
-    const Eigen::Matrix3d expected = turn(angles.z() * kPi / 180, Eigen::Vector3d::UnitZ()) *
-                                     turn(angles.y() * kPi / 180, Eigen::Vector3d::UnitY()) *
-                                     turn(angles.x() * kPi / 180, Eigen::Vector3d::UnitX());
-    EXPECT_TRUE(Eigen::Matrix3d(Pose::eulerToMat(angles, Eigen::Vector3d::Zero()).topLeftCorner<3, 3>())
-                    .isApprox(expected, 1e-14));
-}
-
 TEST(PoseGeodesic, IsTheRelativeRotationAngleSymmetricExactAtTheEndsAndAccurateNearThem)
 {
     std::mt19937 random(7);
@@ -73,7 +52,7 @@ TEST(PoseGeodesic, IsTheRelativeRotationAngleSymmetricExactAtTheEndsAndAccurateN
                 40 * kPi / 180, 1e-14);
 }
 
-TEST(PoseRigid, AcceptsRotationsAndRefusesEverythingElse)
+TEST(Pose, EulerTurnsAboutXThenFixedYThenFixedZAndRigidRefusesAllButRotations)
 {
     const Eigen::Matrix4d good = Pose::eulerToMat({12, -70, 200}, {3, 4, -1500});
     EXPECT_TRUE(Pose::isRigid(good));
@@ -92,6 +71,24 @@ TEST(PoseRigid, AcceptsRotationsAndRefusesEverythingElse)
         EXPECT_FALSE(Pose::isRigid(bad)) << bad;
 
     EXPECT_TRUE(Pose::isRigid(scaled, 1e-2));
+
+    const Eigen::Matrix4d pose = Pose::eulerToMat({180, 0, 0}, {1, 2, 3});
+    EXPECT_EQ(Eigen::Matrix3d(pose.topLeftCorner<3, 3>()),
+              Eigen::Vector3d(1, -1, -1).asDiagonal().toDenseMatrix());
+    EXPECT_EQ(Eigen::Vector3d(pose.topRightCorner<3, 1>()), Eigen::Vector3d(1, 2, 3));
+    EXPECT_EQ(pose.row(3), Eigen::RowVector4d(0, 0, 0, 1));
+
+    // x first: the y axis goes to z, which the quarter turn about y then takes to x.
+    const Eigen::Matrix3d xThenY =
+        Pose::eulerToMat({90, 90, 0}, Eigen::Vector3d::Zero()).topLeftCorner<3, 3>();
+    EXPECT_TRUE((xThenY * Eigen::Vector3d::UnitY()).isApprox(Eigen::Vector3d::UnitX(), 1e-15));
+
+    const Eigen::Vector3d angles(23.0, -41.0, 137.0);
+    const Eigen::Matrix3d expected = turn(angles.z() * kPi / 180, Eigen::Vector3d::UnitZ()) *
+                                     turn(angles.y() * kPi / 180, Eigen::Vector3d::UnitY()) *
+                                     turn(angles.x() * kPi / 180, Eigen::Vector3d::UnitX());
+    EXPECT_TRUE(Eigen::Matrix3d(Pose::eulerToMat(angles, Eigen::Vector3d::Zero()).topLeftCorner<3, 3>())
+                    .isApprox(expected, 1e-14));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ std::vector<float> indexValues(int slices)
     return values;
 }
 
-TEST(SharedImageSet, StoresXFastestChecksBoundsAndVoxelToWorldScalesThenPlaces)
+TEST(SharedImageSet, StoresXFastestChecksBoundsPlacesVoxelsAndRefusesGridsThatDoNotAddUp)
 {
     SharedImageSet volume({4, 5, 6}, {0.5, 1.5, 2}, indexValues(6));
     EXPECT_EQ(volume.kind(), Data::Kind::Volume);
@@ -47,10 +47,7 @@ TEST(SharedImageSet, StoresXFastestChecksBoundsAndVoxelToWorldScalesThenPlaces)
     const Eigen::Vector4d world = volume.voxelToWorld() * Eigen::Vector4d(1, 2, 3, 1);
     EXPECT_TRUE(world.isApprox(Eigen::Vector4d(7, 20.5, 36, 1))) << world.transpose();
     EXPECT_TRUE((volume.matrixFromWorld() * world).isApprox(Eigen::Vector4d(0.5, 3, 6, 1)));
-}
 
-TEST(SharedImageSet, RefusesGridsThatDoNotAddUp)
-{
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_THROW(SharedImageSet({4, 0, 6}, {1, 1, 1}, {}), std::invalid_argument);
     EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, -1, 1}, indexValues(6)), std::invalid_argument);

@@ -138,7 +138,7 @@ TEST(Spline, TwoPointsMakeAStraightSegmentTravelledAtConstantSpeedAndArgumentsCl
 }
 
 // Uniform Catmull-Rom swings back behind the middle point here; the centripetal curve stays between its ends.
-TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershoot)
+TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershootAndNonFiniteInputIsRejected)
 {
     const Spline spline({{0, 0, 0}, {10, 0, 0}, {10.5, 0, 0}, {30, 0, 0}});
     double previous = 0.0;
@@ -147,6 +147,17 @@ TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershoot)
         EXPECT_GE(x, previous - 1e-12) << t;
         previous = x;
     }
+
+    Spline kept(helix(4));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Points infinite{{0, 0, 0}, {1, 1, 1}, {0, std::numeric_limits<double>::infinity(), 0}};
+    EXPECT_THAT([&] { kept.setControlPoints(infinite); },
+                testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr("control point 2 ")));
+    EXPECT_THROW(kept.setControlPoints({{0, 0, 0}, {1e300, -1e300, 1e300}}), std::invalid_argument);
+    EXPECT_EQ(kept.controlPoints(), helix(4));
+    EXPECT_THROW(kept.evaluate(nan), std::invalid_argument);
+    EXPECT_THROW(kept.arcLengthToSplineCoord(nan), std::invalid_argument);
+    EXPECT_THROW(kept.calculateNearestPointArcLength({nan, 0, 0}), std::invalid_argument);
 }
 
 // No points, one point, or one point repeated: zero length and nearest arc length, a zero tangent, and
@@ -173,20 +184,6 @@ TEST(Spline, StandingStillHasDefinedResultsAndARepeatOrReversalTakesTheNearestMo
     const Spline reversal({{0, 0, 0}, {10, 0, 0}, {0, 0, 0}});
     EXPECT_LT((reversal.evaluateTangent(1.0) + Eigen::Vector3d::UnitX()).norm(), 1e-12);
     EXPECT_NEAR(reversal.getCurveLength(), 20.0, 1e-9);
-}
-
-TEST(Spline, RejectsNonFiniteInputNamingTheControlPointAndKeepsItsCurve)
-{
-    Spline spline(helix(4));
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Points infinite{{0, 0, 0}, {1, 1, 1}, {0, std::numeric_limits<double>::infinity(), 0}};
-    EXPECT_THAT([&] { spline.setControlPoints(infinite); },
-                testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr("control point 2 ")));
-    EXPECT_THROW(spline.setControlPoints({{0, 0, 0}, {1e300, -1e300, 1e300}}), std::invalid_argument);
-    EXPECT_EQ(spline.controlPoints(), helix(4));
-    EXPECT_THROW(spline.evaluate(nan), std::invalid_argument);
-    EXPECT_THROW(spline.arcLengthToSplineCoord(nan), std::invalid_argument);
-    EXPECT_THROW(spline.calculateNearestPointArcLength({nan, 0, 0}), std::invalid_argument);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ TEST(GlView, TracksObjectsUntilTheyAreRemovedOrDestroyedAndLetsThemOutliveIt)
     EXPECT_EQ(survivor->destroyed.connectionCount(), 0u);
 }
 
-TEST(GlView, OwnsOverlaysUntilItHandsThemBack)
+TEST(GlView, OwnsOverlaysUntilItHandsThemBackAndIgnoresANonFinitePoseWithALog)
 {
     GlView view;
     GlOverlay* first = view.addOverlay(std::make_unique<GlOverlay>(10, 10, 5, 5));
@@ -63,17 +63,14 @@ TEST(GlView, OwnsOverlaysUntilItHandsThemBack)
     EXPECT_EQ(back.get(), first);
     EXPECT_EQ(view.overlays(), std::vector<GlOverlay*>{front});
     EXPECT_EQ(view.removeOverlay(first), nullptr);
-}
 
-TEST(GlView, NonFinitePoseIsLoggedAndIgnored)
-{
     LogCapture log;
-    GlView view;
-    SignalSpy spy(view.changed);
+    GlView posed;
+    SignalSpy spy(posed.changed);
     Eigen::Matrix4d broken = Eigen::Matrix4d::Identity();
     broken(1, 3) = std::numeric_limits<double>::infinity();
-    view.setMatrix(broken);
-    EXPECT_EQ(view.matrix(), Eigen::Matrix4d::Identity());
+    posed.setMatrix(broken);
+    EXPECT_EQ(posed.matrix(), Eigen::Matrix4d::Identity());
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(log->count("Ignoring a view pose with non-finite entries."), 1);
 }

@@ -55,7 +55,7 @@ std::string binaryStl(const Mesh& mesh, std::uint32_t claimedCount)
     return bytes;
 }
 
-TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeDespiteItsMissingMaterialLibrary)
+TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeWithoutItsMaterialsAndPlyPolygonsAreTriangulated)
 {
     const Mesh cube = MeshIO::load(kCubeObj, "OBJ");
     EXPECT_EQ(cube.vertices().size(), 8u);
@@ -64,6 +64,18 @@ TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeDespiteItsMissingMaterialLibrary)
     ASSERT_TRUE(cube.hasNormals());
     for (std::size_t i = 0; i < cube.vertices().size(); ++i)  // computed, pointing away from the centre
         EXPECT_GT(cube.normals()[i].dot(cube.vertices()[i] - Eigen::Vector3d(0.5, 0.5, 0.5)), 0.5);
+
+    const std::string ply =
+        "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
+        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+        "0 0 0\n2 0 0\n2 3 0\n0 3 0\n4 0 1 2 3\n";
+    const Mesh square = MeshIO::load(ply, "ply");
+    ASSERT_EQ(square.faces().size(), 2u);
+    for (const Mesh::Triangle& f : square.faces())  // each half of the 2 x 3 square, wound like it
+        EXPECT_DOUBLE_EQ((square.vertices()[f[1]] - square.vertices()[f[0]])
+                             .cross(square.vertices()[f[2]] - square.vertices()[f[0]])
+                             .z(),
+                         6.0);
 }
 
 // Every face keeps its corners in order (through single precision), shared corners are joined, and the
@@ -86,21 +98,6 @@ TEST(MeshIO, BinaryStlRoundTripsASphere)
             EXPECT_LT((loaded.normals()[index] - normal.normalized()).norm(), 1e-6) << i;
         }
     }
-}
-
-TEST(MeshIO, PlyPolygonsAreTriangulated)
-{
-    const std::string ply =
-        "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
-        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
-        "0 0 0\n2 0 0\n2 3 0\n0 3 0\n4 0 1 2 3\n";
-    const Mesh square = MeshIO::load(ply, "ply");
-    ASSERT_EQ(square.faces().size(), 2u);
-    for (const Mesh::Triangle& f : square.faces())  // each half of the 2 x 3 square, wound like it
-        EXPECT_DOUBLE_EQ((square.vertices()[f[1]] - square.vertices()[f[0]])
-                             .cross(square.vertices()[f[2]] - square.vertices()[f[0]])
-                             .z(),
-                         6.0);
 }
 
 TEST(MeshIO, MalformedMeshesThrowAMeshFileErrorNamingTheSource)

@@ -34,7 +34,7 @@ TEST(TextLines, NumbersEveryLineButGivesOnlyTrimmedNonBlankOnesSkippingCommentsO
     EXPECT_EQ(allLines(text, TextLines::Comments::Skipped), (Numbered{{3, "value # not a comment"}}));
 }
 
-TEST(TextLines, EndsEachLineWhereTheNextStartsSoAReaderCanStopBeforeData)
+TEST(TextLines, EndsEachLineWhereTheNextStartsSplitsKeyAndValueAtTheFirstEqualsLowersAscii)
 {
     const std::string text = std::string("key = 1\r\n\nend = LOCAL\n") + '\0' + "\xff\n\x01";
     TextLines lines(text);
@@ -49,6 +49,22 @@ TEST(TextLines, EndsEachLineWhereTheNextStartsSoAReaderCanStopBeforeData)
     EXPECT_EQ(unterminated.next()->end, 3u);
     EXPECT_FALSE(unterminated.next());
     EXPECT_FALSE(unterminated.next());
+
+    const auto field = TextLines::splitKeyValue(" Name \t=  a = b ");
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->key, "Name");
+    EXPECT_EQ(field->value, "a = b");
+
+    const auto empty = TextLines::splitKeyValue("=");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->key, "");
+    EXPECT_EQ(empty->value, "");
+
+    EXPECT_FALSE(TextLines::splitKeyValue("Name value"));
+
+    EXPECT_EQ(TextLines::lowerCase("X,y,Z,Label"), "x,y,z,label");
+    EXPECT_EQ(TextLines::lowerCase("TRUE 1_\xc3\x84"), "true 1_\xc3\x84");
+    EXPECT_EQ(TextLines::lowerCase(""), "");
 }
 
 TEST(TextLines, SplitsAtRunsOfAnySeparatorAndAcceptsOnlyWholeFiniteNumbers)
@@ -66,25 +82,6 @@ TEST(TextLines, SplitsAtRunsOfAnySeparatorAndAcceptsOnlyWholeFiniteNumbers)
         SCOPED_TRACE(text);
         EXPECT_FALSE(TextLines::finiteNumber(text));
     }
-}
-
-TEST(TextLines, SplitsKeyAndValueAtTheFirstEqualsSignAndLowersOnlyAsciiLetters)
-{
-    const auto field = TextLines::splitKeyValue(" Name \t=  a = b ");
-    ASSERT_TRUE(field);
-    EXPECT_EQ(field->key, "Name");
-    EXPECT_EQ(field->value, "a = b");
-
-    const auto empty = TextLines::splitKeyValue("=");
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->key, "");
-    EXPECT_EQ(empty->value, "");
-
-    EXPECT_FALSE(TextLines::splitKeyValue("Name value"));
-
-    EXPECT_EQ(TextLines::lowerCase("X,y,Z,Label"), "x,y,z,label");
-    EXPECT_EQ(TextLines::lowerCase("TRUE 1_\xc3\x84"), "true 1_\xc3\x84");
-    EXPECT_EQ(TextLines::lowerCase(""), "");
 }
 
 }  // namespace
