@@ -8,7 +8,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,9 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectEachNamed;
 using Tesselon::Test::expectNames;
+using Tesselon::Test::Malformed;
 
 using Point = PointList::Point;
 
@@ -47,14 +49,6 @@ PointListFileError failure(const std::function<void()>& action)
 {
     return caught<PointListFileError>(action);
 }
-
-struct Malformed
-{
-    const char* what;
-    std::string text;
-    int line;
-    const char* expected;
-};
 
 TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesInOrderAndSkipsPlaceholders)
 {
@@ -129,11 +123,7 @@ TEST(MarkupsJsonFile, MalformedTextIsNamed)
         {"odd status", markups(fiducial, R"({"position": [1, 2, 3], "positionStatus": "maybe"})"), 0,
          "positionStatus: expected \"defined\", \"preview\" or \"undefined\""},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(failure([&] { MarkupsJsonFile::fromText(c.text, "points.mrk.json"); }), "points.mrk.json",
-                    c.line, c.expected);
-    }
+    expectEachNamed<PointListFileError>(cases, "points.mrk.json", MarkupsJsonFile::fromText);
 }
 
 TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotes)
@@ -171,11 +161,7 @@ TEST(PointCsvFile, MalformedLinesAreNamed)
         {"text after quote", "1,2,3,\"tip\"x\n", 1,
          "expected ',' or the end of the line after a quoted label"},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(failure([&] { PointCsvFile::fromText(c.text, "points.csv"); }), "points.csv", c.line,
-                    c.expected);
-    }
+    expectEachNamed<PointListFileError>(cases, "points.csv", PointCsvFile::fromText);
 }
 
 TEST(PointListFile, RoundTripsExactlyThroughBothFormats)

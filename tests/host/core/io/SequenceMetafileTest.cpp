@@ -1,7 +1,7 @@
 #include "host/core/io/SequenceMetafile.h"
 #include "host/core/io/TrackingRecordingError.h"
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,9 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectEachNamed;
 using Tesselon::Test::expectNames;
+using Tesselon::Test::Malformed;
 
 using namespace std::string_literals;
 
@@ -110,14 +112,6 @@ TEST(SequenceMetafile, RoundTripKeepsEveryBitAndReadingAcceptsWhatOtherWritersPr
     EXPECT_EQ(other.samples("ProbeToTracker").size(), 2u);
 }
 
-struct Malformed
-{
-    const char* what;
-    std::string text;
-    int line;
-    const char* expected;
-};
-
 TEST(SequenceMetafile, MalformedHeadersNameTheLine)
 {
     const std::string end = "ElementDataFile = LOCAL\n";
@@ -172,11 +166,7 @@ TEST(SequenceMetafile, MalformedHeadersNameTheLine)
         {"no DimSize", "ObjectType = Image\nNDims = 3\n" + end, 0, "no \"DimSize = ...\""},
         {"no ElementDataFile", header(1) + stamp, 0, "ends without \"ElementDataFile = ...\""},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(caught<TrackingRecordingError>([&] { SequenceMetafile::fromText(c.text, "bad.mha"); }),
-                    "bad.mha", c.line, c.expected);
-    }
+    expectEachNamed<TrackingRecordingError>(cases, "bad.mha", SequenceMetafile::fromText);
 }
 
 TEST(SequenceMetafile, RefusesToWriteWhatWouldNotReadBack)

@@ -1,7 +1,7 @@
 #include "host/core/io/TrackingRecordingError.h"
 #include "host/core/io/TrackingTextFile.h"
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,9 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectEachNamed;
 using Tesselon::Test::expectNames;
+using Tesselon::Test::Malformed;
 
 const std::string identity = "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1";
 
@@ -92,13 +94,6 @@ TEST(TrackingTextFile, DeclaredUnitWinsOverMagnitudeAndOtherwiseTheEpochMagnitud
 
 TEST(TrackingTextFile, MalformedLinesNameTheLine)
 {
-    struct Malformed
-    {
-        const char* what;
-        std::string text;
-        int line;
-        const char* expected;
-    };
     const std::string pose = "0 " + identity + "\n";
     const std::vector<Malformed> cases = {
         {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
@@ -110,11 +105,10 @@ TEST(TrackingTextFile, MalformedLinesNameTheLine)
         {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
          "timestamps declared in nanoseconds after line 1 declared them in seconds"},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(caught<TrackingRecordingError>([&] { TrackingTextFile::fromText(c.text, "bad.txt"); }),
-                    "bad.txt", c.line, c.expected);
-    }
+    expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
+                                            [](const std::string& text, const std::string& source) {
+                                                return TrackingTextFile::fromText(text, source);
+                                            });
 }
 
 TEST(TrackingTextFile, RefusesRecordingsItCannotHold)
