@@ -35,7 +35,7 @@ public:
     std::vector<Range> ranges;
 };
 
-TEST(PointsOnImage, NotificationsCarryTheAffectedRange)
+TEST(PointsOnImage, NotificationsCarryTheAffectedRangeNamesFlagsAndImageIndicesFollowThePoints)
 {
     PointsOnImage points;
     NotificationLog log(points);
@@ -61,25 +61,22 @@ TEST(PointsOnImage, NotificationsCarryTheAffectedRange)
     points.clear();
     points.clear();
     EXPECT_EQ(log.take(), (std::vector<Range>{{"removed", 0, 1}}));
-}
 
-TEST(PointsOnImage, NamesFlagsAndImageIndicesFollowThePoints)
-{
-    PointsOnImage points;
-    points.addPoints({{0, 0, 0}, {1, 0, 0}});
-    points.addImagePoint({2, 0, 0}, 4);
-    points.setName(0, "a");
-    points.setName(2, "c");
-    points.setFlag(2, false);
-    EXPECT_EQ(points.names(), (std::vector<std::string>{"a", "", "c"}));
-    EXPECT_EQ(points.flags(), (std::vector<bool>{true, true, false}));
+    PointsOnImage named;
+    named.addPoints({{0, 0, 0}, {1, 0, 0}});
+    named.addImagePoint({2, 0, 0}, 4);
+    named.setName(0, "a");
+    named.setName(2, "c");
+    named.setFlag(2, false);
+    EXPECT_EQ(named.names(), (std::vector<std::string>{"a", "", "c"}));
+    EXPECT_EQ(named.flags(), (std::vector<bool>{true, true, false}));
 
-    points.remove(0, 2);
-    ASSERT_EQ(points.size(), 1);
-    EXPECT_EQ(*points.point(0), Eigen::Vector3d(2, 0, 0));
-    EXPECT_EQ(*points.name(0), "c");
-    EXPECT_FALSE(*points.flag(0));
-    EXPECT_EQ(*points.imageIndex(0), 4);
+    named.remove(0, 2);
+    ASSERT_EQ(named.size(), 1);
+    EXPECT_EQ(*named.point(0), Eigen::Vector3d(2, 0, 0));
+    EXPECT_EQ(*named.name(0), "c");
+    EXPECT_FALSE(*named.flag(0));
+    EXPECT_EQ(*named.imageIndex(0), 4);
 }
 
 TEST(PointsOnImage, OutOfRangeIndicesAreLoggedAndChangeNothing)

@@ -22,7 +22,7 @@ public:
     explicit OtherPoints(Data& data) : PointsOnImage(data) {}
 };
 
-TEST(PointsStorageComponent, GivesTheSameSetForTheSameNameAndRefusesOneTakenByAnotherKind)
+TEST(PointsStorageComponent, GivesTheSameSetForTheSameNameRefusesOneTakenByAnotherKindAndConfiguresNewSets)
 {
     TestData image(Data::Volume);
     auto& storage = image.components().getOrCreate<PointsStorageComponent>();
@@ -52,27 +52,23 @@ TEST(PointsStorageComponent, GivesTheSameSetForTheSameNameAndRefusesOneTakenByAn
                              "'Tesselon::(anonymous namespace)::OtherPoints'"),
               1);
     EXPECT_TRUE(storage.pointSet("image points"));
-}
 
-TEST(PointsStorageComponent, ConfiguresANewSetFromTheSavedConfiguration)
-{
-    TestData image(Data::Volume);
     PointsOnImage original;
     original.addPoints({{1, 0, 0}, {0, 1, 0}});
     original.setName(1, "tip");
     Properties saved;
     original.configuration(&saved);
 
-    PointsStorageComponent storage;
-    storage.setSavedConfiguration("landmarks", saved);
-    const auto restored = storage.getOrCreate<PointsOnImage>(image, "landmarks");
+    PointsStorageComponent saving;
+    saving.setSavedConfiguration("landmarks", saved);
+    const auto restored = saving.getOrCreate<PointsOnImage>(image, "landmarks");
     EXPECT_EQ(restored->allPoints(), original.allPoints());
     EXPECT_EQ(restored->names(), original.names());
     // A later saved configuration waits for the next creation; the live set stays.
-    storage.setSavedConfiguration("landmarks", Properties());
-    EXPECT_EQ(storage.getOrCreate<PointsOnImage>(image, "landmarks")->size(), 2);
-    EXPECT_EQ(storage.savedConfiguration("landmarks"), Properties());
-    EXPECT_FALSE(storage.savedConfiguration("unknown"));
+    saving.setSavedConfiguration("landmarks", Properties());
+    EXPECT_EQ(saving.getOrCreate<PointsOnImage>(image, "landmarks")->size(), 2);
+    EXPECT_EQ(saving.savedConfiguration("landmarks"), Properties());
+    EXPECT_FALSE(saving.savedConfiguration("unknown"));
 }
 
 TEST(PointsStorageComponent, ConcurrentRequestsShareOneSet)

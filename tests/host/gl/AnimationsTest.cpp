@@ -60,7 +60,7 @@ TEST(Animations, EndsWithExactlyOneCallAtOneProgressNeverGoesBackAndRunsWithoutA
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(Animations, CancelStopsWithoutTheFinalCall)
+TEST(Animations, CancelStopsWithoutTheFinalCallAndAThrowingFunctionIsLoggedAndStops)
 {
     std::vector<double> steps;
     auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, 60000);
@@ -69,6 +69,18 @@ TEST(Animations, CancelStopsWithoutTheFinalCall)
     EXPECT_EQ(animation->state(), Animation::Stopped);
     spinEventLoop();
     EXPECT_EQ(std::count(steps.begin(), steps.end(), 1.0), 0);
+
+    LogCapture log;
+    int calls = 0;
+    auto throwing = Animations::runAnimation(
+        [&](double) {
+            ++calls;
+            throw std::runtime_error("camera gone");
+        },
+        60000);
+    runUntilStopped(*throwing);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(log->contains("camera gone"));
 }
 
 TEST(Animations, ZeroOrNegativeDurationJumpsToTheEndOnTheEventLoopNegativeIsLogged)
@@ -83,19 +95,4 @@ TEST(Animations, ZeroOrNegativeDurationJumpsToTheEndOnTheEventLoopNegativeIsLogg
         EXPECT_EQ(log->count("An animation cannot have a negative duration; running it with duration 0."),
                   duration < 0 ? 1 : 0);
     }
-}
-
-TEST(Animations, ThrowingFunctionIsLoggedAndStopsTheAnimation)
-{
-    LogCapture log;
-    int calls = 0;
-    auto animation = Animations::runAnimation(
-        [&](double) {
-            ++calls;
-            throw std::runtime_error("camera gone");
-        },
-        60000);
-    runUntilStopped(*animation);
-    EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(log->contains("camera gone"));
 }

@@ -125,24 +125,7 @@ TEST(GlCircleAndLine, CirclePointsLieAtTheRadiusOfOrthonormalisedAxesLineLengthI
     EXPECT_DOUBLE_EQ(line.length(), 15.0);
 }
 
-TEST(GlCircle, KeepsOldAxesForParallelZeroOrNonFiniteAxes)
-{
-    LogCapture log;
-    GlCircle circle;
-    circle.setAxes(Eigen::Vector3d(0, 1, 0), Eigen::Vector3d(0, 0, 1));
-    SignalSpy spy(circle.changed);
-    circle.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(-3, 0, 0));
-    circle.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(1, 1e-9, 0));
-    circle.setAxes(Eigen::Vector3d::Zero(), Eigen::Vector3d(0, 1, 0));
-    circle.setAxes(Eigen::Vector3d(notANumber, 0, 0), Eigen::Vector3d(0, 1, 0));
-    EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(circle.axisU(), Eigen::Vector3d(0, 1, 0));
-    EXPECT_EQ(circle.axisV(), Eigen::Vector3d(0, 0, 1));
-    EXPECT_EQ(
-        log->count("Ignoring circle axes that are non-finite, zero or parallel; keeping the old plane."), 4);
-}
-
-TEST(GlShapes, KeepDefinedStateForInvalidSizesModesMaterialsAndEnds)
+TEST(GlShapes, KeepDefinedStateForInvalidAxesSizesModesMaterialsAndEnds)
 {
     LogCapture log;
     GlCircle circle;
@@ -171,4 +154,17 @@ TEST(GlShapes, KeepDefinedStateForInvalidSizesModesMaterialsAndEnds)
     EXPECT_EQ(grid.cellSize(), 10.0);
     EXPECT_EQ(grid.lineCount(), 11);
     EXPECT_EQ(GlGrid(1e300, 1e-300).lineCount(), 10001);
+
+    GlCircle plane;
+    plane.setAxes(Eigen::Vector3d(0, 1, 0), Eigen::Vector3d(0, 0, 1));
+    SignalSpy axesSpy(plane.changed);
+    plane.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(-3, 0, 0));
+    plane.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(1, 1e-9, 0));
+    plane.setAxes(Eigen::Vector3d::Zero(), Eigen::Vector3d(0, 1, 0));
+    plane.setAxes(Eigen::Vector3d(notANumber, 0, 0), Eigen::Vector3d(0, 1, 0));
+    EXPECT_EQ(axesSpy.count(), 0);
+    EXPECT_EQ(plane.axisU(), Eigen::Vector3d(0, 1, 0));
+    EXPECT_EQ(plane.axisV(), Eigen::Vector3d(0, 0, 1));
+    EXPECT_EQ(
+        log->count("Ignoring circle axes that are non-finite, zero or parallel; keeping the old plane."), 4);
 }

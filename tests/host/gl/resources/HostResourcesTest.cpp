@@ -59,7 +59,7 @@ ObjSummary summarise(const QString& path)
     return summary;
 }
 
-TEST(HostResources, EveryDeclaredResourceIsCompiledInPointerTipAtTheOriginRingAndTargetFlat)
+TEST(HostResources, EveryResourceIsCompiledInMeshesLieAlongTheirAxesIconsAreSquareAndDrawn)
 {
     const ObjSummary pointer = summarise(":/TrackingPointer.obj");
     EXPECT_EQ(pointer.minZ, 0.0);
@@ -81,10 +81,7 @@ TEST(HostResources, EveryDeclaredResourceIsCompiledInPointerTipAtTheOriginRingAn
 
     for (const auto& [path, file] : HostResourceWriter::resources())
         EXPECT_TRUE(QFile::exists(QString::fromStdString(":/" + path))) << path;
-}
 
-TEST(HostResources, IconsAreSquareWithTransparentCornersAndADrawnShape)
-{
     for (const char* path : {":/PlaybackPlay.png", ":/PlaybackStop.png", ":/icons/Recenter.png",
                              ":/icons/64/IconArrowLeft.png", ":/icons/64/IconArrowRight.png"}) {
         const QImage icon(path);
