@@ -151,29 +151,6 @@ TEST(PropertiesFileRoundTrip, RandomTreesRoundTrip)
     }
 }
 
-TEST(PropertiesFileReading, AcceptsHandWrittenLayout)
-{
-    const std::string xml =
-        "<?xml version=\"1.0\"?>\r\n"
-        "<!-- calibration of the pointer -->\r\n"
-        "<properties name=\"Pointer\">\r\n"
-        "  <param value=\"0.5\" name=\"rate\" type=\"3\"></param>\r\n"
-        "  <param name=\"mode\" value=\"1\"><attribute value=\"a,b\" name=\"values\"/></param>\r\n"
-        "  <properties name=\"tip\"><param name=\"offset\" type=\"5\" value=\"0 0 -150\"/></properties>\r\n"
-        "</properties>\r\n";
-
-    const Properties read = PropertiesFile::fromXml(xml);
-
-    double rate = 0;
-    Eigen::Vector3d offset;
-    EXPECT_TRUE(read.param("rate", rate));
-    EXPECT_EQ(rate, 0.5);
-    EXPECT_EQ(read.paramAttribute("mode", "values"), "a,b");
-    ASSERT_NE(read.subProperty("tip"), nullptr);
-    EXPECT_TRUE(read.subProperty("tip")->param("offset", offset));
-    EXPECT_EQ(offset, Eigen::Vector3d(0, 0, -150));
-}
-
 const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // The body starts on line 3.
@@ -182,7 +159,7 @@ std::string inRoot(const std::string& body)
     return header + "<properties name=\"a\">\n" + body + "\n</properties>\n";
 }
 
-TEST(PropertiesFileMalformed, NamesSourceLineAndProblem)
+TEST(PropertiesFileReading, AcceptsHandWrittenLayoutAndMalformedInputNamesSourceLineAndProblem)
 {
     struct BadInput
     {
@@ -230,6 +207,26 @@ TEST(PropertiesFileMalformed, NamesSourceLineAndProblem)
                   0u)
             << error.what();
     }
+
+    const std::string xml =
+        "<?xml version=\"1.0\"?>\r\n"
+        "<!-- calibration of the pointer -->\r\n"
+        "<properties name=\"Pointer\">\r\n"
+        "  <param value=\"0.5\" name=\"rate\" type=\"3\"></param>\r\n"
+        "  <param name=\"mode\" value=\"1\"><attribute value=\"a,b\" name=\"values\"/></param>\r\n"
+        "  <properties name=\"tip\"><param name=\"offset\" type=\"5\" value=\"0 0 -150\"/></properties>\r\n"
+        "</properties>\r\n";
+
+    const Properties read = PropertiesFile::fromXml(xml);
+
+    double rate = 0;
+    Eigen::Vector3d offset;
+    EXPECT_TRUE(read.param("rate", rate));
+    EXPECT_EQ(rate, 0.5);
+    EXPECT_EQ(read.paramAttribute("mode", "values"), "a,b");
+    ASSERT_NE(read.subProperty("tip"), nullptr);
+    EXPECT_TRUE(read.subProperty("tip")->param("offset", offset));
+    EXPECT_EQ(offset, Eigen::Vector3d(0, 0, -150));
 }
 
 class PropertiesFileOnDisk : public testing::Test

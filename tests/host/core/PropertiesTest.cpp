@@ -29,7 +29,7 @@ protected:
     Properties m_properties{"Root"};
 };
 
-TEST_F(PropertiesTest, SettingAgainReplacesInPlaceAndAnExplicitTypeSurvivesLaterValues)
+TEST_F(PropertiesTest, SettingAgainReplacesInPlaceKeepingAnExplicitTypeAttributesMergeInOrder)
 {
     m_properties.setParam("a", 1);
     m_properties.setParam("b", 2.5);
@@ -46,10 +46,37 @@ TEST_F(PropertiesTest, SettingAgainReplacesInPlaceAndAnExplicitTypeSurvivesLater
     m_properties.setParam("count", 3);
     m_properties.setParamText("count", "4");
     EXPECT_EQ(m_properties.paramType("count"), ParamType::Int);
+
+    m_properties.setParam("size", 5);
+    m_properties.setParamAttributes("size", "min: 1, max: 20000");
+    m_properties.setParamAttributes("size", "max: 50,hidden:true");
+
+    EXPECT_EQ(m_properties.paramAttributes("size"),
+              (Attributes{{"min", "1"}, {"max", "50"}, {"hidden", "true"}}));
+    EXPECT_EQ(m_properties.paramText("size"), "5");
+
+    m_properties.setParamAttributes("mode",
+                                    "values: 'Pivot3d,NeedleDir', tooltip: 'it''s , here', label: a b");
+
+    EXPECT_EQ(m_properties.paramAttribute("mode", "values"), "Pivot3d,NeedleDir");
+    EXPECT_EQ(m_properties.paramAttribute("mode", "tooltip"), "it's , here");
+    EXPECT_EQ(m_properties.paramText("mode"), "");  // attributes alone create an empty parameter
+    EXPECT_EQ(m_properties.paramType("mode"), ParamType::Unknown);
 }
 
-TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutputMalformedAttributeTextThrows)
+TEST_F(PropertiesTest, SubPropertiesKeepOrderAndRepeatNamesMalformedValuesAndAttributesChangeNothing)
 {
+    Properties* first = m_properties.addSubProperties("tool");
+    m_properties.addSubProperties("camera");
+    Properties* second = m_properties.addSubProperties("tool");
+    first->setParam("id", 1);
+    second->setParam("id", 2);
+
+    EXPECT_EQ(childNames(m_properties), (Names{"tool", "camera", "tool"}));
+    EXPECT_EQ(m_properties.subProperties("tool"), (std::vector<Properties*>{first, second}));
+    EXPECT_EQ(m_properties.subProperty("tool"), first);
+    EXPECT_EQ(m_properties.subProperty("missing"), nullptr);
+
     Tesselon::Test::LogCapture capture;
     m_properties.setParamText("rate", "fast");
     double rate = 7.0;
@@ -71,39 +98,6 @@ TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutputMalformedAttribu
         EXPECT_THROW(m_properties.setParamAttributes("p", text), std::invalid_argument) << text;
         EXPECT_EQ(m_properties.paramAttributes("p"), (Attributes{{"min", "1"}})) << text;
     }
-}
-
-TEST_F(PropertiesTest, AttributesMergeInOrderAndQuotedValuesKeepCommasAndQuotes)
-{
-    m_properties.setParam("size", 5);
-    m_properties.setParamAttributes("size", "min: 1, max: 20000");
-    m_properties.setParamAttributes("size", "max: 50,hidden:true");
-
-    EXPECT_EQ(m_properties.paramAttributes("size"),
-              (Attributes{{"min", "1"}, {"max", "50"}, {"hidden", "true"}}));
-    EXPECT_EQ(m_properties.paramText("size"), "5");
-
-    m_properties.setParamAttributes("mode",
-                                    "values: 'Pivot3d,NeedleDir', tooltip: 'it''s , here', label: a b");
-
-    EXPECT_EQ(m_properties.paramAttribute("mode", "values"), "Pivot3d,NeedleDir");
-    EXPECT_EQ(m_properties.paramAttribute("mode", "tooltip"), "it's , here");
-    EXPECT_EQ(m_properties.paramText("mode"), "");  // attributes alone create an empty parameter
-    EXPECT_EQ(m_properties.paramType("mode"), ParamType::Unknown);
-}
-
-TEST_F(PropertiesTest, SubPropertiesKeepOrderAndRepeatNames)
-{
-    Properties* first = m_properties.addSubProperties("tool");
-    m_properties.addSubProperties("camera");
-    Properties* second = m_properties.addSubProperties("tool");
-    first->setParam("id", 1);
-    second->setParam("id", 2);
-
-    EXPECT_EQ(childNames(m_properties), (Names{"tool", "camera", "tool"}));
-    EXPECT_EQ(m_properties.subProperties("tool"), (std::vector<Properties*>{first, second}));
-    EXPECT_EQ(m_properties.subProperty("tool"), first);
-    EXPECT_EQ(m_properties.subProperty("missing"), nullptr);
 }
 
 TEST_F(PropertiesTest, RemovesOnlyDirectChildrenAndKeepsTheOthersValid)

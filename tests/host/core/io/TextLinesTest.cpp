@@ -21,7 +21,7 @@ Numbered allLines(std::string_view text, TextLines::Comments comments = TextLine
     return lines;
 }
 
-TEST(TextLines, NumbersEveryLineButGivesOnlyTrimmedNonBlankOnesSkippingCommentsOnlyWhenAsked)
+TEST(TextLines, GivesNumberedTrimmedNonBlankLinesSplitsAtSeparatorRunsAcceptsOnlyFiniteNumbers)
 {
     EXPECT_EQ(allLines("a\n\n \t\r\n  b c \r\n\tlast"), (Numbered{{1, "a"}, {4, "b c"}, {5, "last"}}));
     EXPECT_EQ(allLines("a\r\n"), (Numbered{{1, "a"}}));
@@ -32,6 +32,20 @@ TEST(TextLines, NumbersEveryLineButGivesOnlyTrimmedNonBlankOnesSkippingCommentsO
     EXPECT_EQ(allLines(text),
               (Numbered{{1, "# note"}, {2, "# indented note"}, {3, "value # not a comment"}}));
     EXPECT_EQ(allLines(text, TextLines::Comments::Skipped), (Numbered{{3, "value # not a comment"}}));
+
+    using Pieces = std::vector<std::string_view>;
+    EXPECT_EQ(TextLines::split("  1\t2 \r 3  "), (Pieces{"1", "2", "3"}));
+    EXPECT_EQ(TextLines::split("1,2"), (Pieces{"1,2"}));
+    EXPECT_EQ(TextLines::split(",1,, 2 ,3,", " ,"), (Pieces{"1", "2", "3"}));
+    EXPECT_TRUE(TextLines::split("").empty());
+    EXPECT_TRUE(TextLines::split(" \t ").empty());
+
+    EXPECT_EQ(TextLines::finiteNumber("-2.5e3"), -2500.0);
+    EXPECT_EQ(TextLines::finiteNumber("1e-300"), 1e-300);
+    for (const std::string_view text : {"", "inf", "-inf", "nan", "1e999", "1x", "1,5", "one"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(TextLines::finiteNumber(text));
+    }
 }
 
 TEST(TextLines, EndsEachLineWhereTheNextStartsSplitsKeyAndValueAtTheFirstEqualsLowersAscii)
@@ -65,23 +79,6 @@ TEST(TextLines, EndsEachLineWhereTheNextStartsSplitsKeyAndValueAtTheFirstEqualsL
     EXPECT_EQ(TextLines::lowerCase("X,y,Z,Label"), "x,y,z,label");
     EXPECT_EQ(TextLines::lowerCase("TRUE 1_\xc3\x84"), "true 1_\xc3\x84");
     EXPECT_EQ(TextLines::lowerCase(""), "");
-}
-
-TEST(TextLines, SplitsAtRunsOfAnySeparatorAndAcceptsOnlyWholeFiniteNumbers)
-{
-    using Pieces = std::vector<std::string_view>;
-    EXPECT_EQ(TextLines::split("  1\t2 \r 3  "), (Pieces{"1", "2", "3"}));
-    EXPECT_EQ(TextLines::split("1,2"), (Pieces{"1,2"}));
-    EXPECT_EQ(TextLines::split(",1,, 2 ,3,", " ,"), (Pieces{"1", "2", "3"}));
-    EXPECT_TRUE(TextLines::split("").empty());
-    EXPECT_TRUE(TextLines::split(" \t ").empty());
-
-    EXPECT_EQ(TextLines::finiteNumber("-2.5e3"), -2500.0);
-    EXPECT_EQ(TextLines::finiteNumber("1e-300"), 1e-300);
-    for (const std::string_view text : {"", "inf", "-inf", "nan", "1e999", "1x", "1,5", "one"}) {
-        SCOPED_TRACE(text);
-        EXPECT_FALSE(TextLines::finiteNumber(text));
-    }
 }
 
 }  // namespace

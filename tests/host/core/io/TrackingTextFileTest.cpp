@@ -66,8 +66,24 @@ TEST(TrackingTextFile, WritesTheGoldenTextRoundTripsExactlyAndNamesTheTransformB
               "Tool");
 }
 
-TEST(TrackingTextFile, DeclaredUnitWinsOverMagnitudeAndOtherwiseTheEpochMagnitudeDecides)
+TEST(TrackingTextFile, MalformedLinesNameTheLineDeclaredUnitsWinOverTheEpochMagnitude)
 {
+    const std::string pose = "0 " + identity + "\n";
+    const std::vector<Malformed> cases = {
+        {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
+        {"18 numbers", pose + "\n0 " + identity + " 1\n", 3, "found 18"},
+        {"column header", "time,m00\n" + pose, 1, "found 2"},
+        {"word", pose + "0 1 0 0 0 0 1 0 0 0 0 1 0 0 0 zero 1\n", 2,
+         "expected a matrix value, found \"zero\""},
+        {"infinite timestamp", "inf " + identity + "\n", 1, "expected a timestamp, found \"inf\""},
+        {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
+         "timestamps declared in nanoseconds after line 1 declared them in seconds"},
+    };
+    expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
+                                            [](const std::string& text, const std::string& source) {
+                                                return TrackingTextFile::fromText(text, source);
+                                            });
+
     EXPECT_EQ(firstTimestamp("# Timestamps in milliseconds\n1500 " + identity), 1.5);
     EXPECT_EQ(firstTimestamp("# time in nanoseconds since boot\n2500000000 " + identity), 2.5);
     EXPECT_EQ(firstTimestamp("# timestamp in seconds\n1700000000000 " + identity), 1.7e12);
@@ -90,25 +106,6 @@ TEST(TrackingTextFile, DeclaredUnitWinsOverMagnitudeAndOtherwiseTheEpochMagnitud
     // The first pose decides for the whole file.
     const TrackingRecording read = TrackingTextFile::fromText("2000 " + identity + "\n" + "1e12 " + identity);
     EXPECT_EQ(read.frames[1].timestamp, 1e12);
-}
-
-TEST(TrackingTextFile, MalformedLinesNameTheLine)
-{
-    const std::string pose = "0 " + identity + "\n";
-    const std::vector<Malformed> cases = {
-        {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
-        {"18 numbers", pose + "\n0 " + identity + " 1\n", 3, "found 18"},
-        {"column header", "time,m00\n" + pose, 1, "found 2"},
-        {"word", pose + "0 1 0 0 0 0 1 0 0 0 0 1 0 0 0 zero 1\n", 2,
-         "expected a matrix value, found \"zero\""},
-        {"infinite timestamp", "inf " + identity + "\n", 1, "expected a timestamp, found \"inf\""},
-        {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
-         "timestamps declared in nanoseconds after line 1 declared them in seconds"},
-    };
-    expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
-                                            [](const std::string& text, const std::string& source) {
-                                                return TrackingTextFile::fromText(text, source);
-                                            });
 }
 
 TEST(TrackingTextFile, RefusesRecordingsItCannotHold)
