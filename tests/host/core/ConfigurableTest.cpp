@@ -125,7 +125,7 @@ TEST(ParameterRules, RefuseWhatBreaksThemAndKeepTheValue)
     }
 }
 
-TEST(ConfigurableTest, WritesParametersInRegistrationOrderAndRoundTripsThroughAFile)
+TEST(ConfigurableTest, WritesInRegistrationOrderRoundTripsReadsOnlyValidValuesAndResetsToDefaults)
 {
     Tracker source;
     source.rate = 0.1;
@@ -150,10 +150,7 @@ TEST(ConfigurableTest, WritesParametersInRegistrationOrderAndRoundTripsThroughAF
     target.configuration(&rewritten);
     EXPECT_EQ(rewritten, written);
     EXPECT_EQ(target.method.value(), Method::Direction);
-}
 
-TEST(ConfigurableTest, ConfigureReadsOnlyValidPresentValuesAndDefaultsResetEveryParameter)
-{
     Tesselon::Test::LogCapture capture;
     Tracker tracker;
     ChangeCounter sampleChanges(tracker.samples);
@@ -185,7 +182,7 @@ TEST(ConfigurableTest, ConfigureReadsOnlyValidPresentValuesAndDefaultsResetEvery
     EXPECT_EQ(sampleChanges.count(), 0);
 }
 
-TEST(ConfigurableRegistration, IgnoresDuplicatesFindsByNameAndForgetsDestroyedParameters)
+TEST(ConfigurableRegistration, IgnoresDuplicatesFindsByNameForgetsTheDestroyedAndMovesToANewOwner)
 {
     Tracker tracker;
     tracker.registerParameter(&tracker.samples);
@@ -196,13 +193,10 @@ TEST(ConfigurableRegistration, IgnoresDuplicatesFindsByNameAndForgetsDestroyedPa
     extra.reset();
     EXPECT_EQ(tracker.parameter("extra"), nullptr);
     EXPECT_EQ(tracker.parameters().size(), 5u);
-}
 
-TEST(ConfigurableRegistration, RegisteringElsewhereMovesTheParameterAndTheOwnerMayDieFirst)
-{
-    auto tracker = std::make_unique<Tracker>();
-    Parameter<int> outside("outside", 1, tracker.get());
-    tracker.reset();
+    auto dying = std::make_unique<Tracker>();
+    Parameter<int> outside("outside", 1, dying.get());
+    dying.reset();
     EXPECT_EQ(outside.owner(), nullptr);
 
     Tracker first;

@@ -46,7 +46,7 @@ private:
 
 }  // namespace
 
-TEST(Signal, CallsEverySlotInConnectionOrderAndLogsAThrowingOneWhileOthersStillRun)
+TEST(Signal, CallsSlotsInOrderLogsAThrowingOneAndASlotMayDisconnectOrDestroyItself)
 {
     Tesselon::Test::LogCapture capture;
     Signal<int> signal;
@@ -58,6 +58,20 @@ TEST(Signal, CallsEverySlotInConnectionOrderAndLogsAThrowingOneWhileOthersStillR
     signal.emitSignal(2);
     EXPECT_EQ(order, (std::vector<int>{2, 20}));
     EXPECT_EQ(capture->count("A signal handler failed: broken slot"), 1);
+
+    Signal<int> selfish;
+    SignalReceiver leaving;
+    int calls = 0;
+    selfish.connect(&leaving, [&](int) {
+        ++calls;
+        selfish.disconnect(&leaving);
+    });
+    auto* listener = new Listener;
+    selfish.connect(listener, [&](int) { delete listener; });
+    selfish(1);
+    selfish(2);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(selfish.connectionCount(), 0u);
 }
 
 TEST(Signal, MemberFunctionSlotStopsWhenReceiverDiesAndAReceiverMayOutliveTheSignal)
@@ -77,23 +91,6 @@ TEST(Signal, MemberFunctionSlotStopsWhenReceiverDiesAndAReceiverMayOutliveTheSig
         shortLived.connect(&listener, &Listener::onValue);
     }
     listener.disconnectAll();
-}
-
-TEST(Signal, SlotMayDisconnectItselfOrDestroyItsOwnReceiver)
-{
-    Signal<int> signal;
-    SignalReceiver receiver;
-    int calls = 0;
-    signal.connect(&receiver, [&](int) {
-        ++calls;
-        signal.disconnect(&receiver);
-    });
-    auto* listener = new Listener;
-    signal.connect(listener, [&](int) { delete listener; });
-    signal(1);
-    signal(2);
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(signal.connectionCount(), 0u);
 }
 
 TEST(Signal, DisconnectWaitsForACallRunningOnAnotherThread)

@@ -90,7 +90,7 @@ TEST(GlObject, RejectsNonFiniteStateWithoutNotificationAndAnnouncesItsDestructio
     EXPECT_EQ(std::get<0>(destructions.calls()[0]), address);
 }
 
-TEST(GlPointBasedAnnotation, NonFinitePointsAndOutOfRangeIndicesAreLoggedAndChangeNothing)
+TEST(GlPointBasedAnnotation, BadPointsAreLoggedAndChangeNothingLinesMeasureCirclesStayOnTheRadius)
 {
     LogCapture log;
     GlLine line;
@@ -105,10 +105,7 @@ TEST(GlPointBasedAnnotation, NonFinitePointsAndOutOfRangeIndicesAreLoggedAndChan
     EXPECT_EQ(line.points(), std::vector<Eigen::Vector3d>{Eigen::Vector3d(1, 2, 3)});
     EXPECT_EQ(log->count("Ignoring point index 1 of an annotation with 1 points."), 1);
     EXPECT_EQ(log->messages().size(), 5u);
-}
 
-TEST(GlCircleAndLine, CirclePointsLieAtTheRadiusOfOrthonormalisedAxesLineLengthIsThePolylines)
-{
     GlCircle circle;
     circle.setCenter(Eigen::Vector3d(10, 0, 0));
     circle.setRadius(15.0);
@@ -120,9 +117,9 @@ TEST(GlCircleAndLine, CirclePointsLieAtTheRadiusOfOrthonormalisedAxesLineLengthI
         EXPECT_NEAR(offset.dot(circle.normal()), 0.0, 1e-12);
     }
 
-    GlLine line;
-    line.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(3, 4, 0), Eigen::Vector3d(3, 4, 10)});
-    EXPECT_DOUBLE_EQ(line.length(), 15.0);
+    GlLine polyline;
+    polyline.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(3, 4, 0), Eigen::Vector3d(3, 4, 10)});
+    EXPECT_DOUBLE_EQ(polyline.length(), 15.0);
 }
 
 TEST(GlShapes, KeepDefinedStateForInvalidAxesSizesModesMaterialsAndEnds)

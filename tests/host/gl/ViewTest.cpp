@@ -32,7 +32,7 @@ void expectLooksAt(const Camera& camera, const Eigen::Vector3d& eye, const Eigen
 
 }  // namespace
 
-TEST(GlView, TracksObjectsUntilTheyAreRemovedOrDestroyedAndLetsThemOutliveIt)
+TEST(GlView, TracksObjectsOwnsOverlaysUntilItHandsThemBackAndIgnoresANonFinitePose)
 {
     GlView view;
     auto circle = std::make_unique<GlCircle>();
@@ -51,18 +51,15 @@ TEST(GlView, TracksObjectsUntilTheyAreRemovedOrDestroyedAndLetsThemOutliveIt)
         shortLived.addObject(survivor.get());
     }
     EXPECT_EQ(survivor->destroyed.connectionCount(), 0u);
-}
 
-TEST(GlView, OwnsOverlaysUntilItHandsThemBackAndIgnoresANonFinitePoseWithALog)
-{
-    GlView view;
-    GlOverlay* first = view.addOverlay(std::make_unique<GlOverlay>(10, 10, 5, 5));
-    GlOverlay* front = view.addOverlay(std::make_unique<GlOverlay>(10, 10, 5, 5), 0);
-    EXPECT_EQ(view.overlays(), (std::vector<GlOverlay*>{front, first}));
-    std::unique_ptr<GlOverlay> back = view.removeOverlay(first);
+    GlView overlaid;
+    GlOverlay* first = overlaid.addOverlay(std::make_unique<GlOverlay>(10, 10, 5, 5));
+    GlOverlay* front = overlaid.addOverlay(std::make_unique<GlOverlay>(10, 10, 5, 5), 0);
+    EXPECT_EQ(overlaid.overlays(), (std::vector<GlOverlay*>{front, first}));
+    std::unique_ptr<GlOverlay> back = overlaid.removeOverlay(first);
     EXPECT_EQ(back.get(), first);
-    EXPECT_EQ(view.overlays(), std::vector<GlOverlay*>{front});
-    EXPECT_EQ(view.removeOverlay(first), nullptr);
+    EXPECT_EQ(overlaid.overlays(), std::vector<GlOverlay*>{front});
+    EXPECT_EQ(overlaid.removeOverlay(first), nullptr);
 
     LogCapture log;
     GlView posed;

@@ -179,39 +179,6 @@ Eigen::Matrix3d obliqueRotation()
     return Eigen::AngleAxisd(0.7, Eigen::Vector3d(1, 2, 3).normalized()).toRotationMatrix();
 }
 
-TEST_F(ImageVolumeFileTest, DamagedMetaImageVoxelsAreNamed)
-{
-    const QByteArray floats = bytesOf(indexValues<float>());
-    const QByteArray compressed = qCompress(floats).mid(4);
-    QByteArray corrupt = compressed;
-    corrupt[10] = static_cast<char>(corrupt[10] ^ 0x5a);
-    const auto compressedImage = [&](const QByteArray& bytes, int declared) {
-        return metaImage("CompressedData = True\nCompressedDataSize = " + QByteArray::number(declared) +
-                             "\nElementType = MET_FLOAT\n",
-                         bytes);
-    };
-    const QByteArray shortStream = qCompress(floats.left(400)).mid(4);
-    const std::vector<std::tuple<std::string, QByteArray, std::string>> cases = {
-        {"truncated", metaImage("ElementType = MET_FLOAT\n", floats.left(479)),
-         "expected 480 bytes of voxels (4 x 5 x 6 MET_FLOAT), found 479"},
-        {"too long", metaImage("ElementType = MET_FLOAT\n", floats + "x"), "found 481"},
-        {"missing file", metaHeader + "ElementType = MET_FLOAT\nElementDataFile = gone.raw\n",
-         "cannot open the voxel file \"gone.raw\" for reading"},
-        {"no compressed size", metaImage("CompressedData = True\nElementType = MET_FLOAT\n", compressed),
-         "need \"CompressedDataSize = ...\""},
-        {"wrong compressed size", compressedImage(compressed, compressed.size() + 1),
-         "but " + std::to_string(compressed.size()) + " follow"},
-        {"corrupt stream", compressedImage(corrupt, corrupt.size()), "the compressed voxels are corrupt"},
-        {"cut stream", compressedImage(compressed.left(30), 30), "the compressed voxels end early"},
-        {"stray bytes", compressedImage(compressed + "xx", compressed.size() + 2), "stray bytes follow"},
-        {"short stream", compressedImage(shortStream, shortStream.size()),
-         "inflate to 400 bytes; expected 480"},
-        {"bad header", metaImage("", floats), "no \"ElementType = ...\""},
-    };
-    for (const auto& [what, bytes, expected] : cases)
-        expectReadFails("damaged " + what + ".mha", bytes, expected);
-}
-
 // ---- NIfTI ----
 
 struct NiftiHeader
@@ -282,7 +249,7 @@ NiftiHeader quarterTurnQform(float qfac)
     return header;
 }
 
-TEST_F(ImageVolumeFileTest, NiftiQformPlacesVoxelsInLps)
+TEST_F(ImageVolumeFileTest, NiftiPlacesVoxelsInLpsByQformOrTheWinningSformAndScalesValues)
 {
     const QByteArray voxels = bytesOf(indexValues<float>());
     const auto image = ImageVolumeFile::read(written("head.nii", niftiFile(quarterTurnQform(1), voxels)));
@@ -303,17 +270,14 @@ TEST_F(ImageVolumeFileTest, NiftiQformPlacesVoxelsInLps)
     EXPECT_EQ(flipped->valueAt(1, 2, 3), 69.0f);  // indices stay the file's own
     const Eigen::Matrix3d direction = flipped->matrix().topLeftCorner<3, 3>();
     EXPECT_LT(direction.determinant(), 0);
-}
 
-TEST_F(ImageVolumeFileTest, NiftiSformWinsAndGivesTheVoxelSizeWithoutFormsValuesAreScaledAndConverted)
-{
     NiftiHeader header = quarterTurnQform(1);
     header.sformCode = 2;
     header.srow = {0, -3, 0, 1, 2, 0, 0, 2, 0, 0, 4, 3};  // axes of 2, 3 and 4 mm; the qform disagrees
-    const auto image =
+    const auto sformed =
         ImageVolumeFile::read(written("sform.nii", niftiFile(header, bytesOf(indexValues<float>()))));
-    EXPECT_TRUE(image->spacing().isApprox(Eigen::Vector3d(2, 3, 4)));
-    expectVoxelsAt(*image, [](const Eigen::Vector3d& index) {
+    EXPECT_TRUE(sformed->spacing().isApprox(Eigen::Vector3d(2, 3, 4)));
+    expectVoxelsAt(*sformed, [](const Eigen::Vector3d& index) {
         return Eigen::Vector3d(1 - 3 * index.y(), 2 + 2 * index.x(), 3 + 4 * index.z());
     });
 
@@ -364,7 +328,7 @@ TEST_F(ImageVolumeFileTest, MetaImageRoundTripsExactlyAndNiftiToFloatPrecision)
         << "temporary files left";
 }
 
-TEST_F(ImageVolumeFileTest, DamagedNiftiFilesAreNamed)
+TEST_F(ImageVolumeFileTest, DamagedNiftiFilesAndMetaImageVoxelsAreNamed)
 {
     const QByteArray voxels = bytesOf(indexValues<float>());
     NiftiHeader series = quarterTurnQform(1);
@@ -387,6 +351,36 @@ TEST_F(ImageVolumeFileTest, DamagedNiftiFilesAreNamed)
     };
     for (const auto& [name, bytes, expected] : cases)
         expectReadFails(name, bytes, expected);
+
+    const QByteArray floats = bytesOf(indexValues<float>());
+    const QByteArray compressed = qCompress(floats).mid(4);
+    QByteArray corrupt = compressed;
+    corrupt[10] = static_cast<char>(corrupt[10] ^ 0x5a);
+    const auto compressedImage = [&](const QByteArray& bytes, int declared) {
+        return metaImage("CompressedData = True\nCompressedDataSize = " + QByteArray::number(declared) +
+                             "\nElementType = MET_FLOAT\n",
+                         bytes);
+    };
+    const QByteArray shortStream = qCompress(floats.left(400)).mid(4);
+    const std::vector<std::tuple<std::string, QByteArray, std::string>> metaCases = {
+        {"truncated", metaImage("ElementType = MET_FLOAT\n", floats.left(479)),
+         "expected 480 bytes of voxels (4 x 5 x 6 MET_FLOAT), found 479"},
+        {"too long", metaImage("ElementType = MET_FLOAT\n", floats + "x"), "found 481"},
+        {"missing file", metaHeader + "ElementType = MET_FLOAT\nElementDataFile = gone.raw\n",
+         "cannot open the voxel file \"gone.raw\" for reading"},
+        {"no compressed size", metaImage("CompressedData = True\nElementType = MET_FLOAT\n", compressed),
+         "need \"CompressedDataSize = ...\""},
+        {"wrong compressed size", compressedImage(compressed, compressed.size() + 1),
+         "but " + std::to_string(compressed.size()) + " follow"},
+        {"corrupt stream", compressedImage(corrupt, corrupt.size()), "the compressed voxels are corrupt"},
+        {"cut stream", compressedImage(compressed.left(30), 30), "the compressed voxels end early"},
+        {"stray bytes", compressedImage(compressed + "xx", compressed.size() + 2), "stray bytes follow"},
+        {"short stream", compressedImage(shortStream, shortStream.size()),
+         "inflate to 400 bytes; expected 480"},
+        {"bad header", metaImage("", floats), "no \"ElementType = ...\""},
+    };
+    for (const auto& [what, bytes, expected] : metaCases)
+        expectReadFails("damaged " + what + ".mha", bytes, expected);
 }
 
 TEST_F(ImageVolumeFileTest, FailuresNameTheFileAndWritingLeavesNone)
