@@ -60,7 +60,7 @@ std::vector<std::string> parameterNames(const Configurable& configurable)
     return names;
 }
 
-TEST(ParameterChange, NotifiesOnlyRealChangesNotANumberEqualsItselfMalformedTextChangesNothing)
+TEST(ParameterChange, NotifiesRealChangesOnlyAndRegistrationIgnoresDuplicatesForgetsTheDestroyedAndMoves)
 {
     Tracker tracker;
     ChangeCounter rateChanges(tracker.rate);
@@ -79,6 +79,31 @@ TEST(ParameterChange, NotifiesOnlyRealChangesNotANumberEqualsItselfMalformedText
     unranged = std::nan("");
     unranged = std::nan("");
     EXPECT_EQ(changes.count(), 1);
+
+    Tracker registry;
+    registry.registerParameter(&registry.samples);
+    EXPECT_EQ(registry.parameter("offset"), &registry.offset);
+    EXPECT_EQ(registry.parameter("missing"), nullptr);
+    auto extra = std::make_unique<Parameter<bool>>("extra", false, &registry);
+    EXPECT_EQ(registry.parameter("extra"), extra.get());
+    extra.reset();
+    EXPECT_EQ(registry.parameter("extra"), nullptr);
+    EXPECT_EQ(registry.parameters().size(), 5u);
+
+    auto dying = std::make_unique<Tracker>();
+    Parameter<int> outside("outside", 1, dying.get());
+    dying.reset();
+    EXPECT_EQ(outside.owner(), nullptr);
+
+    Tracker first;
+    Configurable second;
+    second.registerParameter(&first.rate);
+
+    EXPECT_EQ(first.parameter("rate"), nullptr);
+    EXPECT_EQ(second.parameters(), (std::vector<ParameterBase*>{&first.rate}));
+    EXPECT_EQ(first.rate.owner(), &second);
+    second.unregisterParameter(&first.rate);
+    EXPECT_EQ(first.rate.owner(), nullptr);
 }
 
 // Every way in (setter, text, configure) keeps the declared rules, refusing with one sentence.
@@ -180,34 +205,6 @@ TEST(ConfigurableTest, WritesInRegistrationOrderRoundTripsReadsOnlyValidValuesAn
     EXPECT_EQ(tracker.method.value(), Method::Pivot);
     EXPECT_EQ(methodChanges.count(), 1);
     EXPECT_EQ(sampleChanges.count(), 0);
-}
-
-TEST(ConfigurableRegistration, IgnoresDuplicatesFindsByNameForgetsTheDestroyedAndMovesToANewOwner)
-{
-    Tracker tracker;
-    tracker.registerParameter(&tracker.samples);
-    EXPECT_EQ(tracker.parameter("offset"), &tracker.offset);
-    EXPECT_EQ(tracker.parameter("missing"), nullptr);
-    auto extra = std::make_unique<Parameter<bool>>("extra", false, &tracker);
-    EXPECT_EQ(tracker.parameter("extra"), extra.get());
-    extra.reset();
-    EXPECT_EQ(tracker.parameter("extra"), nullptr);
-    EXPECT_EQ(tracker.parameters().size(), 5u);
-
-    auto dying = std::make_unique<Tracker>();
-    Parameter<int> outside("outside", 1, dying.get());
-    dying.reset();
-    EXPECT_EQ(outside.owner(), nullptr);
-
-    Tracker first;
-    Configurable second;
-    second.registerParameter(&first.rate);
-
-    EXPECT_EQ(first.parameter("rate"), nullptr);
-    EXPECT_EQ(second.parameters(), (std::vector<ParameterBase*>{&first.rate}));
-    EXPECT_EQ(first.rate.owner(), &second);
-    second.unregisterParameter(&first.rate);
-    EXPECT_EQ(first.rate.owner(), nullptr);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ std::string fileContents(const std::string& path)
     return contents.str();
 }
 
-TEST(PropertiesFileRoundTrip, KeepsEveryValueType)
+TEST(PropertiesFileRoundTrip, KeepsEveryValueTypeAndRepeatedChildrenAndAttributesInOrder)
 {
     using Limits = std::numeric_limits<double>;
     const std::vector<double> doubles = {0.1,           1e-300,           -0.0,          Limits::denorm_min(),
@@ -63,27 +63,24 @@ TEST(PropertiesFileRoundTrip, KeepsEveryValueType)
     ASSERT_TRUE(read.param("matrix", readMatrix));
     EXPECT_EQ(readMatrix, matrix);
     EXPECT_EQ(read.paramType("matrix"), ParamType::Matrix4);
-}
 
-TEST(PropertiesFileRoundTrip, KeepsRepeatedChildrenAndAttributesInOrder)
-{
-    Properties properties("Scene");
-    properties.setParamAttributes("mode", "values: 'Pivot3d,NeedleDir', hidden: true, min: 1");
-    properties.setParamType("mode", ParamType::Enumeration);
+    Properties scene("Scene");
+    scene.setParamAttributes("mode", "values: 'Pivot3d,NeedleDir', hidden: true, min: 1");
+    scene.setParamType("mode", ParamType::Enumeration);
     for (int i = 0; i < 4; ++i) {
-        Properties* tool = properties.addSubProperties(i == 2 ? "camera" : "tool");
+        Properties* tool = scene.addSubProperties(i == 2 ? "camera" : "tool");
         tool->setParam("index", i);
         tool->addSubProperties("tool")->setParam("nested", i);
     }
-    properties.addSubProperties("empty");
+    scene.addSubProperties("empty");
 
-    const Properties read = roundTrip(properties);
+    const Properties readScene = roundTrip(scene);
 
-    EXPECT_EQ(read, properties);
-    EXPECT_EQ(read.paramAttributes("mode"),
+    EXPECT_EQ(readScene, scene);
+    EXPECT_EQ(readScene.paramAttributes("mode"),
               (Attributes{{"values", "Pivot3d,NeedleDir"}, {"hidden", "true"}, {"min", "1"}}));
-    ASSERT_EQ(read.subProperties("tool").size(), 3u);
-    EXPECT_EQ(read.subProperties("tool")[2]->paramText("index"), "3");
+    ASSERT_EQ(readScene.subProperties("tool").size(), 3u);
+    EXPECT_EQ(readScene.subProperties("tool")[2]->paramText("index"), "3");
 }
 
 // Random trees whose every name, value, attribute and child name is built from pieces that XML mangles
@@ -237,7 +234,8 @@ protected:
     QTemporaryDir m_directory;
 };
 
-TEST_F(PropertiesFileOnDisk, WritesAndReadsBackRefusingTextsXmlCannotHoldAndLeavingTheOldFile)
+TEST_F(PropertiesFileOnDisk,
+       WritesAndReadsBackRefusingTextsXmlCannotHoldLeavingTheOldFileAndReportsUnopenableFiles)
 {
     Properties properties("Disk");
     properties.setParam("text", std::string("a\r\nb"));
@@ -268,10 +266,7 @@ TEST_F(PropertiesFileOnDisk, WritesAndReadsBackRefusingTextsXmlCannotHoldAndLeav
         Properties named(text);
         EXPECT_THROW(PropertiesFile::toXml(named), PropertiesFileError);
     }
-}
 
-TEST_F(PropertiesFileOnDisk, ReportsFilesItCannotOpen)
-{
     const std::string missing = path("missing.xml");
     const std::string unreachable = path("no-such-folder/settings.xml");
     expectNames(caught<PropertiesFileError>([&] { PropertiesFile::read(missing); }), missing, 0,

@@ -66,22 +66,7 @@ TEST(PropertyCodecDouble, RoundTripsExactlyInTheShortestTextReadsNotANumberRejec
         EXPECT_FALSE(PropertyCodec<double>::fromText(text).has_value()) << '"' << text << '"';
 }
 
-TEST(PropertyCodecInteger, RoundTripsLimitsAndRejectsMalformedOrOutOfRangeText)
-{
-    for (const int value : {std::numeric_limits<int>::min(), -1, 0, std::numeric_limits<int>::max()})
-        EXPECT_EQ(PropertyCodec<int>::fromText(PropertyCodec<int>::toText(value)), value);
-    for (const long long value :
-         {std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max()})
-        EXPECT_EQ(PropertyCodec<long long>::fromText(PropertyCodec<long long>::toText(value)), value);
-    EXPECT_EQ(PropertyCodec<unsigned>::fromText("4294967295"), 4294967295u);
-    for (const char* text : {"", "2147483648", "-2147483649", "1.5", "12abc", " 1", "1 ", "0x1F"})
-        EXPECT_FALSE(PropertyCodec<int>::fromText(text).has_value()) << '"' << text << '"';
-    for (const char* text : {"-1", "4294967296", ""})
-        EXPECT_FALSE(PropertyCodec<unsigned>::fromText(text).has_value()) << '"' << text << '"';
-    EXPECT_FALSE(PropertyCodec<long long>::fromText("9223372036854775808").has_value());
-}
-
-TEST(PropertyCodecBoolAndEnum, BoolReadsWordsAndDigitsInAnyCaseEnumStoresTheIntegerInRange)
+TEST(PropertyCodecIntegral, IntegersRoundTripLimitsBoolsReadWordsAndDigitsEnumsStayInRange)
 {
     for (const char* text : {"true", "TRUE", "True", "1"})
         EXPECT_EQ(PropertyCodec<bool>::fromText(text), true) << text;
@@ -98,6 +83,18 @@ TEST(PropertyCodecBoolAndEnum, BoolReadsWordsAndDigitsInAnyCaseEnumStoresTheInte
     EXPECT_FALSE(PropertyCodec<Mode>::fromText("Direction").has_value());
     EXPECT_FALSE(PropertyCodec<Small>::fromText("256").has_value());
     EXPECT_FALSE(PropertyCodec<Small>::fromText("-1").has_value());
+
+    for (const int value : {std::numeric_limits<int>::min(), -1, 0, std::numeric_limits<int>::max()})
+        EXPECT_EQ(PropertyCodec<int>::fromText(PropertyCodec<int>::toText(value)), value);
+    for (const long long value :
+         {std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max()})
+        EXPECT_EQ(PropertyCodec<long long>::fromText(PropertyCodec<long long>::toText(value)), value);
+    EXPECT_EQ(PropertyCodec<unsigned>::fromText("4294967295"), 4294967295u);
+    for (const char* text : {"", "2147483648", "-2147483649", "1.5", "12abc", " 1", "1 ", "0x1F"})
+        EXPECT_FALSE(PropertyCodec<int>::fromText(text).has_value()) << '"' << text << '"';
+    for (const char* text : {"-1", "4294967296", ""})
+        EXPECT_FALSE(PropertyCodec<unsigned>::fromText(text).has_value()) << '"' << text << '"';
+    EXPECT_FALSE(PropertyCodec<long long>::fromText("9223372036854775808").has_value());
 }
 
 TEST(PropertyCodecVectorAndMatrix, RoundTripCountNumbersAndUseRowByRowOrder)

@@ -122,7 +122,7 @@ TEST_P(SplineShapes, NearestPointIsNeverFartherThanADenseSample)
 INSTANTIATE_TEST_SUITE_P(Spline, SplineShapes, testing::ValuesIn(shapes()),
                          [](const auto& info) { return info.param.name; });
 
-TEST(Spline, TwoPointsMakeAStraightSegmentTravelledAtConstantSpeedAndArgumentsClampToTheEnds)
+TEST(Spline, StraightSegmentsAtConstantSpeedNoOvershootClampedArgumentsNonFiniteInputRejected)
 {
     const Spline spline({{0, 0, 0}, {3, 4, 0}});
     EXPECT_DOUBLE_EQ(spline.getCurveLength(), 5.0);
@@ -135,15 +135,11 @@ TEST(Spline, TwoPointsMakeAStraightSegmentTravelledAtConstantSpeedAndArgumentsCl
     EXPECT_EQ(curve.arcLengthToSplineCoord(-1.0), 0.0);
     EXPECT_EQ(curve.arcLengthToSplineCoord(1e9), 4.0);
     EXPECT_EQ(curve.splineCoordToArcLength(9.0), curve.getCurveLength());
-}
 
-// Uniform Catmull-Rom swings back behind the middle point here; the centripetal curve stays between its ends.
-TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershootAndNonFiniteInputIsRejected)
-{
-    const Spline spline({{0, 0, 0}, {10, 0, 0}, {10.5, 0, 0}, {30, 0, 0}});
+    const Spline collinear({{0, 0, 0}, {10, 0, 0}, {10.5, 0, 0}, {30, 0, 0}});
     double previous = 0.0;
     for (double t = 0.0; t <= 3.0; t += 0.001) {
-        const double x = spline.evaluate(t).x();
+        const double x = collinear.evaluate(t).x();
         EXPECT_GE(x, previous - 1e-12) << t;
         previous = x;
     }
@@ -159,6 +155,8 @@ TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershootAndNonFiniteInputIsReje
     EXPECT_THROW(kept.arcLengthToSplineCoord(nan), std::invalid_argument);
     EXPECT_THROW(kept.calculateNearestPointArcLength({nan, 0, 0}), std::invalid_argument);
 }
+
+// Uniform Catmull-Rom swings back behind the middle point here; the centripetal curve stays between its ends.
 
 // No points, one point, or one point repeated: zero length and nearest arc length, a zero tangent, and
 // evaluation refused only where there is no point at all.

@@ -34,7 +34,7 @@ void spinEventLoop()
 
 }  // namespace
 
-TEST(Animations, EndsWithExactlyOneCallAtOneProgressNeverGoesBackAndRunsWithoutAHandle)
+TEST(Animations, EndsWithExactlyOneCallAtOneProgressNeverGoesBackZeroOrNegativeDurationJumps)
 {
     std::vector<double> steps;
     auto animation =
@@ -58,6 +58,17 @@ TEST(Animations, EndsWithExactlyOneCallAtOneProgressNeverGoesBackAndRunsWithoutA
     EXPECT_EQ(last, 1.0);
     spinEventLoop();
     EXPECT_TRUE(watch.expired());
+
+    for (const int duration : {0, -5}) {
+        LogCapture log;
+        std::vector<double> steps;
+        auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, duration);
+        EXPECT_TRUE(steps.empty());
+        runUntilStopped(*animation);
+        EXPECT_EQ(steps, std::vector<double>{1.0});
+        EXPECT_EQ(log->count("An animation cannot have a negative duration; running it with duration 0."),
+                  duration < 0 ? 1 : 0);
+    }
 }
 
 TEST(Animations, CancelStopsWithoutTheFinalCallAndAThrowingFunctionIsLoggedAndStops)
@@ -81,18 +92,4 @@ TEST(Animations, CancelStopsWithoutTheFinalCallAndAThrowingFunctionIsLoggedAndSt
     runUntilStopped(*throwing);
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(log->contains("camera gone"));
-}
-
-TEST(Animations, ZeroOrNegativeDurationJumpsToTheEndOnTheEventLoopNegativeIsLogged)
-{
-    for (const int duration : {0, -5}) {
-        LogCapture log;
-        std::vector<double> steps;
-        auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, duration);
-        EXPECT_TRUE(steps.empty());
-        runUntilStopped(*animation);
-        EXPECT_EQ(steps, std::vector<double>{1.0});
-        EXPECT_EQ(log->count("An animation cannot have a negative duration; running it with duration 0."),
-                  duration < 0 ? 1 : 0);
-    }
 }

@@ -55,7 +55,7 @@ std::string binaryStl(const Mesh& mesh, std::uint32_t claimedCount)
     return bytes;
 }
 
-TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeWithoutItsMaterialsAndPlyPolygonsAreTriangulated)
+TEST(MeshIO, ObjCubeIsClosedAndOutwardPlyPolygonsAreTriangulatedMalformedMeshesNameTheSource)
 {
     const Mesh cube = MeshIO::load(kCubeObj, "OBJ");
     EXPECT_EQ(cube.vertices().size(), 8u);
@@ -76,13 +76,7 @@ TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeWithoutItsMaterialsAndPlyPolygonsAr
                              .cross(square.vertices()[f[2]] - square.vertices()[f[0]])
                              .z(),
                          6.0);
-}
 
-// Every face keeps its corners in order (through single precision), shared corners are joined, and the
-// file's face normals are kept.
-
-TEST(MeshIO, MalformedMeshesThrowAMeshFileErrorNamingTheSource)
-{
     const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
     const std::string plyHeader =
         "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
@@ -106,6 +100,9 @@ TEST(MeshIO, MalformedMeshesThrowAMeshFileErrorNamingTheSource)
                     testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin: ")));
     }
 }
+
+// Every face keeps its corners in order (through single precision), shared corners are joined, and the
+// file's face normals are kept.
 
 TEST(MeshIO, FilesTakeTheirFormatFromTheNameFailNamingThePathAndBinaryStlRoundTrips)
 {

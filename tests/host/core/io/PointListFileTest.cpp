@@ -50,7 +50,7 @@ PointListFileError failure(const std::function<void()>& action)
     return caught<PointListFileError>(action);
 }
 
-TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesInOrderAndSkipsPlaceholders)
+TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesAndWritesAnLpsFiducialList)
 {
     const std::string point = R"({"id": "1", "label": "F-1", "position": [1.5, -2, 3]})";
     for (const auto& [system, expected] : std::vector<std::pair<std::string, Eigen::Vector3d>>{
@@ -75,10 +75,7 @@ TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesInOrderAndSkipsPl
         {"type": "ClosedCurve", "controlPoints": []}]})";
     const PointList list = MarkupsJsonFile::fromText(text);
     EXPECT_EQ(list.points, (std::vector<Point>{{{-1, -2, 3}, "A"}, {{-4, -5, 6}, "B"}, {{7, 8, 9}, ""}}));
-}
 
-TEST(MarkupsJsonFile, WritesAnLpsFiducialListUnderTheSchema)
-{
     const QJsonObject root =
         QJsonDocument::fromJson(QByteArray::fromStdString(MarkupsJsonFile::toText(awkwardPoints()))).object();
     EXPECT_TRUE(
@@ -126,7 +123,7 @@ TEST(MarkupsJsonFile, MalformedTextIsNamed)
     expectEachNamed<PointListFileError>(cases, "points.mrk.json", MarkupsJsonFile::fromText);
 }
 
-TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotes)
+TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotesAndNamesMalformedLines)
 {
     const std::string text =
         "# landmarks\r\n"
@@ -143,10 +140,7 @@ TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotes)
                   {{1, 2, 3}, ""}, {{-4.5, 0.5, 6}, "tip"}, {{7, 8, 9}, "a, \"b\""}, {{0, 0, 0}, ""}}));
     EXPECT_EQ(PointCsvFile::fromText("x,y,z\n1,2,3").points.size(), 1u);
     EXPECT_TRUE(PointCsvFile::fromText("").points.empty());
-}
 
-TEST(PointCsvFile, MalformedLinesAreNamed)
-{
     const std::vector<Malformed> cases = {
         {"two values", "x,y,z\n1,2,3\n1,2\n", 3,
          "expected 3 coordinates and an optional label, found 2 values"},
