@@ -35,7 +35,7 @@ public:
     std::vector<Range> ranges;
 };
 
-TEST(PointsOnImage, NotificationsCarryTheAffectedRangeNamesFlagsAndImageIndicesFollowThePoints)
+TEST(PointsOnImage, NotificationsCarryTheAffectedRangeDataFollowThePointsBadIndicesChangeNothing)
 {
     PointsOnImage points;
     NotificationLog log(points);
@@ -77,26 +77,23 @@ TEST(PointsOnImage, NotificationsCarryTheAffectedRangeNamesFlagsAndImageIndicesF
     EXPECT_EQ(*named.name(0), "c");
     EXPECT_FALSE(*named.flag(0));
     EXPECT_EQ(*named.imageIndex(0), 4);
-}
 
-TEST(PointsOnImage, OutOfRangeIndicesAreLoggedAndChangeNothing)
-{
     LogCapture capture;
-    PointsOnImage points;
-    points.addPoints({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
-    NotificationLog log(points);
+    PointsOnImage three;
+    three.addPoints({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
+    NotificationLog notifications(three);
 
-    EXPECT_FALSE(points.point(3));
-    EXPECT_FALSE(points.point(-1));
-    EXPECT_FALSE(points.name(3));
-    EXPECT_FALSE(points.flag(-2));
-    points.setName(3, "x");
-    points.setFlag(-1, false);
-    EXPECT_FALSE(points.setPoint(-1, {9, 9, 9}));
+    EXPECT_FALSE(three.point(3));
+    EXPECT_FALSE(three.point(-1));
+    EXPECT_FALSE(three.name(3));
+    EXPECT_FALSE(three.flag(-2));
+    three.setName(3, "x");
+    three.setFlag(-1, false);
+    EXPECT_FALSE(three.setPoint(-1, {9, 9, 9}));
 
-    EXPECT_TRUE(log.ranges.empty());
-    EXPECT_EQ(points.allPoints(), (std::vector<Eigen::Vector3d>{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
-    EXPECT_EQ(points.names(), (std::vector<std::string>(3)));
+    EXPECT_TRUE(notifications.ranges.empty());
+    EXPECT_EQ(three.allPoints(), (std::vector<Eigen::Vector3d>{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
+    EXPECT_EQ(three.names(), (std::vector<std::string>(3)));
     EXPECT_EQ(capture->count("point: invalid index 3 (the set has 3 points)"), 1);
     EXPECT_EQ(capture->count("point: invalid index -1 (the set has 3 points)"), 1);
     EXPECT_EQ(capture->count("setName: invalid index 3 (the set has 3 points)"), 1);

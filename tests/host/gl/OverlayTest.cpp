@@ -46,7 +46,7 @@ TEST(OverlayPainter, KeepsFiniteSegmentsDropsBrokenOnesAndANewFrameDiscardsThePr
     EXPECT_EQ(painter.projection(), (GL::Viewport{0, 0, 80, 40}));
 }
 
-TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimumBadSizesAndAnchorsAreLogged)
+TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimumAndAButtonHitsOnlyItsVisibleIcon)
 {
     GlOverlay overlay(80, 500, 80, 300);
     overlay.setAnchor(GlOverlay::Bottom);
@@ -62,10 +62,7 @@ TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimumBadSizesAndAnchors
     broken.setAnchor(9);
     EXPECT_EQ(broken.anchor(), GlOverlay::TopLeft);
     EXPECT_EQ(log->messages().size(), 3u);
-}
 
-TEST(InteractiveButtonOverlay, ClickEmitsRenderRecordsTheIconAndHitTestCoversItOnlyWhileVisible)
-{
     InteractiveButtonOverlay button(GlOverlay::BottomRight, ":/icons/center.png", 32);
     SignalSpy redraws(button.updateRequested);
     const GL::Viewport view{0, 0, 200, 100};

@@ -104,7 +104,7 @@ QByteArray metaImage(const QByteArray& fields, const QByteArray& voxels,
     return header + fields + "ElementDataFile = LOCAL\n" + voxels;
 }
 
-TEST_F(ImageVolumeFileTest, MetaImagePlacesVoxelsByItsDirectionOffsetAndSpacingInTwoOrThreeDimensions)
+TEST_F(ImageVolumeFileTest, MetaImagePlacesVoxelsOfEveryLayoutByItsDirectionOffsetAndSpacing)
 {
     const auto image = ImageVolumeFile::read(
         written("volume.mha", metaImage("ElementType = MET_FLOAT\n", bytesOf(indexValues<float>()))));
@@ -126,10 +126,7 @@ TEST_F(ImageVolumeFileTest, MetaImagePlacesVoxelsByItsDirectionOffsetAndSpacingI
     EXPECT_EQ(slice->kind(), Data::Kind::Image);
     EXPECT_EQ(slice->dimensions(), (std::array<int, 3>{4, 5, 1}));
     EXPECT_EQ(slice->voxelToWorld() * Eigen::Vector4d(1, 2, 0, 1), Eigen::Vector4d(7, 20.5, 0, 1));
-}
 
-TEST_F(ImageVolumeFileTest, MetaImageVoxelsOfEveryLayout)
-{
     std::vector<std::int16_t> bigEndian = indexValues<std::int16_t>();
     for (std::int16_t& value : bigEndian) {
         value = static_cast<std::int16_t>(-value);
@@ -328,7 +325,7 @@ TEST_F(ImageVolumeFileTest, MetaImageRoundTripsExactlyAndNiftiToFloatPrecision)
         << "temporary files left";
 }
 
-TEST_F(ImageVolumeFileTest, DamagedNiftiFilesAndMetaImageVoxelsAreNamed)
+TEST_F(ImageVolumeFileTest, FailuresAndDamagedFilesNameTheFileAndWritingLeavesNone)
 {
     const QByteArray voxels = bytesOf(indexValues<float>());
     NiftiHeader series = quarterTurnQform(1);
@@ -381,10 +378,7 @@ TEST_F(ImageVolumeFileTest, DamagedNiftiFilesAndMetaImageVoxelsAreNamed)
     };
     for (const auto& [what, bytes, expected] : metaCases)
         expectReadFails("damaged " + what + ".mha", bytes, expected);
-}
 
-TEST_F(ImageVolumeFileTest, FailuresNameTheFileAndWritingLeavesNone)
-{
     SharedImageSet image({2, 2, 2}, {1, 1, 1}, std::vector<float>(8));
     using Tesselon::Test::expectNames;
     expectNames(failure([&] { ImageVolumeFile::read("scan.dcm"); }), "scan.dcm", {},

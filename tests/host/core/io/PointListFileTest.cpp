@@ -50,7 +50,7 @@ PointListFileError failure(const std::function<void()>& action)
     return caught<PointListFileError>(action);
 }
 
-TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesAndWritesAnLpsFiducialList)
+TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesWritesLpsAndNamesMalformedText)
 {
     const std::string point = R"({"id": "1", "label": "F-1", "position": [1.5, -2, 3]})";
     for (const auto& [system, expected] : std::vector<std::pair<std::string, Eigen::Vector3d>>{
@@ -84,10 +84,7 @@ TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesAndWritesAnLpsFid
     EXPECT_EQ(markup.value("type").toString(), "Fiducial");
     EXPECT_EQ(markup.value("coordinateSystem").toString(), "LPS");
     EXPECT_EQ(markup.value("controlPoints").toArray().at(1).toObject().value("id").toString(), "2");
-}
 
-TEST(MarkupsJsonFile, MalformedTextIsNamed)
-{
     const std::string fiducial = R"("type": "Fiducial", )";
     const std::vector<Malformed> cases = {
         {"bad JSON", "{\n  \"markups\": [\n    {,\n  ]\n}", 3, "malformed JSON"},
@@ -158,7 +155,7 @@ TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotesAndNamesMalformedLines)
     expectEachNamed<PointListFileError>(cases, "points.csv", PointCsvFile::fromText);
 }
 
-TEST(PointListFile, RoundTripsExactlyThroughBothFormats)
+TEST(PointListFile, RoundTripsExactlyThroughBothFormatsAndRefusesWhatNoFormatCanHold)
 {
     QTemporaryDir directory;
     const PointList list = awkwardPoints();
@@ -170,19 +167,16 @@ TEST(PointListFile, RoundTripsExactlyThroughBothFormats)
         EXPECT_EQ(read.points, list.points);
         EXPECT_EQ(read.sourceName, path);
     }
-}
 
-TEST(PointListFile, RefusesWhatNoFormatCanHold)
-{
-    PointList list;
-    list.points = {{{1, std::numeric_limits<double>::infinity(), 3}, "F"}};
-    expectNames(failure([&] { PointListFile::write(list, "p.mrk.json"); }), "p.mrk.json", {},
+    PointList unwritable;
+    unwritable.points = {{{1, std::numeric_limits<double>::infinity(), 3}, "F"}};
+    expectNames(failure([&] { PointListFile::write(unwritable, "p.mrk.json"); }), "p.mrk.json", {},
                 "point 0 (\"F\") has a position that is not finite");
-    expectNames(failure([&] { PointCsvFile::toText(list); }), "", {}, "not finite");
-    list.points = {{{1, 2, 3}, "two\nlines"}};
-    expectNames(failure([&] { PointCsvFile::toText(list, "p.csv"); }), "p.csv", {}, "line break");
-    list.points = {{{1, 2, 3}, "\xff"}};
-    expectNames(failure([&] { MarkupsJsonFile::toText(list); }), "", {}, "not valid UTF-8");
+    expectNames(failure([&] { PointCsvFile::toText(unwritable); }), "", {}, "not finite");
+    unwritable.points = {{{1, 2, 3}, "two\nlines"}};
+    expectNames(failure([&] { PointCsvFile::toText(unwritable, "p.csv"); }), "p.csv", {}, "line break");
+    unwritable.points = {{{1, 2, 3}, "\xff"}};
+    expectNames(failure([&] { MarkupsJsonFile::toText(unwritable); }), "", {}, "not valid UTF-8");
     expectNames(failure([] { PointListFile::read("points.fcsv"); }), "points.fcsv", {},
                 "expected a point list ending in .mrk.json, .json or .csv");
     expectNames(failure([] { PointListFile::read("/no/such/points.csv"); }), "/no/such/points.csv", {},

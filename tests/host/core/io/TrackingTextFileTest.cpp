@@ -66,7 +66,7 @@ TEST(TrackingTextFile, WritesTheGoldenTextRoundTripsExactlyAndNamesTheTransformB
               "Tool");
 }
 
-TEST(TrackingTextFile, MalformedLinesNameTheLineDeclaredUnitsWinOverTheEpochMagnitude)
+TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDeclaredUnitsWin)
 {
     const std::string pose = "0 " + identity + "\n";
     const std::vector<Malformed> cases = {
@@ -106,10 +106,7 @@ TEST(TrackingTextFile, MalformedLinesNameTheLineDeclaredUnitsWinOverTheEpochMagn
     // The first pose decides for the whole file.
     const TrackingRecording read = TrackingTextFile::fromText("2000 " + identity + "\n" + "1e12 " + identity);
     EXPECT_EQ(read.frames[1].timestamp, 1e12);
-}
 
-TEST(TrackingTextFile, RefusesRecordingsItCannotHold)
-{
     const auto refuses = [](const TrackingRecording& recording, const char* expected) {
         SCOPED_TRACE(expected);
         expectNames(
