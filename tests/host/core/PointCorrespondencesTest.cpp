@@ -126,42 +126,7 @@ TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds
     }
 }
 
-TEST(PointCorrespondencesFit, RefusesDegenerateConfigurationsInvalidSubsetsAndNonFinitePoints)
-{
-    std::mt19937 random(5);
-    PairedSets two(randomPoints(random, 2, 100.0), Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(refusal(two.pairs), "A rigid fit needs at least 3 point pairs; 2 are available.");
-
-    // A third point 0.5 um off the line still leaves the rotation about it undetermined.
-    Points line = {{0, 0, 0}, {10, 10, 0}, {20, 20, 0}, {30, 30, 0.0005}};
-    PairedSets collinear(line, Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(
-        refusal(collinear.pairs),
-        "The points of the first point set lie on a line, so they cannot determine the rotation about it.");
-
-    PairedSets coincident({{5, 5, 5}, {5, 5, 5}, {5, 5, 5.0001}}, Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(refusal(coincident.pairs),
-              "The points of the first point set coincide (they spread less than 0.001 mm), so they cannot "
-              "determine a rotation.");
-
-    // Only the second set is degenerate.
-    PointsOnImage spread, onLine;
-    spread.addPoints({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}});
-    onLine.addPoints({{0, 0, 0}, {100, 0, 0}, {200, 0, 0}});
-    EXPECT_NE(refusal(PointCorrespondences(spread, onLine)).find("second point set lie on a line"),
-              std::string::npos);
-
-    PairedSets sets(randomPoints(random, 4, 100.0), Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(refusal(sets.pairs, {{0, 1, 4}}), "Pair 4 does not exist; there are 4 pairs.");
-    EXPECT_EQ(refusal(sets.pairs, {{0, -1, 2}}), "Pair -1 does not exist; there are 4 pairs.");
-    EXPECT_EQ(refusal(sets.pairs, {{0, 1, 1, 2}}), "Pair 1 is listed twice.");
-    EXPECT_EQ(refusal(sets.pairs, {{0, 3}}), "A rigid fit needs at least 3 point pairs; 2 are available.");
-
-    sets.second->setPoint(3, {0.0, std::nan(""), 0.0});
-    EXPECT_EQ(refusal(sets.pairs), "Point 3 of the second point set is not a finite position.");
-}
-
-TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetClearsBothAndMeasuresEachPairsResidual)
+TEST(PointCorrespondences, PairsByIndexMeasuresResidualsAndRefusesDegenerateOrInvalidFits)
 {
     PointsOnImage first, second;
     PointCorrespondences pairs(first, second);
@@ -187,6 +152,39 @@ TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetClearsBothAndMeasuresEac
     ASSERT_EQ(residuals.size(), 5u);
     for (std::size_t i = 0; i < residuals.size(); ++i)
         EXPECT_NEAR(residuals[i], i == 1 ? 5.0 : 0.0, 1e-9) << "pair " << i;
+
+    std::mt19937 degenerate(5);
+    PairedSets two(randomPoints(degenerate, 2, 100.0), Eigen::Matrix4d::Identity(), degenerate, 0.0);
+    EXPECT_EQ(refusal(two.pairs), "A rigid fit needs at least 3 point pairs; 2 are available.");
+
+    // A third point 0.5 um off the line still leaves the rotation about it undetermined.
+    Points line = {{0, 0, 0}, {10, 10, 0}, {20, 20, 0}, {30, 30, 0.0005}};
+    PairedSets collinear(line, Eigen::Matrix4d::Identity(), degenerate, 0.0);
+    EXPECT_EQ(
+        refusal(collinear.pairs),
+        "The points of the first point set lie on a line, so they cannot determine the rotation about it.");
+
+    PairedSets coincident({{5, 5, 5}, {5, 5, 5}, {5, 5, 5.0001}}, Eigen::Matrix4d::Identity(), degenerate,
+                          0.0);
+    EXPECT_EQ(refusal(coincident.pairs),
+              "The points of the first point set coincide (they spread less than 0.001 mm), so they cannot "
+              "determine a rotation.");
+
+    // Only the second set is degenerate.
+    PointsOnImage spread, onLine;
+    spread.addPoints({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}});
+    onLine.addPoints({{0, 0, 0}, {100, 0, 0}, {200, 0, 0}});
+    EXPECT_NE(refusal(PointCorrespondences(spread, onLine)).find("second point set lie on a line"),
+              std::string::npos);
+
+    PairedSets square(randomPoints(degenerate, 4, 100.0), Eigen::Matrix4d::Identity(), degenerate, 0.0);
+    EXPECT_EQ(refusal(square.pairs, {{0, 1, 4}}), "Pair 4 does not exist; there are 4 pairs.");
+    EXPECT_EQ(refusal(square.pairs, {{0, -1, 2}}), "Pair -1 does not exist; there are 4 pairs.");
+    EXPECT_EQ(refusal(square.pairs, {{0, 1, 1, 2}}), "Pair 1 is listed twice.");
+    EXPECT_EQ(refusal(square.pairs, {{0, 3}}), "A rigid fit needs at least 3 point pairs; 2 are available.");
+
+    square.second->setPoint(3, {0.0, std::nan(""), 0.0});
+    EXPECT_EQ(refusal(square.pairs), "Point 3 of the second point set is not a finite position.");
 }
 
 TEST(PointCorrespondencesTargetError, PredictionMatchesMonteCarloGrowsAwayFromTheFiducialsAndRefusesBadInput)

@@ -28,7 +28,7 @@ enum class Small : unsigned char
     Zero = 0
 };
 
-TEST(PropertyCodecDouble, RoundTripsExactlyInTheShortestTextReadsNotANumberRejectsMalformedText)
+TEST(PropertyCodecReal, DoublesVectorsAndMatricesRoundTripExactlyInShortestTextRowByRow)
 {
     using Limits = std::numeric_limits<double>;
     const std::vector<double> values = {0.1,
@@ -64,6 +64,24 @@ TEST(PropertyCodecDouble, RoundTripsExactlyInTheShortestTextReadsNotANumberRejec
 
     for (const char* text : {"", " 1", "1 ", "1x", "abc", "1e400", "0x10", "1,5", "--1"})
         EXPECT_FALSE(PropertyCodec<double>::fromText(text).has_value()) << '"' << text << '"';
+
+    const Eigen::Vector3d value(0.1, -0.0, 1e-300);
+    EXPECT_EQ(PropertyCodec<Eigen::Vector3d>::toText(value), "0.1 -0 1e-300");
+    const auto read = PropertyCodec<Eigen::Vector3d>::fromText(PropertyCodec<Eigen::Vector3d>::toText(value));
+    ASSERT_TRUE(read.has_value());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(sameBits((*read)[i], value[i]));
+    for (const char* text : {"", "1 2", "1 2 3 4", "1 2 x", "1,2,3"})
+        EXPECT_FALSE(PropertyCodec<Eigen::Vector3d>::fromText(text).has_value()) << '"' << text << '"';
+
+    Eigen::Matrix4d translation = Eigen::Matrix4d::Identity();
+    translation(0, 3) = 10.5;  // written at the end of the first row
+    EXPECT_EQ(PropertyCodec<Eigen::Matrix4d>::toText(translation), "1 0 0 10.5 0 1 0 0 0 0 1 0 0 0 0 1");
+    const auto matrix = PropertyCodec<Eigen::Matrix4d>::fromText("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16");
+    ASSERT_TRUE(matrix.has_value());
+    EXPECT_EQ((*matrix)(0, 1), 2.0);
+    EXPECT_EQ((*matrix)(1, 0), 5.0);
+    EXPECT_EQ((*matrix)(3, 3), 16.0);
 }
 
 TEST(PropertyCodecIntegral, IntegersRoundTripLimitsBoolsReadWordsAndDigitsEnumsStayInRange)
@@ -95,27 +113,6 @@ TEST(PropertyCodecIntegral, IntegersRoundTripLimitsBoolsReadWordsAndDigitsEnumsS
     for (const char* text : {"-1", "4294967296", ""})
         EXPECT_FALSE(PropertyCodec<unsigned>::fromText(text).has_value()) << '"' << text << '"';
     EXPECT_FALSE(PropertyCodec<long long>::fromText("9223372036854775808").has_value());
-}
-
-TEST(PropertyCodecVectorAndMatrix, RoundTripCountNumbersAndUseRowByRowOrder)
-{
-    const Eigen::Vector3d value(0.1, -0.0, 1e-300);
-    EXPECT_EQ(PropertyCodec<Eigen::Vector3d>::toText(value), "0.1 -0 1e-300");
-    const auto read = PropertyCodec<Eigen::Vector3d>::fromText(PropertyCodec<Eigen::Vector3d>::toText(value));
-    ASSERT_TRUE(read.has_value());
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(sameBits((*read)[i], value[i]));
-    for (const char* text : {"", "1 2", "1 2 3 4", "1 2 x", "1,2,3"})
-        EXPECT_FALSE(PropertyCodec<Eigen::Vector3d>::fromText(text).has_value()) << '"' << text << '"';
-
-    Eigen::Matrix4d translation = Eigen::Matrix4d::Identity();
-    translation(0, 3) = 10.5;  // written at the end of the first row
-    EXPECT_EQ(PropertyCodec<Eigen::Matrix4d>::toText(translation), "1 0 0 10.5 0 1 0 0 0 0 1 0 0 0 0 1");
-    const auto matrix = PropertyCodec<Eigen::Matrix4d>::fromText("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16");
-    ASSERT_TRUE(matrix.has_value());
-    EXPECT_EQ((*matrix)(0, 1), 2.0);
-    EXPECT_EQ((*matrix)(1, 0), 5.0);
-    EXPECT_EQ((*matrix)(3, 3), 16.0);
 }
 
 }  // namespace

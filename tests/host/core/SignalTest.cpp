@@ -46,7 +46,7 @@ private:
 
 }  // namespace
 
-TEST(Signal, CallsSlotsInOrderLogsAThrowingOneAndASlotMayDisconnectOrDestroyItself)
+TEST(Signal, CallsSlotsInOrderLogsThrowingOnesAndNeverCallsADisconnectedOrDeadReceiver)
 {
     Tesselon::Test::LogCapture capture;
     Signal<int> signal;
@@ -72,25 +72,22 @@ TEST(Signal, CallsSlotsInOrderLogsAThrowingOneAndASlotMayDisconnectOrDestroyItse
     selfish(2);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(selfish.connectionCount(), 0u);
-}
 
-TEST(Signal, MemberFunctionSlotStopsWhenReceiverDiesAndAReceiverMayOutliveTheSignal)
-{
-    Signal<int> signal;
+    Signal<int> members;
     {
-        Listener listener;
-        signal.connect(&listener, &Listener::onValue);
-        signal(5);
-        EXPECT_EQ(listener.sum(), 5);
+        Listener subscriber;
+        members.connect(&subscriber, &Listener::onValue);
+        members(5);
+        EXPECT_EQ(subscriber.sum(), 5);
     }
-    EXPECT_EQ(signal.connectionCount(), 0u);
-    signal(7);  // must not touch the dead listener
-    Listener listener;
+    EXPECT_EQ(members.connectionCount(), 0u);
+    members(7);  // must not touch the dead subscriber
+    Listener subscriber;
     {
         Signal<int> shortLived;
-        shortLived.connect(&listener, &Listener::onValue);
+        shortLived.connect(&subscriber, &Listener::onValue);
     }
-    listener.disconnectAll();
+    subscriber.disconnectAll();
 }
 
 TEST(Signal, DisconnectWaitsForACallRunningOnAnotherThread)

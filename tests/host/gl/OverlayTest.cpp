@@ -22,7 +22,7 @@ OverlayVertex vertex(double x, double y)
 
 }  // namespace
 
-TEST(OverlayPainter, KeepsFiniteSegmentsDropsBrokenOnesAndANewFrameDiscardsThePreviousOne)
+TEST(GlOverlay, PainterKeepsFiniteSegmentsPlacementShrinksToTheMinimumButtonsHitOnlyWhenVisible)
 {
     LogCapture log;
     OverlayPainter painter;
@@ -44,10 +44,7 @@ TEST(OverlayPainter, KeepsFiniteSegmentsDropsBrokenOnesAndANewFrameDiscardsThePr
     EXPECT_TRUE(painter.lineLists().empty());
     EXPECT_TRUE(painter.texts().empty());
     EXPECT_EQ(painter.projection(), (GL::Viewport{0, 0, 80, 40}));
-}
 
-TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimumAndAButtonHitsOnlyItsVisibleIcon)
-{
     GlOverlay overlay(80, 500, 80, 300);
     overlay.setAnchor(GlOverlay::Bottom);
     EXPECT_EQ(overlay.placement({0, 0, 400, 1000}), (GL::Viewport{160, 0, 80, 500}));
@@ -55,13 +52,13 @@ TEST(GlOverlay, PlacementShrinksToTheViewButNotBelowTheMinimumAndAButtonHitsOnly
     overlay.setAnchor(GlOverlay::TopRight);
     EXPECT_EQ(overlay.placement({10, 20, 400, 1000}), (GL::Viewport{330, 520, 80, 500}));
 
-    LogCapture log;
+    LogCapture sizeLog;
     GlOverlay broken(-1, 10, 5, -5);
     EXPECT_EQ(broken.sizeHint(), QSize(0, 10));
     EXPECT_EQ(broken.minimumSizeHint(), QSize(5, 0));
     broken.setAnchor(9);
     EXPECT_EQ(broken.anchor(), GlOverlay::TopLeft);
-    EXPECT_EQ(log->messages().size(), 3u);
+    EXPECT_EQ(sizeLog->messages().size(), 3u);
 
     InteractiveButtonOverlay button(GlOverlay::BottomRight, ":/icons/center.png", 32);
     SignalSpy redraws(button.updateRequested);

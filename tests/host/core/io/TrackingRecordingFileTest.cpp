@@ -116,7 +116,7 @@ TEST(TrackingRecordingFile, RealRecordingsRoundTripExactlyThroughEveryFormatText
     EXPECT_EQ(TrackingRecordingFile::read(pivotRecording, "Pointer").transformNames().at(0), "Pointer");
 }
 
-TEST(TrackingRecordingFile, FailuresNameTheFileAndPixelDataAfterTheHeaderIsIgnored)
+TEST(TrackingRecordingFile, FailuresNameTheFilePixelDataIsIgnoredAndSamplesFollowOneTransform)
 {
     expectNames(caught<TrackingRecordingError>([] { TrackingRecordingFile::read("poses.json"); }),
                 "poses.json", 0, "unknown extension \".json\"");
@@ -132,10 +132,7 @@ TEST(TrackingRecordingFile, FailuresNameTheFileAndPixelDataAfterTheHeaderIsIgnor
                                              "Seq_Frame0000_Timestamp = 4\nElementDataFile = LOCAL\n"
                                           << std::string("\0\n= =\xff", 6);
     EXPECT_EQ(TrackingRecordingFile::read(path).frames.at(0).timestamp, 4.0);
-}
 
-TEST(TrackingRecording, SamplesFollowOneTransformThroughTheFrames)
-{
     const Eigen::Matrix4d one = Eigen::Matrix4d::Identity();
     const TrackingRecording recording{
         "session.mha", {{1, {{"B", one, true}}}, {2, {{"A", 2 * one, false}, {"B", one, true}}}, {3, {}}}};
