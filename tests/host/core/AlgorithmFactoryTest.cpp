@@ -67,7 +67,7 @@ protected:
     TestData volume{Data::Kind::Volume};
 };
 
-TEST_F(AlgorithmFactoryTest, FullIdJoinsFactoryNameAndIdAndNameSplitsAtLastSemicolon)
+TEST_F(AlgorithmFactoryTest, FullIdJoinsFactoryNameAndIdNameSplitsAtLastSemicolonDuplicateIdKeepsTheFirst)
 {
     factory.registerAlgorithm<StreamAlgorithm>("Smooth", "Streaming;Sub;Smoothed Stream");
     const auto* descriptor = factory.descriptor("Navigation.Smooth");
@@ -75,22 +75,18 @@ TEST_F(AlgorithmFactoryTest, FullIdJoinsFactoryNameAndIdAndNameSplitsAtLastSemic
     EXPECT_EQ(descriptor->category(), "Streaming;Sub");
     EXPECT_EQ(descriptor->displayName(), "Smoothed Stream");
     EXPECT_EQ(factory.idOf<StreamAlgorithm>(), "Navigation.Smooth");
-}
 
-TEST_F(AlgorithmFactoryTest, DuplicateIdKeepsTheFirstAndWarnsOnce)
-{
     Tesselon::Test::LogCapture capture;
-    factory.registerAlgorithm<StreamAlgorithm>("Smooth", "Streaming;First");
     factory.registerAlgorithm<ThrowingAlgorithm>("Smooth", "Streaming;Second");
     ASSERT_EQ(factory.descriptors().size(), 1u);
-    EXPECT_EQ(factory.descriptors()[0].name, "Streaming;First");
+    EXPECT_EQ(factory.descriptors()[0].name, "Streaming;Sub;Smoothed Stream");
     EXPECT_EQ(capture->count("Algorithm already registered: Navigation.Smooth"), 1);
     EXPECT_EQ(capture->messages().back().level, Log::Warning);
     EXPECT_EQ(capture->messages().back().category, "AlgorithmFactory");
     EXPECT_FALSE(factory.idOf<ThrowingAlgorithm>());
 }
 
-TEST_F(AlgorithmFactoryTest, CreateSetsFactoryInfoOnlyForCompatibleSelections)
+TEST_F(AlgorithmFactoryTest, CreateSetsFactoryInfoOnlyForCompatibleSelectionsAndLogsAFailure)
 {
     factory.registerAlgorithm<StreamAlgorithm>("Smooth", "Streaming;Smoothed Stream");
     EXPECT_FALSE(factory.create("Navigation.Smooth", {&volume}));
@@ -100,10 +96,7 @@ TEST_F(AlgorithmFactoryTest, CreateSetsFactoryInfoOnlyForCompatibleSelections)
     EXPECT_EQ(algorithm->factoryInfo().id, "Navigation.Smooth");
     EXPECT_EQ(algorithm->factoryInfo().name, "Smoothed Stream");
     EXPECT_EQ(algorithm->factoryInfo().inputs.getAll(), std::vector<Data*>{&stream});
-}
 
-TEST_F(AlgorithmFactoryTest, CreationFailureIsLoggedAndYieldsNothing)
-{
     Tesselon::Test::LogCapture capture;
     factory.registerAlgorithm<ThrowingAlgorithm>("Throwing", "Streaming;Throwing");
     EXPECT_TRUE(factory.descriptor("Navigation.Throwing")->isCompatible({&stream}));

@@ -60,30 +60,50 @@ std::vector<std::string> parameterNames(const Configurable& configurable)
     return names;
 }
 
-class ParameterChangeTest : public testing::Test
+TEST(ParameterChange, NotifiesRealChangesOnlyAndRegistrationIgnoresDuplicatesForgetsTheDestroyedAndMoves)
 {
-protected:
-    Tracker m_tracker;
-    ChangeCounter m_rateChanges{m_tracker.rate};
-};
+    Tracker tracker;
+    ChangeCounter rateChanges(tracker.rate);
+    tracker.rate = 0.5;
+    EXPECT_EQ(rateChanges.count(), 0);
+    tracker.rate = 0.75;
+    tracker.rate.setValue(0.75);
+    EXPECT_FALSE(tracker.rate.setText("fast"));
+    EXPECT_EQ(tracker.rate.value(), 0.75);
+    EXPECT_TRUE(tracker.rate.setText("2"));
+    EXPECT_EQ(tracker.rate.text(), "2");
+    EXPECT_EQ(rateChanges.count(), 2);
 
-TEST_F(ParameterChangeTest, NotifiesOnlyRealChanges)
-{
-    m_tracker.rate = 0.5;
-    EXPECT_EQ(m_rateChanges.count(), 0);
-    m_tracker.rate = 0.75;
-    m_tracker.rate.setValue(0.75);
-    EXPECT_EQ(m_rateChanges.count(), 1);
-    EXPECT_EQ(m_tracker.rate.value(), 0.75);
-}
-
-TEST(ParameterChange, NotANumberEqualsItself)
-{
     Parameter<double> unranged{"unranged", 0.0};
     ChangeCounter changes(unranged);
     unranged = std::nan("");
     unranged = std::nan("");
     EXPECT_EQ(changes.count(), 1);
+
+    Tracker registry;
+    registry.registerParameter(&registry.samples);
+    EXPECT_EQ(registry.parameter("offset"), &registry.offset);
+    EXPECT_EQ(registry.parameter("missing"), nullptr);
+    auto extra = std::make_unique<Parameter<bool>>("extra", false, &registry);
+    EXPECT_EQ(registry.parameter("extra"), extra.get());
+    extra.reset();
+    EXPECT_EQ(registry.parameter("extra"), nullptr);
+    EXPECT_EQ(registry.parameters().size(), 5u);
+
+    auto dying = std::make_unique<Tracker>();
+    Parameter<int> outside("outside", 1, dying.get());
+    dying.reset();
+    EXPECT_EQ(outside.owner(), nullptr);
+
+    Tracker first;
+    Configurable second;
+    second.registerParameter(&first.rate);
+
+    EXPECT_EQ(first.parameter("rate"), nullptr);
+    EXPECT_EQ(second.parameters(), (std::vector<ParameterBase*>{&first.rate}));
+    EXPECT_EQ(first.rate.owner(), &second);
+    second.unregisterParameter(&first.rate);
+    EXPECT_EQ(first.rate.owner(), nullptr);
 }
 
 // Every way in (setter, text, configure) keeps the declared rules, refusing with one sentence.
@@ -130,30 +150,7 @@ TEST(ParameterRules, RefuseWhatBreaksThemAndKeepTheValue)
     }
 }
 
-TEST_F(ParameterChangeTest, MalformedTextChangesNothing)
-{
-    EXPECT_FALSE(m_tracker.rate.setText("fast"));
-    EXPECT_EQ(m_tracker.rate.value(), 0.5);
-    EXPECT_TRUE(m_tracker.rate.setText("2"));
-    EXPECT_EQ(m_tracker.rate.text(), "2");
-    EXPECT_EQ(m_rateChanges.count(), 1);
-}
-
-TEST(ConfigurableTest, WritesParametersInRegistrationOrder)
-{
-    const Tracker tracker;
-    Properties properties("Tracker");
-    tracker.configuration(&properties);
-
-    EXPECT_EQ(properties.paramNames(), parameterNames(tracker));
-    EXPECT_EQ(properties.paramNames(),
-              (std::vector<std::string>{"rate", "samples", "toolName", "offset", "method"}));
-    EXPECT_EQ(properties.paramType("offset"), ParamType::Vector3);
-    EXPECT_EQ(properties.paramType("method"), ParamType::Enumeration);
-    EXPECT_EQ(properties.paramAttributes("rate"), (Properties::Attributes{{"min", "0"}, {"max", "100"}}));
-}
-
-TEST(ConfigurableTest, ConfigurationRoundTripsThroughAFile)
+TEST(ConfigurableTest, WritesInRegistrationOrderRoundTripsReadsOnlyValidValuesAndResetsToDefaults)
 {
     Tracker source;
     source.rate = 0.1;
@@ -163,6 +160,12 @@ TEST(ConfigurableTest, ConfigurationRoundTripsThroughAFile)
     source.method = Method::Direction;
     Properties written("Tracker");
     source.configuration(&written);
+    EXPECT_EQ(written.paramNames(), parameterNames(source));
+    EXPECT_EQ(written.paramNames(),
+              (std::vector<std::string>{"rate", "samples", "toolName", "offset", "method"}));
+    EXPECT_EQ(written.paramType("offset"), ParamType::Vector3);
+    EXPECT_EQ(written.paramType("method"), ParamType::Enumeration);
+    EXPECT_EQ(written.paramAttributes("rate"), (Properties::Attributes{{"min", "0"}, {"max", "100"}}));
 
     Tracker target;
     const Properties read = PropertiesFile::fromXml(PropertiesFile::toXml(written));
@@ -172,10 +175,7 @@ TEST(ConfigurableTest, ConfigurationRoundTripsThroughAFile)
     target.configuration(&rewritten);
     EXPECT_EQ(rewritten, written);
     EXPECT_EQ(target.method.value(), Method::Direction);
-}
 
-TEST(ConfigurableTest, ConfigureReadsOnlyValidPresentValues)
-{
     Tesselon::Test::LogCapture capture;
     Tracker tracker;
     ChangeCounter sampleChanges(tracker.samples);
@@ -193,18 +193,11 @@ TEST(ConfigurableTest, ConfigureReadsOnlyValidPresentValues)
     EXPECT_EQ(sampleChanges.count(), 0);
     EXPECT_EQ(capture->count("Parameter \"samples\" has the text \"many\", which is not a valid integer."),
               1);
-}
 
-TEST(ConfigurableTest, ConfigureDefaultsResetsEveryParameter)
-{
-    Tracker tracker;
-    tracker.rate = 2.0;
     tracker.toolName = std::string("other");
     tracker.method = Method::Direction;
     tracker.rate.setDefaultValue(4.0);
     ChangeCounter methodChanges(tracker.method);
-    ChangeCounter sampleChanges(tracker.samples);
-
     tracker.configureDefaults();
 
     EXPECT_EQ(tracker.rate.value(), 4.0);
@@ -212,46 +205,6 @@ TEST(ConfigurableTest, ConfigureDefaultsResetsEveryParameter)
     EXPECT_EQ(tracker.method.value(), Method::Pivot);
     EXPECT_EQ(methodChanges.count(), 1);
     EXPECT_EQ(sampleChanges.count(), 0);
-}
-
-TEST(ConfigurableRegistration, IgnoresDuplicatesAndFindsByName)
-{
-    Tracker tracker;
-    tracker.registerParameter(&tracker.samples);
-    EXPECT_EQ(tracker.parameters().size(), 5u);
-    EXPECT_EQ(tracker.parameter("offset"), &tracker.offset);
-    EXPECT_EQ(tracker.parameter("missing"), nullptr);
-}
-
-TEST(ConfigurableRegistration, ParameterLeavesWhenDestroyed)
-{
-    Tracker tracker;
-    auto extra = std::make_unique<Parameter<bool>>("extra", false, &tracker);
-    EXPECT_EQ(tracker.parameter("extra"), extra.get());
-    extra.reset();
-    EXPECT_EQ(tracker.parameter("extra"), nullptr);
-    EXPECT_EQ(tracker.parameters().size(), 5u);
-}
-
-TEST(ConfigurableRegistration, OwnerMayDieFirst)
-{
-    auto tracker = std::make_unique<Tracker>();
-    Parameter<int> outside("outside", 1, tracker.get());
-    tracker.reset();
-    EXPECT_EQ(outside.owner(), nullptr);
-}
-
-TEST(ConfigurableRegistration, RegisteringElsewhereMovesTheParameter)
-{
-    Tracker first;
-    Configurable second;
-    second.registerParameter(&first.rate);
-
-    EXPECT_EQ(first.parameter("rate"), nullptr);
-    EXPECT_EQ(second.parameters(), (std::vector<ParameterBase*>{&first.rate}));
-    EXPECT_EQ(first.rate.owner(), &second);
-    second.unregisterParameter(&first.rate);
-    EXPECT_EQ(first.rate.owner(), nullptr);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ private:
 
 }  // namespace
 
-TEST(DataComponentList, LooksUpByExactTypeOnly)
+TEST(DataComponentListAndDataList, ComponentsAreFoundByExactTypeDataByKindModalityAndType)
 {
     DataComponentList components;
     components.add(std::make_unique<DerivedCalibrationStore>());
@@ -46,6 +46,18 @@ TEST(DataComponentList, LooksUpByExactTypeOnly)
     EXPECT_EQ(components.all().size(), 2u);
     EXPECT_TRUE(components.remove<CalibrationStore>());
     EXPECT_FALSE(components.remove<CalibrationStore>());
+
+    TestData stream(Data::Kind::TrackingStream);
+    Image ct(Data::Kind::Volume, 3);
+    Image xray(Data::Kind::Image, 1);
+    const DataList list{&xray, &stream, &ct};
+
+    EXPECT_EQ(list.getFirst(Data::Kind::TrackingStream), &stream);
+    EXPECT_EQ(list.getFirst(Data::Kind::Mesh), nullptr);
+    EXPECT_EQ(list.getImages<Image>(), (std::vector<Image*>{&xray, &ct}));
+    EXPECT_EQ(list.getImages<Image>(Data::Kind::Volume), std::vector<Image*>{&ct});
+    EXPECT_EQ(list.getImages<Image>(Data::Kind::Unknown, 1), std::vector<Image*>{&xray});
+    EXPECT_EQ(list.getImage<Image>(Data::Kind::Volume, 1), nullptr);
 }
 
 TEST(DataComponentList, ConcurrentGetOrCreateMakesOneComponent)
@@ -60,19 +72,4 @@ TEST(DataComponentList, ConcurrentGetOrCreateMakesOneComponent)
     EXPECT_EQ(components.all().size(), 1u);
     for (auto* store : seen)
         EXPECT_EQ(store, seen.front());
-}
-
-TEST(DataList, FiltersByKindModalityAndType)
-{
-    TestData stream(Data::Kind::TrackingStream);
-    Image ct(Data::Kind::Volume, 3);
-    Image xray(Data::Kind::Image, 1);
-    const DataList list{&xray, &stream, &ct};
-
-    EXPECT_EQ(list.getFirst(Data::Kind::TrackingStream), &stream);
-    EXPECT_EQ(list.getFirst(Data::Kind::Mesh), nullptr);
-    EXPECT_EQ(list.getImages<Image>(), (std::vector<Image*>{&xray, &ct}));
-    EXPECT_EQ(list.getImages<Image>(Data::Kind::Volume), std::vector<Image*>{&ct});
-    EXPECT_EQ(list.getImages<Image>(Data::Kind::Unknown, 1), std::vector<Image*>{&xray});
-    EXPECT_EQ(list.getImage<Image>(Data::Kind::Volume, 1), nullptr);
 }

@@ -46,6 +46,18 @@ Eigen::Matrix4d poseWithTipAt(const Eigen::Matrix3d& rotation, const Eigen::Vect
     return pose;
 }
 
+// `copies` rounds of the tool tilted by `degrees` each way about x and y with its tip at `pivot`.
+Poses tiltedFourWays(double degrees, int copies, const Eigen::Vector3d& tip, const Eigen::Vector3d& pivot)
+{
+    Poses poses;
+    for (int copy = 0; copy < copies; ++copy)
+        for (const Eigen::Vector3d& axis : {Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(0, 1, 0)})
+            for (const double sign : {1.0, -1.0})
+                poses.push_back(poseWithTipAt(
+                    Pose::eulerToMat(sign * degrees * axis, {0, 0, 0}).topLeftCorner<3, 3>(), tip, pivot));
+    return poses;
+}
+
 struct Recording
 {
     Poses poses;
@@ -178,7 +190,7 @@ TEST(PivotFit, SlippedPosesAreRejectedWhileTheOneStepFitDegrades)
     EXPECT_GT(algebraicSlipped, 3.0 * algebraicClean);
 }
 
-TEST(PivotFit, SkipsNonRigidPoses)
+TEST(PivotFit, SkipsNonRigidPosesAndRefusesWhenTooFewPosesAgree)
 {
     std::mt19937 random(5);
     Recording recording = coneRecording(random, 30.0, 0.1, 40);
@@ -192,6 +204,17 @@ TEST(PivotFit, SkipsNonRigidPoses)
     EXPECT_FALSE(fit.inliers[3] || fit.inliers[7] || fit.inliers[9]);
     EXPECT_TRUE(std::isfinite(fit.maxResidual));
     EXPECT_LT(tipError(fit, recording), 1.0);
+
+    Recording slipping = coneRecording(random, 30.0, 0.25, 100);
+    slip(slipping.poses, 10, random);
+    PivotFitOptions options;
+    options.minimumPoses = 95;
+    const PivotFit refused = Geometry::fitSpherePivotingPoses(slipping.poses, options);
+    EXPECT_FALSE(refused.valid);
+    EXPECT_EQ(
+        refused.problem,
+        "Only 90 of the 100 usable poses agree on one pivot point; the tip slipped too often. Record again "
+        "with the tip held still in its divot.");
 }
 
 void expectRefused(const Poses& poses, const std::string& problem)
@@ -205,7 +228,7 @@ void expectRefused(const Poses& poses, const std::string& problem)
     }
 }
 
-TEST(PivotFit, RefusesMotionsThatCannotDetermineTheTip)
+TEST(PivotFit, RefusesMotionsThatCannotDetermineTheTipAndRangeIsTheLargestTurnFromTheMean)
 {
     std::mt19937 random(6);
     const Eigen::Vector3d tip(0, 0, -150), pivot(10, 20, -1200);
@@ -219,14 +242,7 @@ TEST(PivotFit, RefusesMotionsThatCannotDetermineTheTip)
     withBadPoses.poses[2](0, 0) = std::numeric_limits<double>::quiet_NaN();
     expectRefused(withBadPoses.poses, "The recording has only 9 usable poses; at least 10 are needed.");
 
-    Poses still;
-    for (int i = 0; i < 25; ++i) {
-        for (const Eigen::Vector3d& angles : {Eigen::Vector3d(0.2, 0, 0), Eigen::Vector3d(-0.2, 0, 0),
-                                              Eigen::Vector3d(0, 0.2, 0), Eigen::Vector3d(0, -0.2, 0)})
-            still.push_back(
-                poseWithTipAt(Pose::eulerToMat(angles, {0, 0, 0}).topLeftCorner<3, 3>(), tip, pivot));
-    }
-    expectRefused(still,
+    expectRefused(tiltedFourWays(0.2, 25, tip, pivot),
                   "The tool hardly turned (largest rotation 0.2 degrees); pivot it further about its tip in "
                   "every direction.");
 
@@ -244,38 +260,13 @@ TEST(PivotFit, RefusesMotionsThatCannotDetermineTheTip)
     }
     expectRefused(swing, oneAxis);
     expectRefused(spin, oneAxis);
-}
 
-TEST(PivotFit, RefusesWhenTooFewPosesAgree)
-{
-    std::mt19937 random(7);
-    Recording recording = coneRecording(random, 30.0, 0.25, 100);
-    slip(recording.poses, 10, random);
-    PivotFitOptions options;
-    options.minimumPoses = 95;
-    const PivotFit fit = Geometry::fitSpherePivotingPoses(recording.poses, options);
-    EXPECT_FALSE(fit.valid);
-    EXPECT_EQ(
-        fit.problem,
-        "Only 90 of the 100 usable poses agree on one pivot point; the tip slipped too often. Record again "
-        "with the tip held still in its divot.");
-}
-
-TEST(PivotFit, RotationRangeIsTheLargestTurnFromTheMeanOrientation)
-{
     // Exact repeated poses also leave residuals of zero, which the scale floor keeps from being trimmed.
-    const Eigen::Vector3d tip(0, 0, -150), pivot(0, 0, 0);
-    Poses poses;
-    for (const Eigen::Vector3d& angles : {Eigen::Vector3d(15, 0, 0), Eigen::Vector3d(-15, 0, 0),
-                                          Eigen::Vector3d(0, 15, 0), Eigen::Vector3d(0, -15, 0)}) {
-        for (int copy = 0; copy < 3; ++copy)
-            poses.push_back(
-                poseWithTipAt(Pose::eulerToMat(angles, {0, 0, 0}).topLeftCorner<3, 3>(), tip, pivot));
-    }
-    const PivotFit fit = Geometry::fitSpherePivotingPoses(poses);
-    ASSERT_TRUE(fit.valid) << fit.problem;
-    EXPECT_NEAR(fit.rotationRangeDegrees, 15.0, 1e-9);
-    EXPECT_LT((fit.tipInMarker - tip).norm(), 1e-9);
+    const PivotFit ranged =
+        Geometry::fitSpherePivotingPoses(tiltedFourWays(15, 3, tip, Eigen::Vector3d::Zero()));
+    ASSERT_TRUE(ranged.valid) << ranged.problem;
+    EXPECT_NEAR(ranged.rotationRangeDegrees, 15.0, 1e-9);
+    EXPECT_LT((ranged.tipInMarker - tip).norm(), 1e-9);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace Tesselon {
 namespace {
 
-TEST(MathTransformPointAffine, RotatesTranslatesAndIsUndoneByTheInverse)
+TEST(Math, TransformPointAffineIsUndoneByTheInverseBrightColoursOutshineMutedOnes)
 {
     const Eigen::Matrix4d markerToTracker = Pose::eulerToMat({0, 0, 90}, {10, 20, 30});
     const Eigen::Vector3d point(1, 2, 3);
@@ -21,13 +21,21 @@ TEST(MathTransformPointAffine, RotatesTranslatesAndIsUndoneByTheInverse)
     const Eigen::Matrix4d inverse = Eigen::Isometry3d(general).inverse().matrix();
     EXPECT_TRUE(Math::transformPointAffine(inverse, Math::transformPointAffine(general, point))
                     .isApprox(point, 1e-12));
-}
 
-TEST(MathTransformPointAffine, IgnoresTheBottomRow)
-{
     Eigen::Matrix4d transform = Pose::eulerToMat({0, 0, 0}, {1, 1, 1});
     transform.row(3) << 0.5, 0, 0, 2;
     EXPECT_EQ(Math::transformPointAffine(transform, Eigen::Vector3d(2, 0, 0)), Eigen::Vector3d(3, 1, 1));
+
+    const auto bright = Math::generateUniqueColors(6, true);
+    const auto muted = Math::generateUniqueColors(6, false);
+    for (std::size_t i = 0; i < bright.size(); ++i) {
+        EXPECT_GT(bright[i].maxCoeff(), muted[i].maxCoeff()) << i;
+        // Saturation: how far the brightest channel stands above the dullest.
+        EXPECT_GT(bright[i].maxCoeff() - bright[i].minCoeff(), muted[i].maxCoeff() - muted[i].minCoeff())
+            << i;
+    }
+    EXPECT_TRUE(Math::generateUniqueColors(0, true).empty());
+    EXPECT_TRUE(Math::generateUniqueColors(-3, false).empty());
 }
 
 struct ColorCase
@@ -60,20 +68,6 @@ TEST_P(MathGenerateUniqueColors, GivesInRangePairwiseDistinctColoursWhoseEveryPr
 INSTANTIATE_TEST_SUITE_P(Counts, MathGenerateUniqueColors,
                          testing::Values(ColorCase{2, true, 0.5}, ColorCase{12, true, 0.15},
                                          ColorCase{2, false, 0.3}, ColorCase{12, false, 0.05}));
-
-TEST(MathGenerateUniqueColorsOptions, BrightColoursOutshineMutedOnesAndNoCountGivesNone)
-{
-    const auto bright = Math::generateUniqueColors(6, true);
-    const auto muted = Math::generateUniqueColors(6, false);
-    for (std::size_t i = 0; i < bright.size(); ++i) {
-        EXPECT_GT(bright[i].maxCoeff(), muted[i].maxCoeff()) << i;
-        // Saturation: how far the brightest channel stands above the dullest.
-        EXPECT_GT(bright[i].maxCoeff() - bright[i].minCoeff(), muted[i].maxCoeff() - muted[i].minCoeff())
-            << i;
-    }
-    EXPECT_TRUE(Math::generateUniqueColors(0, true).empty());
-    EXPECT_TRUE(Math::generateUniqueColors(-3, false).empty());
-}
 
 }  // namespace
 }  // namespace Tesselon

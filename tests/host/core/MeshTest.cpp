@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <Eigen/Geometry>
-
-#include <cmath>
 #include <limits>
 
 namespace Tesselon {
@@ -18,7 +15,7 @@ Mesh hinge()
                 {{0, 1, 2}, {0, 3, 1}, {0, 1, 5}});
 }
 
-TEST(Mesh, VertexNormalsWeighFacesByAreaAndIgnoreDegenerateOnes)
+TEST(Mesh, VertexNormalsWeighFacesByAreaIgnoringDegenerateOnesAndBadInputIsRejected)
 {
     Mesh mesh = hinge();
     mesh.computeVertexNormals();
@@ -30,17 +27,14 @@ TEST(Mesh, VertexNormalsWeighFacesByAreaAndIgnoreDegenerateOnes)
     EXPECT_LT((mesh.normals()[3] - Eigen::Vector3d::UnitY()).norm(), 1e-12);
     EXPECT_EQ(mesh.normals()[4], Eigen::Vector3d::Zero());  // isolated
     EXPECT_EQ(mesh.normals()[5], Eigen::Vector3d::Zero());  // only on the degenerate face
-}
 
-TEST(Mesh, RejectsBadIndicesNonFiniteVerticesAndMismatchedNormals)
-{
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_THROW(Mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 3}}), std::invalid_argument);
     EXPECT_THROW(Mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, -1, 2}}), std::invalid_argument);
     EXPECT_THROW(Mesh({{0, 0, 0}, {1, nan, 0}, {0, 1, 0}}, {{0, 1, 2}}), std::invalid_argument);
-    Mesh mesh = hinge();
-    EXPECT_THROW(mesh.setNormals({{0, 0, 1}}), std::invalid_argument);
-    EXPECT_FALSE(mesh.hasNormals());
+    Mesh fresh = hinge();
+    EXPECT_THROW(fresh.setNormals({{0, 0, 1}}), std::invalid_argument);
+    EXPECT_FALSE(fresh.hasNormals());
 }
 
 }  // namespace

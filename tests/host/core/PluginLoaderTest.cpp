@@ -26,7 +26,7 @@ std::vector<std::string> ids(const PluginLoader& loader)
 
 }  // namespace
 
-TEST(PluginMarker, SplitsMagicAndFieldsKeepingEmptyValues)
+TEST(PluginMarker, SplitsMagicAndFieldsKeepingEmptyValuesAndFoldersAreNextToTheProgramThenTheEnvironment)
 {
     const auto marker = PluginMarker::parse(
         "__TESSELON_PLUGIN_V2_MAGIC_STRING__|hostversion=4.4.6|buildflags=GLIBCXX_DEBUG:_GLIBCXX_DEBUG|"
@@ -38,6 +38,11 @@ TEST(PluginMarker, SplitsMagicAndFieldsKeepingEmptyValues)
     EXPECT_EQ(marker->field("pluginversion"), "");
     EXPECT_FALSE(marker->field("missing"));
     EXPECT_FALSE(PluginMarker::parse("__MAGIC__|novalue"));
+
+    setenv("TESSELON_PLUGIN_PATH", "/opt/a::/opt/b", 1);
+    EXPECT_EQ(PluginLoader::defaultFolders("/usr/local/bin"),
+              (std::vector<std::string>{"/usr/local/plugins", "/opt/a", "/opt/b"}));
+    unsetenv("TESSELON_PLUGIN_PATH");
 }
 
 TEST(PluginLoader, StartsDependenciesFirstWhateverTheFileOrder)
@@ -89,12 +94,4 @@ TEST(PluginLoader, UnloadsLibrariesWithTheLoader)
     PluginLoader again;
     again.loadFiles({testPlugin("GoodPlugin")});
     EXPECT_EQ(ids(again), std::vector<std::string>{"Test.Good"});
-}
-
-TEST(PluginLoader, DefaultFoldersAreNextToTheProgramThenTheEnvironment)
-{
-    setenv("TESSELON_PLUGIN_PATH", "/opt/a::/opt/b", 1);
-    EXPECT_EQ(PluginLoader::defaultFolders("/usr/local/bin"),
-              (std::vector<std::string>{"/usr/local/plugins", "/opt/a", "/opt/b"}));
-    unsetenv("TESSELON_PLUGIN_PATH");
 }

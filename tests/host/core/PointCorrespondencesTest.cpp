@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -65,17 +66,17 @@ struct PairedSets
     }
 };
 
-std::string refusal(const PointCorrespondences& pairs, const std::vector<int>* subset = nullptr)
+std::string refusal(const PointCorrespondences& pairs, const std::optional<std::vector<int>>& subset = {})
 {
     try {
-        pairs.fitRigid(nullptr, subset);
+        pairs.fitRigid(nullptr, subset ? &*subset : nullptr);
     } catch (const PointCorrespondences::FitRefused& error) {
         return error.what();
     }
     return "accepted";
 }
 
-TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoise)
+TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoiseFittingOnlyTheListedPairs)
 {
     std::mt19937 random(7);
     for (int trial = 0; trial < 20; ++trial) {
@@ -86,6 +87,17 @@ TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoise)
         EXPECT_TRUE(fitted.isApprox(truth, 1e-9)) << fitted << "\n\n" << truth;
         EXPECT_LT(error, 1e-9);
     }
+
+    const Eigen::Matrix4d truth = randomRigid(random);
+    PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
+    sets.first->setPoint(2, *sets.first->point(2) + Eigen::Vector3d(30.0, 0.0, 0.0));
+
+    const std::vector<int> withoutOutlier = {0, 1, 3, 4};
+    double error = -1.0;
+    EXPECT_TRUE(sets.pairs.fitRigid(&error, &withoutOutlier).isApprox(truth, 1e-9));
+    EXPECT_LT(error, 1e-9);
+    sets.pairs.fitRigid(&error);
+    EXPECT_GT(error, 1.0);
 }
 
 TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds)
@@ -114,65 +126,7 @@ TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds
     }
 }
 
-TEST(PointCorrespondencesFit, FitsOnlyTheListedPairs)
-{
-    std::mt19937 random(3);
-    const Eigen::Matrix4d truth = randomRigid(random);
-    PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
-    sets.first->setPoint(2, *sets.first->point(2) + Eigen::Vector3d(30.0, 0.0, 0.0));
-
-    const std::vector<int> withoutOutlier = {0, 1, 3, 4};
-    double error = -1.0;
-    EXPECT_TRUE(sets.pairs.fitRigid(&error, &withoutOutlier).isApprox(truth, 1e-9));
-    EXPECT_LT(error, 1e-9);
-    sets.pairs.fitRigid(&error);
-    EXPECT_GT(error, 1.0);
-}
-
-TEST(PointCorrespondencesFit, RefusesConfigurationsThatCannotDetermineARotation)
-{
-    std::mt19937 random(5);
-    PairedSets two(randomPoints(random, 2, 100.0), Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(refusal(two.pairs), "A rigid fit needs at least 3 point pairs; 2 are available.");
-
-    // A third point 0.5 um off the line still leaves the rotation about it undetermined.
-    Points line = {{0, 0, 0}, {10, 10, 0}, {20, 20, 0}, {30, 30, 0.0005}};
-    PairedSets collinear(line, Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(
-        refusal(collinear.pairs),
-        "The points of the first point set lie on a line, so they cannot determine the rotation about it.");
-
-    PairedSets coincident({{5, 5, 5}, {5, 5, 5}, {5, 5, 5.0001}}, Eigen::Matrix4d::Identity(), random, 0.0);
-    EXPECT_EQ(refusal(coincident.pairs),
-              "The points of the first point set coincide (they spread less than 0.001 mm), so they cannot "
-              "determine a rotation.");
-
-    // Only the second set is degenerate.
-    PointsOnImage spread, onLine;
-    spread.addPoints({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}});
-    onLine.addPoints({{0, 0, 0}, {100, 0, 0}, {200, 0, 0}});
-    EXPECT_NE(refusal(PointCorrespondences(spread, onLine)).find("second point set lie on a line"),
-              std::string::npos);
-}
-
-TEST(PointCorrespondencesFit, RefusesInvalidSubsetsAndNonFinitePoints)
-{
-    std::mt19937 random(9);
-    PairedSets sets(randomPoints(random, 4, 100.0), Eigen::Matrix4d::Identity(), random, 0.0);
-    const std::vector<int> outside = {0, 1, 4};
-    const std::vector<int> negative = {0, -1, 2};
-    const std::vector<int> twice = {0, 1, 1, 2};
-    const std::vector<int> tooFew = {0, 3};
-    EXPECT_EQ(refusal(sets.pairs, &outside), "Pair 4 does not exist; there are 4 pairs.");
-    EXPECT_EQ(refusal(sets.pairs, &negative), "Pair -1 does not exist; there are 4 pairs.");
-    EXPECT_EQ(refusal(sets.pairs, &twice), "Pair 1 is listed twice.");
-    EXPECT_EQ(refusal(sets.pairs, &tooFew), "A rigid fit needs at least 3 point pairs; 2 are available.");
-
-    sets.second->setPoint(3, {0.0, std::nan(""), 0.0});
-    EXPECT_EQ(refusal(sets.pairs), "Point 3 of the second point set is not a finite position.");
-}
-
-TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetAndClearsBoth)
+TEST(PointCorrespondences, PairsByIndexMeasuresResidualsAndRefusesDegenerateOrInvalidFits)
 {
     PointsOnImage first, second;
     PointCorrespondences pairs(first, second);
@@ -187,10 +141,7 @@ TEST(PointCorrespondences, PairsByIndexUpToTheSmallerSetAndClearsBoth)
     EXPECT_TRUE(first.empty());
     EXPECT_TRUE(second.empty());
     EXPECT_THROW(PointCorrespondences(nullptr, std::make_shared<PointsOnImage>()), std::invalid_argument);
-}
 
-TEST(PointCorrespondences, ResidualsMeasureEachPairUnderTheGivenTransform)
-{
     std::mt19937 random(13);
     const Eigen::Matrix4d truth = randomRigid(random);
     PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
@@ -201,9 +152,42 @@ TEST(PointCorrespondences, ResidualsMeasureEachPairUnderTheGivenTransform)
     ASSERT_EQ(residuals.size(), 5u);
     for (std::size_t i = 0; i < residuals.size(); ++i)
         EXPECT_NEAR(residuals[i], i == 1 ? 5.0 : 0.0, 1e-9) << "pair " << i;
+
+    std::mt19937 degenerate(5);
+    PairedSets two(randomPoints(degenerate, 2, 100.0), Eigen::Matrix4d::Identity(), degenerate, 0.0);
+    EXPECT_EQ(refusal(two.pairs), "A rigid fit needs at least 3 point pairs; 2 are available.");
+
+    // A third point 0.5 um off the line still leaves the rotation about it undetermined.
+    Points line = {{0, 0, 0}, {10, 10, 0}, {20, 20, 0}, {30, 30, 0.0005}};
+    PairedSets collinear(line, Eigen::Matrix4d::Identity(), degenerate, 0.0);
+    EXPECT_EQ(
+        refusal(collinear.pairs),
+        "The points of the first point set lie on a line, so they cannot determine the rotation about it.");
+
+    PairedSets coincident({{5, 5, 5}, {5, 5, 5}, {5, 5, 5.0001}}, Eigen::Matrix4d::Identity(), degenerate,
+                          0.0);
+    EXPECT_EQ(refusal(coincident.pairs),
+              "The points of the first point set coincide (they spread less than 0.001 mm), so they cannot "
+              "determine a rotation.");
+
+    // Only the second set is degenerate.
+    PointsOnImage spread, onLine;
+    spread.addPoints({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}});
+    onLine.addPoints({{0, 0, 0}, {100, 0, 0}, {200, 0, 0}});
+    EXPECT_NE(refusal(PointCorrespondences(spread, onLine)).find("second point set lie on a line"),
+              std::string::npos);
+
+    PairedSets square(randomPoints(degenerate, 4, 100.0), Eigen::Matrix4d::Identity(), degenerate, 0.0);
+    EXPECT_EQ(refusal(square.pairs, {{0, 1, 4}}), "Pair 4 does not exist; there are 4 pairs.");
+    EXPECT_EQ(refusal(square.pairs, {{0, -1, 2}}), "Pair -1 does not exist; there are 4 pairs.");
+    EXPECT_EQ(refusal(square.pairs, {{0, 1, 1, 2}}), "Pair 1 is listed twice.");
+    EXPECT_EQ(refusal(square.pairs, {{0, 3}}), "A rigid fit needs at least 3 point pairs; 2 are available.");
+
+    square.second->setPoint(3, {0.0, std::nan(""), 0.0});
+    EXPECT_EQ(refusal(square.pairs), "Point 3 of the second point set is not a finite position.");
 }
 
-TEST(PointCorrespondencesTargetError, PredictionMatchesMonteCarlo)
+TEST(PointCorrespondencesTargetError, PredictionMatchesMonteCarloGrowsAwayFromTheFiducialsAndRefusesBadInput)
 {
     constexpr double kFle = 0.5;
     constexpr int kTrials = 4000;
@@ -232,10 +216,7 @@ TEST(PointCorrespondencesTargetError, PredictionMatchesMonteCarlo)
     }
     EXPECT_NEAR(std::sqrt(squaredTre) / predicted, 1.0, 0.15);
     EXPECT_NEAR(std::sqrt(squaredFleEstimate) / kFle, 1.0, 0.05);
-}
 
-TEST(PointCorrespondencesTargetError, GrowsAwayFromTheFiducialsAndRefusesBadInput)
-{
     PointsOnImage first, second;
     first.addPoints({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}});
     second.addPoints(first.allPoints());

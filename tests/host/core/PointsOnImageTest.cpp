@@ -35,7 +35,7 @@ public:
     std::vector<Range> ranges;
 };
 
-TEST(PointsOnImage, NotificationsCarryTheAffectedRange)
+TEST(PointsOnImage, NotificationsCarryTheAffectedRangeDataFollowThePointsBadIndicesChangeNothing)
 {
     PointsOnImage points;
     NotificationLog log(points);
@@ -61,45 +61,39 @@ TEST(PointsOnImage, NotificationsCarryTheAffectedRange)
     points.clear();
     points.clear();
     EXPECT_EQ(log.take(), (std::vector<Range>{{"removed", 0, 1}}));
-}
 
-TEST(PointsOnImage, NamesFlagsAndImageIndicesFollowThePoints)
-{
-    PointsOnImage points;
-    points.addPoints({{0, 0, 0}, {1, 0, 0}});
-    points.addImagePoint({2, 0, 0}, 4);
-    points.setName(0, "a");
-    points.setName(2, "c");
-    points.setFlag(2, false);
-    EXPECT_EQ(points.names(), (std::vector<std::string>{"a", "", "c"}));
-    EXPECT_EQ(points.flags(), (std::vector<bool>{true, true, false}));
+    PointsOnImage named;
+    named.addPoints({{0, 0, 0}, {1, 0, 0}});
+    named.addImagePoint({2, 0, 0}, 4);
+    named.setName(0, "a");
+    named.setName(2, "c");
+    named.setFlag(2, false);
+    EXPECT_EQ(named.names(), (std::vector<std::string>{"a", "", "c"}));
+    EXPECT_EQ(named.flags(), (std::vector<bool>{true, true, false}));
 
-    points.remove(0, 2);
-    ASSERT_EQ(points.size(), 1);
-    EXPECT_EQ(*points.point(0), Eigen::Vector3d(2, 0, 0));
-    EXPECT_EQ(*points.name(0), "c");
-    EXPECT_FALSE(*points.flag(0));
-    EXPECT_EQ(*points.imageIndex(0), 4);
-}
+    named.remove(0, 2);
+    ASSERT_EQ(named.size(), 1);
+    EXPECT_EQ(*named.point(0), Eigen::Vector3d(2, 0, 0));
+    EXPECT_EQ(*named.name(0), "c");
+    EXPECT_FALSE(*named.flag(0));
+    EXPECT_EQ(*named.imageIndex(0), 4);
 
-TEST(PointsOnImage, OutOfRangeIndicesAreLoggedAndChangeNothing)
-{
     LogCapture capture;
-    PointsOnImage points;
-    points.addPoints({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
-    NotificationLog log(points);
+    PointsOnImage three;
+    three.addPoints({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
+    NotificationLog notifications(three);
 
-    EXPECT_FALSE(points.point(3));
-    EXPECT_FALSE(points.point(-1));
-    EXPECT_FALSE(points.name(3));
-    EXPECT_FALSE(points.flag(-2));
-    points.setName(3, "x");
-    points.setFlag(-1, false);
-    EXPECT_FALSE(points.setPoint(-1, {9, 9, 9}));
+    EXPECT_FALSE(three.point(3));
+    EXPECT_FALSE(three.point(-1));
+    EXPECT_FALSE(three.name(3));
+    EXPECT_FALSE(three.flag(-2));
+    three.setName(3, "x");
+    three.setFlag(-1, false);
+    EXPECT_FALSE(three.setPoint(-1, {9, 9, 9}));
 
-    EXPECT_TRUE(log.ranges.empty());
-    EXPECT_EQ(points.allPoints(), (std::vector<Eigen::Vector3d>{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
-    EXPECT_EQ(points.names(), (std::vector<std::string>(3)));
+    EXPECT_TRUE(notifications.ranges.empty());
+    EXPECT_EQ(three.allPoints(), (std::vector<Eigen::Vector3d>{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
+    EXPECT_EQ(three.names(), (std::vector<std::string>(3)));
     EXPECT_EQ(capture->count("point: invalid index 3 (the set has 3 points)"), 1);
     EXPECT_EQ(capture->count("point: invalid index -1 (the set has 3 points)"), 1);
     EXPECT_EQ(capture->count("setName: invalid index 3 (the set has 3 points)"), 1);
@@ -107,7 +101,7 @@ TEST(PointsOnImage, OutOfRangeIndicesAreLoggedAndChangeNothing)
     EXPECT_EQ(capture->messages().size(), 7u);
 }
 
-TEST(PointsOnImageConfiguration, RoundTripsPointsNamesAndImageIndices)
+TEST(PointsOnImageConfiguration, RoundTripsPointsNamesAndImageIndicesSkippingBlocksWithoutAPosition)
 {
     TestData image(Data::Volume);
     PointsOnImage original(image);
@@ -134,22 +128,11 @@ TEST(PointsOnImageConfiguration, RoundTripsPointsNamesAndImageIndices)
     const Properties withoutPoints;
     restored.configure(&withoutPoints);  // no "Points": the list stays
     EXPECT_EQ(restored.size(), 3);
-}
 
-TEST(PointsOnImageConfiguration, SkipsPointBlocksWithoutAPosition)
-{
     LogCapture capture;
-    Properties saved;
-    Properties* list = saved.addSubProperties("Points");
-    list->addSubProperties("Point")->setParam("Name", std::string("lost"));
-    Properties* good = list->addSubProperties("Point");
-    good->setParam("Point", Eigen::Vector3d(1, 2, 3));
-    good->setParam("Name", std::string("kept"));
-
-    PointsOnImage points;
-    points.configure(&saved);
-    ASSERT_EQ(points.size(), 1);
-    EXPECT_EQ(*points.name(0), "kept");
+    saved.subProperty("Points")->subProperties("Point")[0]->removeParam("Point");
+    restored.configure(&saved);
+    EXPECT_EQ(restored.names(), (std::vector<std::string>{"", "nose tip"}));
     EXPECT_EQ(capture->count("Point entry 0 has no valid \"Point\"; skipped."), 1);
 }
 

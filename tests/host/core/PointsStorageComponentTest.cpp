@@ -22,7 +22,7 @@ public:
     explicit OtherPoints(Data& data) : PointsOnImage(data) {}
 };
 
-TEST(PointsStorageComponent, GivesTheSameSetForTheSameName)
+TEST(PointsStorageComponent, GivesTheSameSetForTheSameNameRefusesOneTakenByAnotherKindAndConfiguresNewSets)
 {
     TestData image(Data::Volume);
     auto& storage = image.components().getOrCreate<PointsStorageComponent>();
@@ -41,34 +41,8 @@ TEST(PointsStorageComponent, GivesTheSameSetForTheSameName)
     EXPECT_FALSE(storage.remove("fiducials"));
     EXPECT_EQ(fiducials->size(), 1);  // the holder keeps its set
     EXPECT_TRUE(storage.getOrCreate<PointsOnImage>(image, "fiducials")->empty());
-}
 
-TEST(PointsStorageComponent, ConfiguresANewSetFromTheSavedConfiguration)
-{
-    TestData image(Data::Volume);
-    PointsOnImage original;
-    original.addPoints({{1, 0, 0}, {0, 1, 0}});
-    original.setName(1, "tip");
-    Properties saved;
-    original.configuration(&saved);
-
-    PointsStorageComponent storage;
-    storage.setSavedConfiguration("landmarks", saved);
-    const auto restored = storage.getOrCreate<PointsOnImage>(image, "landmarks");
-    EXPECT_EQ(restored->allPoints(), original.allPoints());
-    EXPECT_EQ(restored->names(), original.names());
-    // A later saved configuration waits for the next creation; the live set stays.
-    storage.setSavedConfiguration("landmarks", Properties());
-    EXPECT_EQ(storage.getOrCreate<PointsOnImage>(image, "landmarks")->size(), 2);
-    EXPECT_EQ(storage.savedConfiguration("landmarks"), Properties());
-    EXPECT_FALSE(storage.savedConfiguration("unknown"));
-}
-
-TEST(PointsStorageComponent, RefusesANameTakenByAnotherKindOfSet)
-{
     LogCapture capture;
-    TestData image(Data::Volume);
-    PointsStorageComponent storage;
     const auto other = storage.getOrCreate<OtherPoints>(image, "pairs");
 
     EXPECT_EQ(storage.getOrCreate<PointsOnImage>(image, "pairs"), other);  // a subclass is a PointsOnImage
@@ -78,6 +52,23 @@ TEST(PointsStorageComponent, RefusesANameTakenByAnotherKindOfSet)
                              "'Tesselon::(anonymous namespace)::OtherPoints'"),
               1);
     EXPECT_TRUE(storage.pointSet("image points"));
+
+    PointsOnImage original;
+    original.addPoints({{1, 0, 0}, {0, 1, 0}});
+    original.setName(1, "tip");
+    Properties saved;
+    original.configuration(&saved);
+
+    PointsStorageComponent saving;
+    saving.setSavedConfiguration("landmarks", saved);
+    const auto restored = saving.getOrCreate<PointsOnImage>(image, "landmarks");
+    EXPECT_EQ(restored->allPoints(), original.allPoints());
+    EXPECT_EQ(restored->names(), original.names());
+    // A later saved configuration waits for the next creation; the live set stays.
+    saving.setSavedConfiguration("landmarks", Properties());
+    EXPECT_EQ(saving.getOrCreate<PointsOnImage>(image, "landmarks")->size(), 2);
+    EXPECT_EQ(saving.savedConfiguration("landmarks"), Properties());
+    EXPECT_FALSE(saving.savedConfiguration("unknown"));
 }
 
 TEST(PointsStorageComponent, ConcurrentRequestsShareOneSet)

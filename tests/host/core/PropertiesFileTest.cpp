@@ -1,7 +1,8 @@
 #include "host/core/io/PropertiesFile.h"
 
+#include "tests/support/FormatErrors.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <bit>
 #include <cstdint>
 #include <fstream>
-#include <functional>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -20,6 +20,8 @@ namespace Tesselon {
 namespace {
 
 using Attributes = Properties::Attributes;
+using Tesselon::Test::caught;
+using Tesselon::Test::expectNames;
 
 Properties roundTrip(const Properties& properties)
 {
@@ -34,7 +36,7 @@ std::string fileContents(const std::string& path)
     return contents.str();
 }
 
-TEST(PropertiesFileRoundTrip, KeepsEveryValueType)
+TEST(PropertiesFileRoundTrip, KeepsEveryValueTypeAndRepeatedChildrenAndAttributesInOrder)
 {
     using Limits = std::numeric_limits<double>;
     const std::vector<double> doubles = {0.1,           1e-300,           -0.0,          Limits::denorm_min(),
@@ -61,27 +63,24 @@ TEST(PropertiesFileRoundTrip, KeepsEveryValueType)
     ASSERT_TRUE(read.param("matrix", readMatrix));
     EXPECT_EQ(readMatrix, matrix);
     EXPECT_EQ(read.paramType("matrix"), ParamType::Matrix4);
-}
 
-TEST(PropertiesFileRoundTrip, KeepsRepeatedChildrenAndAttributesInOrder)
-{
-    Properties properties("Scene");
-    properties.setParamAttributes("mode", "values: 'Pivot3d,NeedleDir', hidden: true, min: 1");
-    properties.setParamType("mode", ParamType::Enumeration);
+    Properties scene("Scene");
+    scene.setParamAttributes("mode", "values: 'Pivot3d,NeedleDir', hidden: true, min: 1");
+    scene.setParamType("mode", ParamType::Enumeration);
     for (int i = 0; i < 4; ++i) {
-        Properties* tool = properties.addSubProperties(i == 2 ? "camera" : "tool");
+        Properties* tool = scene.addSubProperties(i == 2 ? "camera" : "tool");
         tool->setParam("index", i);
         tool->addSubProperties("tool")->setParam("nested", i);
     }
-    properties.addSubProperties("empty");
+    scene.addSubProperties("empty");
 
-    const Properties read = roundTrip(properties);
+    const Properties readScene = roundTrip(scene);
 
-    EXPECT_EQ(read, properties);
-    EXPECT_EQ(read.paramAttributes("mode"),
+    EXPECT_EQ(readScene, scene);
+    EXPECT_EQ(readScene.paramAttributes("mode"),
               (Attributes{{"values", "Pivot3d,NeedleDir"}, {"hidden", "true"}, {"min", "1"}}));
-    ASSERT_EQ(read.subProperties("tool").size(), 3u);
-    EXPECT_EQ(read.subProperties("tool")[2]->paramText("index"), "3");
+    ASSERT_EQ(readScene.subProperties("tool").size(), 3u);
+    EXPECT_EQ(readScene.subProperties("tool")[2]->paramText("index"), "3");
 }
 
 // Random trees whose every name, value, attribute and child name is built from pieces that XML mangles
@@ -149,8 +148,63 @@ TEST(PropertiesFileRoundTrip, RandomTreesRoundTrip)
     }
 }
 
-TEST(PropertiesFileReading, AcceptsHandWrittenLayout)
+const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+// The body starts on line 3.
+std::string inRoot(const std::string& body)
 {
+    return header + "<properties name=\"a\">\n" + body + "\n</properties>\n";
+}
+
+TEST(PropertiesFileReading, AcceptsHandWrittenLayoutAndMalformedInputNamesSourceLineAndProblem)
+{
+    struct BadInput
+    {
+        const char* description;
+        std::string xml;
+        int line;
+        const char* fragment;
+    };
+    const std::vector<BadInput> inputs = {
+        {"empty", "", 1, "expected a <properties> element"},
+        {"unclosed root", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\"/>\n", 4,
+         "<properties> (opened on line 2) is closed"},
+        {"unclosed param", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\">\n", 4,
+         "<param> (opened on line 3) is closed"},
+        {"wrong root", header + "<param name=\"x\" value=\"1\"/>", 2, "expected the root element"},
+        {"root without name", header + "<properties>\n</properties>", 2, "missing attribute \"name\""},
+        {"unknown element", inRoot("<paramm name=\"x\" value=\"1\"/>"), 3, "unknown element <paramm>"},
+        {"param without name", inRoot("<param value=\"1\"/>"), 3, "missing attribute \"name\" on <param>"},
+        {"param without value", inRoot("<param name=\"x\"/>"), 3, "missing attribute \"value\""},
+        {"bad type", inRoot("\n<param name=\"x\" type=\"9\" value=\"1\"/>"), 4, "bad type number \"9\""},
+        {"misspelt attribute", inRoot("<param name=\"x\" vlaue=\"1\"/>"), 3, "unknown attribute \"vlaue\""},
+        {"mismatched end tag", inRoot("<param name=\"x\" value=\"1\">"), 4, "malformed XML"},
+        {"duplicate parameter", inRoot("<param name=\"x\" value=\"1\"/>\n<param name=\"x\" value=\"2\"/>"), 4,
+         "parameter \"x\" appears twice"},
+        {"duplicate attribute",
+         inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"min\" value=\"0\"/>\n"
+                "<attribute name=\"min\" value=\"1\"/></param>"),
+         5, "attribute \"min\" of parameter \"x\" appears twice"},
+        {"text in properties", inRoot("  stray"), 4, "unexpected text \"stray\""},
+        {"text in param", inRoot("<param name=\"x\" value=\"1\">2</param>"), 3, "unexpected text \"2\""},
+        {"element in attribute",
+         inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"k\" "
+                "value=\"v\">\n<b/></attribute></param>"),
+         5, "unknown element <b>"},
+        {"undeclared entity", header + "<properties name=\"a&nbsp;\"/>", 2, "malformed XML"},
+        {"document type", header + "<!DOCTYPE properties>\n<properties name=\"a\"/>", 2,
+         "document type declarations are not supported"},
+        {"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"}};
+    for (const BadInput& input : inputs) {
+        SCOPED_TRACE(input.description);
+        const PropertiesFileError error =
+            caught<PropertiesFileError>([&] { PropertiesFile::fromXml(input.xml, "bad.xml"); });
+        expectNames(error, "bad.xml", input.line, input.fragment);
+        EXPECT_EQ(std::string(error.what()).rfind("bad.xml, line " + std::to_string(input.line) + ": ", 0),
+                  0u)
+            << error.what();
+    }
+
     const std::string xml =
         "<?xml version=\"1.0\"?>\r\n"
         "<!-- calibration of the pointer -->\r\n"
@@ -172,91 +226,6 @@ TEST(PropertiesFileReading, AcceptsHandWrittenLayout)
     EXPECT_EQ(offset, Eigen::Vector3d(0, 0, -150));
 }
 
-struct BadInput
-{
-    const char* description;
-    std::string xml;
-    int line;
-    const char* fragment;
-};
-
-void PrintTo(const BadInput& input, std::ostream* out)
-{
-    *out << input.description;
-}
-
-class PropertiesFileMalformed : public testing::TestWithParam<BadInput>
-{
-};
-
-TEST_P(PropertiesFileMalformed, NamesSourceLineAndProblem)
-{
-    const BadInput& input = GetParam();
-    try {
-        PropertiesFile::fromXml(input.xml, "bad.xml");
-        FAIL() << "no error for " << input.description;
-    } catch (const PropertiesFileError& error) {
-        const std::string message = error.what();
-        EXPECT_EQ(error.line(), input.line) << message;
-        EXPECT_EQ(message.rfind("bad.xml, line " + std::to_string(input.line) + ": ", 0), 0u) << message;
-        EXPECT_NE(message.find(input.fragment), std::string::npos) << message;
-    }
-}
-
-const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-
-// The body starts on line 3.
-std::string inRoot(const std::string& body)
-{
-    return header + "<properties name=\"a\">\n" + body + "\n</properties>\n";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, PropertiesFileMalformed,
-    testing::Values(
-        BadInput{"empty", "", 1, "expected a <properties> element"},
-        BadInput{"unclosed root", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\"/>\n", 4,
-                 "<properties> (opened on line 2) is closed"},
-        BadInput{"unclosed param", header + "<properties name=\"a\">\n<param name=\"x\" value=\"1\">\n", 4,
-                 "<param> (opened on line 3) is closed"},
-        BadInput{"wrong root", header + "<param name=\"x\" value=\"1\"/>", 2, "expected the root element"},
-        BadInput{"root without name", header + "<properties>\n</properties>", 2,
-                 "missing attribute \"name\""},
-        BadInput{"unknown element", inRoot("<paramm name=\"x\" value=\"1\"/>"), 3,
-                 "unknown element <paramm>"},
-        BadInput{"param without name", inRoot("<param value=\"1\"/>"), 3,
-                 "missing attribute \"name\" on <param>"},
-        BadInput{"param without value", inRoot("<param name=\"x\"/>"), 3, "missing attribute \"value\""},
-        BadInput{"bad type", inRoot("\n<param name=\"x\" type=\"9\" value=\"1\"/>"), 4,
-                 "bad type number \"9\""},
-        BadInput{"misspelt attribute", inRoot("<param name=\"x\" vlaue=\"1\"/>"), 3,
-                 "unknown attribute \"vlaue\""},
-        BadInput{"mismatched end tag", inRoot("<param name=\"x\" value=\"1\">"), 4, "malformed XML"},
-        BadInput{"duplicate parameter",
-                 inRoot("<param name=\"x\" value=\"1\"/>\n<param name=\"x\" value=\"2\"/>"), 4,
-                 "parameter \"x\" appears twice"},
-        BadInput{"duplicate attribute",
-                 inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"min\" value=\"0\"/>\n"
-                        "<attribute name=\"min\" value=\"1\"/></param>"),
-                 5, "attribute \"min\" of parameter \"x\" appears twice"},
-        BadInput{"text in properties", inRoot("  stray"), 4, "unexpected text \"stray\""},
-        BadInput{"text in param", inRoot("<param name=\"x\" value=\"1\">2</param>"), 3,
-                 "unexpected text \"2\""},
-        BadInput{"element in attribute",
-                 inRoot("<param name=\"x\" value=\"1\">\n<attribute name=\"k\" "
-                        "value=\"v\">\n<b/></attribute></param>"),
-                 5, "unknown element <b>"},
-        BadInput{"undeclared entity", header + "<properties name=\"a&nbsp;\"/>", 2, "malformed XML"},
-        BadInput{"document type", header + "<!DOCTYPE properties>\n<properties name=\"a\"/>", 2,
-                 "document type declarations are not supported"},
-        BadInput{"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"}),
-    [](const testing::TestParamInfo<BadInput>& info) {
-        std::string name = info.param.description;
-        for (char& c : name)
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
-
 class PropertiesFileOnDisk : public testing::Test
 {
 protected:
@@ -265,7 +234,8 @@ protected:
     QTemporaryDir m_directory;
 };
 
-TEST_F(PropertiesFileOnDisk, WritesAndReadsBackAndAnUnwritableTextLeavesTheOldFile)
+TEST_F(PropertiesFileOnDisk,
+       WritesAndReadsBackRefusingTextsXmlCannotHoldLeavingTheOldFileAndReportsUnopenableFiles)
 {
     Properties properties("Disk");
     properties.setParam("text", std::string("a\r\nb"));
@@ -286,10 +256,7 @@ TEST_F(PropertiesFileOnDisk, WritesAndReadsBackAndAnUnwritableTextLeavesTheOldFi
         EXPECT_NE(message.find("U+0007"), std::string::npos) << message;
     }
     EXPECT_EQ(fileContents(path("settings.xml")), before);
-}
 
-TEST_F(PropertiesFileOnDisk, RefusesTextsXmlCannotHold)
-{
     const std::vector<std::string> texts = {std::string("nul\0", 4), "\x01", "\x0B",        "\x1F",
                                             "\xEF\xBF\xBE",          "\xC3", "\xED\xA0\x80"};
     for (const std::string& text : texts) {
@@ -299,22 +266,13 @@ TEST_F(PropertiesFileOnDisk, RefusesTextsXmlCannotHold)
         Properties named(text);
         EXPECT_THROW(PropertiesFile::toXml(named), PropertiesFileError);
     }
-}
 
-TEST_F(PropertiesFileOnDisk, ReportsFilesItCannotOpen)
-{
     const std::string missing = path("missing.xml");
     const std::string unreachable = path("no-such-folder/settings.xml");
-    const auto expectError = [](const std::function<void()>& action, const std::string& start) {
-        try {
-            action();
-            ADD_FAILURE() << "no error";
-        } catch (const PropertiesFileError& error) {
-            EXPECT_EQ(std::string(error.what()).rfind(start, 0), 0u) << error.what();
-        }
-    };
-    expectError([&] { PropertiesFile::read(missing); }, missing + ": cannot open for reading");
-    expectError([&] { PropertiesFile::write(Properties("P"), unreachable); }, unreachable + ": cannot");
+    expectNames(caught<PropertiesFileError>([&] { PropertiesFile::read(missing); }), missing, 0,
+                "cannot open for reading");
+    expectNames(caught<PropertiesFileError>([&] { PropertiesFile::write(Properties("P"), unreachable); }),
+                unreachable, 0, "cannot");
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ protected:
     Properties m_properties{"Root"};
 };
 
-TEST_F(PropertiesTest, SettingAgainReplacesInPlace)
+TEST_F(PropertiesTest, SettingAgainReplacesInPlaceKeepingAnExplicitTypeAttributesMergeInOrder)
 {
     m_properties.setParam("a", 1);
     m_properties.setParam("b", 2.5);
@@ -39,10 +39,6 @@ TEST_F(PropertiesTest, SettingAgainReplacesInPlace)
     EXPECT_EQ(m_properties.paramNames(), (Names{"a", "b", "c"}));
     EXPECT_EQ(m_properties.paramText("b"), "text");
     EXPECT_EQ(m_properties.paramType("b"), ParamType::String);
-}
-
-TEST_F(PropertiesTest, ExplicitTypeSurvivesLaterValues)
-{
     m_properties.setParamType("file", ParamType::Path);
     m_properties.setParam("file", std::string("/tmp/a.xml"));
     EXPECT_EQ(m_properties.paramType("file"), ParamType::Path);
@@ -50,10 +46,37 @@ TEST_F(PropertiesTest, ExplicitTypeSurvivesLaterValues)
     m_properties.setParam("count", 3);
     m_properties.setParamText("count", "4");
     EXPECT_EQ(m_properties.paramType("count"), ParamType::Int);
+
+    m_properties.setParam("size", 5);
+    m_properties.setParamAttributes("size", "min: 1, max: 20000");
+    m_properties.setParamAttributes("size", "max: 50,hidden:true");
+
+    EXPECT_EQ(m_properties.paramAttributes("size"),
+              (Attributes{{"min", "1"}, {"max", "50"}, {"hidden", "true"}}));
+    EXPECT_EQ(m_properties.paramText("size"), "5");
+
+    m_properties.setParamAttributes("mode",
+                                    "values: 'Pivot3d,NeedleDir', tooltip: 'it''s , here', label: a b");
+
+    EXPECT_EQ(m_properties.paramAttribute("mode", "values"), "Pivot3d,NeedleDir");
+    EXPECT_EQ(m_properties.paramAttribute("mode", "tooltip"), "it's , here");
+    EXPECT_EQ(m_properties.paramText("mode"), "");  // attributes alone create an empty parameter
+    EXPECT_EQ(m_properties.paramType("mode"), ParamType::Unknown);
 }
 
-TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutput)
+TEST_F(PropertiesTest, SubPropertiesKeepOrderAndRepeatNamesMalformedValuesAndAttributesChangeNothing)
 {
+    Properties* first = m_properties.addSubProperties("tool");
+    m_properties.addSubProperties("camera");
+    Properties* second = m_properties.addSubProperties("tool");
+    first->setParam("id", 1);
+    second->setParam("id", 2);
+
+    EXPECT_EQ(childNames(m_properties), (Names{"tool", "camera", "tool"}));
+    EXPECT_EQ(m_properties.subProperties("tool"), (std::vector<Properties*>{first, second}));
+    EXPECT_EQ(m_properties.subProperty("tool"), first);
+    EXPECT_EQ(m_properties.subProperty("missing"), nullptr);
+
     Tesselon::Test::LogCapture capture;
     m_properties.setParamText("rate", "fast");
     double rate = 7.0;
@@ -69,38 +92,7 @@ TEST_F(PropertiesTest, MalformedValueLogsOneErrorAndLeavesOutput)
     EXPECT_FALSE(m_properties.param("missing", missing));
     EXPECT_EQ(missing, 5);
     EXPECT_EQ(capture->messages().size(), 1u);
-}
 
-TEST_F(PropertiesTest, AttributesMergeInOrder)
-{
-    m_properties.setParam("size", 5);
-    m_properties.setParamAttributes("size", "min: 1, max: 20000");
-    m_properties.setParamAttributes("size", "max: 50,hidden:true");
-
-    EXPECT_EQ(m_properties.paramAttributes("size"),
-              (Attributes{{"min", "1"}, {"max", "50"}, {"hidden", "true"}}));
-    EXPECT_EQ(m_properties.paramText("size"), "5");
-}
-
-TEST_F(PropertiesTest, QuotedAttributeValuesKeepCommasAndQuotes)
-{
-    m_properties.setParamAttributes("mode",
-                                    "values: 'Pivot3d,NeedleDir', tooltip: 'it''s , here', label: a b");
-
-    EXPECT_EQ(m_properties.paramAttribute("mode", "values"), "Pivot3d,NeedleDir");
-    EXPECT_EQ(m_properties.paramAttribute("mode", "tooltip"), "it's , here");
-    EXPECT_EQ(m_properties.paramAttribute("mode", "label"), "a b");
-}
-
-TEST_F(PropertiesTest, AttributesCreateAnEmptyParameter)
-{
-    m_properties.setParamAttribute("later", "hidden", "true");
-    EXPECT_EQ(m_properties.paramText("later"), "");
-    EXPECT_EQ(m_properties.paramType("later"), ParamType::Unknown);
-}
-
-TEST_F(PropertiesTest, MalformedAttributeTextThrowsAndChangesNothing)
-{
     m_properties.setParamAttributes("p", "min: 1");
     for (const char* text : {"min", "min: 2,", ": 3", "values: 'a,b", "values: 'a' b", "max: 2, , min: 3"}) {
         EXPECT_THROW(m_properties.setParamAttributes("p", text), std::invalid_argument) << text;
@@ -108,46 +100,24 @@ TEST_F(PropertiesTest, MalformedAttributeTextThrowsAndChangesNothing)
     }
 }
 
-TEST_F(PropertiesTest, SubPropertiesKeepOrderAndRepeatNames)
-{
-    Properties* first = m_properties.addSubProperties("tool");
-    m_properties.addSubProperties("camera");
-    Properties* second = m_properties.addSubProperties("tool");
-    first->setParam("id", 1);
-    second->setParam("id", 2);
-
-    EXPECT_EQ(childNames(m_properties), (Names{"tool", "camera", "tool"}));
-    EXPECT_EQ(m_properties.subProperties("tool"), (std::vector<Properties*>{first, second}));
-    EXPECT_EQ(m_properties.subProperty("tool"), first);
-    EXPECT_EQ(m_properties.subProperty("missing"), nullptr);
-}
-
-TEST_F(PropertiesTest, ChildrenStayValidWhileSiblingsChange)
-{
-    Properties* kept = m_properties.addSubProperties("kept");
-    Properties* removed = m_properties.addSubProperties("removed");
-    for (int i = 0; i < 100; ++i)
-        m_properties.addSubProperties("filler");
-    kept->setParam("alive", true);
-    EXPECT_TRUE(m_properties.removeSubProperties(removed));
-
-    EXPECT_EQ(m_properties.subProperties().front(), kept);
-    EXPECT_EQ(kept->paramText("alive"), "true");
-}
-
-TEST_F(PropertiesTest, RemovesOnlyDirectChildren)
+TEST_F(PropertiesTest, RemovesOnlyDirectChildrenAndKeepsTheOthersValid)
 {
     Properties* child = m_properties.addSubProperties("child");
     const Properties* grandChild = child->addSubProperties("grandChild");
+    Properties* removed = m_properties.addSubProperties("removed");
+    for (int i = 0; i < 100; ++i)
+        m_properties.addSubProperties("filler");
     const Properties stranger("child");
 
     EXPECT_FALSE(m_properties.removeSubProperties(grandChild));
     EXPECT_FALSE(m_properties.removeSubProperties(&stranger));
-    EXPECT_TRUE(m_properties.removeSubProperties(child));
-    EXPECT_TRUE(m_properties.subProperties().empty());
+    EXPECT_TRUE(m_properties.removeSubProperties(removed));
+    EXPECT_EQ(m_properties.subProperties().front(), child);
+    EXPECT_EQ(child->subProperties().front(), grandChild);
+    EXPECT_EQ(m_properties.subProperties().size(), 101u);
 }
 
-TEST_F(PropertiesTest, CopiesAreDeep)
+TEST_F(PropertiesTest, CopiesAreDeepAndCopyFromKeepsNameAndAcceptsOwnDescendant)
 {
     m_properties.addSubProperties("child")->setParam("x", 1);
     Properties copy = m_properties;
@@ -158,10 +128,7 @@ TEST_F(PropertiesTest, CopiesAreDeep)
     EXPECT_EQ(m_properties.subProperty("child")->paramText("x"), "1");
     EXPECT_EQ(added.subProperty("renamed")->subProperty("child")->paramText("x"), "1");
     EXPECT_EQ(m_properties.name(), "Root");
-}
 
-TEST_F(PropertiesTest, CopyFromKeepsNameAndAcceptsOwnDescendant)
-{
     m_properties.setParam("top", 1);
     Properties* child = m_properties.addSubProperties("child");
     child->setParam("inner", 2);

@@ -1,4 +1,3 @@
-#include "host/core/DataList.h"
 #include "host/core/SharedImageSet.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +20,9 @@ std::vector<float> indexValues(int slices)
     return values;
 }
 
-TEST(SharedImageSet, StoresXFastestAndChecksBounds)
+TEST(SharedImageSet, StoresXFastestChecksBoundsPlacesVoxelsAndRefusesGridsThatDoNotAddUp)
 {
-    const SharedImageSet volume({4, 5, 6}, {0.5, 1.5, 2}, indexValues(6));
+    SharedImageSet volume({4, 5, 6}, {0.5, 1.5, 2}, indexValues(6));
     EXPECT_EQ(volume.kind(), Data::Kind::Volume);
     EXPECT_EQ(volume.voxelCount(), 120u);
     EXPECT_EQ(volume.valueAt(1, 2, 3), 69.0f);
@@ -39,22 +38,7 @@ TEST(SharedImageSet, StoresXFastestAndChecksBounds)
         }
     }
     EXPECT_EQ(SharedImageSet({4, 5, 1}, {1, 1, 1}, indexValues(1)).kind(), Data::Kind::Image);
-}
 
-TEST(SharedImageSet, RefusesGridsThatDoNotAddUp)
-{
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THROW(SharedImageSet({4, 0, 6}, {1, 1, 1}, {}), std::invalid_argument);
-    EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, -1, 1}, indexValues(6)), std::invalid_argument);
-    EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, 1, nan}, indexValues(6)), std::invalid_argument);
-    EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, 1, 1}, indexValues(5)), std::invalid_argument);
-    // The voxel count overflows 64 bits, which must not wrap round to a small count.
-    EXPECT_THROW(SharedImageSet({1 << 30, 1 << 30, 1 << 30}, {1, 1, 1}, {}), std::invalid_argument);
-}
-
-TEST(SharedImageSet, VoxelToWorldScalesThenPlaces)
-{
-    SharedImageSet volume({4, 5, 6}, {0.5, 1.5, 2}, indexValues(6));
     Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
     pose.topLeftCorner<3, 3>() << 0, -1, 0, 1, 0, 0, 0, 0, 1;
     pose.topRightCorner<3, 1>() << 10, 20, 30;
@@ -63,19 +47,14 @@ TEST(SharedImageSet, VoxelToWorldScalesThenPlaces)
     const Eigen::Vector4d world = volume.voxelToWorld() * Eigen::Vector4d(1, 2, 3, 1);
     EXPECT_TRUE(world.isApprox(Eigen::Vector4d(7, 20.5, 36, 1))) << world.transpose();
     EXPECT_TRUE((volume.matrixFromWorld() * world).isApprox(Eigen::Vector4d(0.5, 3, 6, 1)));
-}
 
-TEST(SharedImageSet, DataListsSelectByKindAndModality)
-{
-    SharedImageSet ct({4, 5, 6}, {1, 1, 1}, indexValues(6));
-    ct.setModality(SharedImageSet::CT);
-    SharedImageSet ultrasound({4, 5, 1}, {1, 1, 1}, indexValues(1));
-    ultrasound.setModality(SharedImageSet::Ultrasound);
-    const DataList list{&ct, &ultrasound};
-    EXPECT_EQ(list.getImages(), (std::vector<SharedImageSet*>{&ct, &ultrasound}));
-    EXPECT_EQ(list.getImage(Data::Kind::Image), &ultrasound);
-    EXPECT_EQ(list.getImage(Data::Kind::Unknown, SharedImageSet::CT), &ct);
-    EXPECT_EQ(list.getImage(Data::Kind::Volume, SharedImageSet::MR), nullptr);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(SharedImageSet({4, 0, 6}, {1, 1, 1}, {}), std::invalid_argument);
+    EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, -1, 1}, indexValues(6)), std::invalid_argument);
+    EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, 1, nan}, indexValues(6)), std::invalid_argument);
+    EXPECT_THROW(SharedImageSet({4, 5, 6}, {1, 1, 1}, indexValues(5)), std::invalid_argument);
+    // The voxel count overflows 64 bits, which must not wrap round to a small count.
+    EXPECT_THROW(SharedImageSet({1 << 30, 1 << 30, 1 << 30}, {1, 1, 1}, {}), std::invalid_argument);
 }
 
 }  // namespace

@@ -122,39 +122,45 @@ TEST_P(SplineShapes, NearestPointIsNeverFartherThanADenseSample)
 INSTANTIATE_TEST_SUITE_P(Spline, SplineShapes, testing::ValuesIn(shapes()),
                          [](const auto& info) { return info.param.name; });
 
-TEST(Spline, TwoPointsMakeAStraightSegmentTravelledAtConstantSpeed)
+TEST(Spline, StraightSegmentsAtConstantSpeedNoOvershootClampedArgumentsNonFiniteInputRejected)
 {
     const Spline spline({{0, 0, 0}, {3, 4, 0}});
     EXPECT_DOUBLE_EQ(spline.getCurveLength(), 5.0);
     for (double t : {0.0, 0.25, 0.5, 1.0})
         EXPECT_LT((spline.evaluate(t) - Eigen::Vector3d(3 * t, 4 * t, 0)).norm(), 1e-12);
-}
 
-// Uniform Catmull-Rom swings back behind the middle point here; the centripetal curve stays between its ends.
-TEST(Spline, UnevenlySpacedCollinearPointsGiveNoOvershoot)
-{
-    const Spline spline({{0, 0, 0}, {10, 0, 0}, {10.5, 0, 0}, {30, 0, 0}});
+    const Spline curve(helix(5));
+    EXPECT_EQ(curve.evaluate(-3.0), curve.controlPoints().front());
+    EXPECT_EQ(curve.evaluate(std::numeric_limits<double>::infinity()), curve.controlPoints().back());
+    EXPECT_EQ(curve.arcLengthToSplineCoord(-1.0), 0.0);
+    EXPECT_EQ(curve.arcLengthToSplineCoord(1e9), 4.0);
+    EXPECT_EQ(curve.splineCoordToArcLength(9.0), curve.getCurveLength());
+
+    const Spline collinear({{0, 0, 0}, {10, 0, 0}, {10.5, 0, 0}, {30, 0, 0}});
     double previous = 0.0;
     for (double t = 0.0; t <= 3.0; t += 0.001) {
-        const double x = spline.evaluate(t).x();
+        const double x = collinear.evaluate(t).x();
         EXPECT_GE(x, previous - 1e-12) << t;
         previous = x;
     }
+
+    Spline kept(helix(4));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Points infinite{{0, 0, 0}, {1, 1, 1}, {0, std::numeric_limits<double>::infinity(), 0}};
+    EXPECT_THAT([&] { kept.setControlPoints(infinite); },
+                testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr("control point 2 ")));
+    EXPECT_THROW(kept.setControlPoints({{0, 0, 0}, {1e300, -1e300, 1e300}}), std::invalid_argument);
+    EXPECT_EQ(kept.controlPoints(), helix(4));
+    EXPECT_THROW(kept.evaluate(nan), std::invalid_argument);
+    EXPECT_THROW(kept.arcLengthToSplineCoord(nan), std::invalid_argument);
+    EXPECT_THROW(kept.calculateNearestPointArcLength({nan, 0, 0}), std::invalid_argument);
 }
 
-TEST(Spline, OutOfRangeArgumentsClampToTheEnds)
-{
-    const Spline spline(helix(5));
-    EXPECT_EQ(spline.evaluate(-3.0), spline.controlPoints().front());
-    EXPECT_EQ(spline.evaluate(std::numeric_limits<double>::infinity()), spline.controlPoints().back());
-    EXPECT_EQ(spline.arcLengthToSplineCoord(-1.0), 0.0);
-    EXPECT_EQ(spline.arcLengthToSplineCoord(1e9), 4.0);
-    EXPECT_EQ(spline.splineCoordToArcLength(9.0), spline.getCurveLength());
-}
+// Uniform Catmull-Rom swings back behind the middle point here; the centripetal curve stays between its ends.
 
 // No points, one point, or one point repeated: zero length and nearest arc length, a zero tangent, and
 // evaluation refused only where there is no point at all.
-TEST(Spline, StandingStillHasDefinedResults)
+TEST(Spline, StandingStillHasDefinedResultsAndARepeatOrReversalTakesTheNearestMovingTangent)
 {
     for (const Points& points : {Points{}, Points{{1, 2, 3}}, Points{{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}}) {
         const Spline spline(points);
@@ -169,30 +175,13 @@ TEST(Spline, StandingStillHasDefinedResults)
             EXPECT_EQ(spline.evaluateTangent(0.7), Eigen::Vector3d::Zero());
         }
     }
-}
 
-TEST(Spline, RepeatedPointOrReversalTakesTheTangentOfTheNearestMovingSegment)
-{
     const Spline repeated({{0, 0, 0}, {0, 0, 0}, {0, 5, 0}});
     EXPECT_LT((repeated.evaluateTangent(0.5) - Eigen::Vector3d::UnitY()).norm(), 1e-12);
     EXPECT_EQ(repeated.arcLengthToSplineCoord(0.0), 0.0);
     const Spline reversal({{0, 0, 0}, {10, 0, 0}, {0, 0, 0}});
     EXPECT_LT((reversal.evaluateTangent(1.0) + Eigen::Vector3d::UnitX()).norm(), 1e-12);
     EXPECT_NEAR(reversal.getCurveLength(), 20.0, 1e-9);
-}
-
-TEST(Spline, RejectsNonFiniteInputNamingTheControlPointAndKeepsItsCurve)
-{
-    Spline spline(helix(4));
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Points infinite{{0, 0, 0}, {1, 1, 1}, {0, std::numeric_limits<double>::infinity(), 0}};
-    EXPECT_THAT([&] { spline.setControlPoints(infinite); },
-                testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr("control point 2 ")));
-    EXPECT_THROW(spline.setControlPoints({{0, 0, 0}, {1e300, -1e300, 1e300}}), std::invalid_argument);
-    EXPECT_EQ(spline.controlPoints(), helix(4));
-    EXPECT_THROW(spline.evaluate(nan), std::invalid_argument);
-    EXPECT_THROW(spline.arcLengthToSplineCoord(nan), std::invalid_argument);
-    EXPECT_THROW(spline.calculateNearestPointArcLength({nan, 0, 0}), std::invalid_argument);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ void spinEventLoop()
 
 }  // namespace
 
-TEST(Animations, EndsWithExactlyOneCallAtOneAndProgressNeverGoesBack)
+TEST(Animations, EndWithOneCallAtOneUnlessCancelledOrThrowingAndZeroOrNegativeDurationsJump)
 {
     std::vector<double> steps;
     auto animation =
@@ -50,10 +50,7 @@ TEST(Animations, EndsWithExactlyOneCallAtOneAndProgressNeverGoesBack)
     EXPECT_GE(steps.front(), 0.0);
     spinEventLoop();
     EXPECT_EQ(std::count(steps.begin(), steps.end(), 1.0), 1);
-}
 
-TEST(Animations, KeepsRunningWhenTheCallerDropsItsHandle)
-{
     double last = -1.0;
     std::weak_ptr<Animation> watch = Animations::runAnimation([&](double t) { last = t; }, 20);
     ASSERT_FALSE(watch.expired());
@@ -61,49 +58,35 @@ TEST(Animations, KeepsRunningWhenTheCallerDropsItsHandle)
     EXPECT_EQ(last, 1.0);
     spinEventLoop();
     EXPECT_TRUE(watch.expired());
-}
 
-TEST(Animations, CancelStopsWithoutTheFinalCall)
-{
-    std::vector<double> steps;
-    auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, 60000);
+    for (const int duration : {0, -5}) {
+        LogCapture log;
+        std::vector<double> steps;
+        auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, duration);
+        EXPECT_TRUE(steps.empty());
+        runUntilStopped(*animation);
+        EXPECT_EQ(steps, std::vector<double>{1.0});
+        EXPECT_EQ(log->count("An animation cannot have a negative duration; running it with duration 0."),
+                  duration < 0 ? 1 : 0);
+    }
+
+    std::vector<double> cancelledSteps;
+    auto cancelled = Animations::runAnimation([&](double t) { cancelledSteps.push_back(t); }, 60000);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    animation->cancel();
-    EXPECT_EQ(animation->state(), Animation::Stopped);
+    cancelled->cancel();
+    EXPECT_EQ(cancelled->state(), Animation::Stopped);
     spinEventLoop();
-    EXPECT_EQ(std::count(steps.begin(), steps.end(), 1.0), 0);
-}
+    EXPECT_EQ(std::count(cancelledSteps.begin(), cancelledSteps.end(), 1.0), 0);
 
-TEST(Animations, ZeroDurationJumpsToTheEndOnTheEventLoop)
-{
-    std::vector<double> steps;
-    auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, 0);
-    EXPECT_TRUE(steps.empty());
-    runUntilStopped(*animation);
-    EXPECT_EQ(steps, std::vector<double>{1.0});
-}
-
-TEST(Animations, NegativeDurationIsLoggedAndRunsAsZero)
-{
-    LogCapture log;
-    std::vector<double> steps;
-    auto animation = Animations::runAnimation([&](double t) { steps.push_back(t); }, -5);
-    runUntilStopped(*animation);
-    EXPECT_EQ(steps, std::vector<double>{1.0});
-    EXPECT_EQ(log->count("An animation cannot have a negative duration; running it with duration 0."), 1);
-}
-
-TEST(Animations, ThrowingFunctionIsLoggedAndStopsTheAnimation)
-{
     LogCapture log;
     int calls = 0;
-    auto animation = Animations::runAnimation(
+    auto throwing = Animations::runAnimation(
         [&](double) {
             ++calls;
             throw std::runtime_error("camera gone");
         },
         60000);
-    runUntilStopped(*animation);
+    runUntilStopped(*throwing);
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(log->contains("camera gone"));
 }

@@ -40,7 +40,7 @@ public:
 
 }  // namespace
 
-TEST(InteractiveObject, SignalsDeletionWhileItsObjectStillExists)
+TEST(InteractiveObject, SignalsDeletionWhileItsObjectExistsOwnedObjectLeavesTheViewsBorrowedStays)
 {
     ReleaseCounter counter;
     auto object = annotation(new GlMesh());
@@ -49,10 +49,7 @@ TEST(InteractiveObject, SignalsDeletionWhileItsObjectStillExists)
     object.reset();
     EXPECT_EQ(counter.releases, 1);
     EXPECT_EQ(counter.lastName, "Tool");
-}
 
-TEST(InteractiveObject, WithoutOwnershipLeavesObjectAndManipulatorToTheirCreator)
-{
     GlLine line;
     auto manipulator = AnnotationModel::createDefaultManipulator(&line);
     GlView view;
@@ -61,18 +58,13 @@ TEST(InteractiveObject, WithoutOwnershipLeavesObjectAndManipulatorToTheirCreator
         InteractiveObject borrowed(&line, manipulator.get(), false);
     }
     EXPECT_TRUE(view.contains(&line));
+    auto owned = annotation(new GlLine());
+    view.addObject(owned->object());
+    owned.reset();
+    EXPECT_EQ(view.objects(), std::vector<GlObject*>{&line});
 }
 
-TEST(InteractiveObject, OwnedObjectLeavesTheViewsWhenDeleted)
-{
-    GlView view;
-    auto object = annotation(new GlLine());
-    view.addObject(object->object());
-    object.reset();
-    EXPECT_TRUE(view.objects().empty());
-}
-
-TEST(AnnotationModel, DefaultManipulatorEditsPointsOfPointBasedAnnotations)
+TEST(AnnotationModel, DefaultManipulatorEditsPointsOfPointBasedAnnotationsNullInputsAreLogged)
 {
     GlLine line;
     Eigen::Matrix4d lineToWorld = Eigen::Matrix4d::Identity();
@@ -90,10 +82,7 @@ TEST(AnnotationModel, DefaultManipulatorEditsPointsOfPointBasedAnnotations)
     EXPECT_EQ(dynamic_cast<PointBasedAnnotationManipulator*>(meshManipulator.get()), nullptr);
     meshManipulator->translate(Eigen::Vector3d(1, 2, 3));
     EXPECT_EQ(Eigen::Vector3d(mesh.matrix().col(3).head<3>()), Eigen::Vector3d(1, 2, 3));
-}
 
-TEST(AnnotationModel, NullInputsAreLoggedAndGiveNull)
-{
     LogCapture log;
     AnnotationModel model;
     SignalSpy added(model.annotationAdded);
@@ -112,13 +101,19 @@ protected:
     ReleaseCounter counter;
 };
 
-TEST_F(AnnotationModelTest, AddSignalsAndListsInOrder)
+TEST_F(AnnotationModelTest, AddSignalsListsInOrderAndFindsAnnotationsByTheirData)
 {
     InteractiveObject* first = model.add(annotation(new GlLine()));
     InteractiveObject* second = model.add(annotation(new GlMesh()));
     EXPECT_EQ(model.getAnnotations(), (std::vector<InteractiveObject*>{first, second}));
     ASSERT_EQ(added.count(), 2);
     EXPECT_EQ(std::get<0>(added.calls()[1]), second);
+
+    const SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
+    InteractiveObject* onImage = model.add(annotation(new GlLine()), &image);
+    EXPECT_EQ(model.getAnnotations(&image), std::vector<InteractiveObject*>{onImage});
+    EXPECT_EQ(model.getAnnotations(nullptr), (std::vector<InteractiveObject*>{first, second}));
+    EXPECT_EQ(model.parent(onImage), &image);
 }
 
 TEST_F(AnnotationModelTest, RemoveAndDeleteSignalsWhileStillInTheModelThenDeletes)
@@ -137,7 +132,7 @@ TEST_F(AnnotationModelTest, RemoveAndDeleteSignalsWhileStillInTheModelThenDelete
     EXPECT_TRUE(model.getAnnotations().empty());
 }
 
-TEST_F(AnnotationModelTest, RemoveWithoutDeletingHandsOwnershipBack)
+TEST_F(AnnotationModelTest, RemoveWithoutDeletingHandsOwnershipBackAndIgnoresStrangers)
 {
     InteractiveObject* object = model.add(annotation(new GlLine()));
     counter.watch(object);
@@ -145,16 +140,11 @@ TEST_F(AnnotationModelTest, RemoveWithoutDeletingHandsOwnershipBack)
     EXPECT_EQ(back.get(), object);
     EXPECT_EQ(counter.releases, 0);
     EXPECT_FALSE(model.contains(object));
+    EXPECT_EQ(model.remove(back.get(), true), nullptr);
+    EXPECT_EQ(removing.count(), 1);
 }
 
-TEST_F(AnnotationModelTest, RemovingAnUnknownAnnotationDoesNothing)
-{
-    auto outsider = annotation(new GlLine());
-    EXPECT_EQ(model.remove(outsider.get(), true), nullptr);
-    EXPECT_EQ(removing.count(), 0);
-}
-
-TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurse)
+TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurseDestroyingDeletesTheRest)
 {
     InteractiveObject* object = model.add(annotation(new GlLine()));
     SignalReceiver receiver;
@@ -163,20 +153,7 @@ TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurse)
     model.remove(object, true);
     EXPECT_EQ(removing.count(), 1);
     EXPECT_TRUE(model.getAnnotations().empty());
-}
 
-TEST_F(AnnotationModelTest, AnnotationsAreFoundByTheDataTheyAreAttachedTo)
-{
-    const SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
-    InteractiveObject* topLevel = model.add(annotation(new GlLine()));
-    InteractiveObject* onImage = model.add(annotation(new GlLine()), &image);
-    EXPECT_EQ(model.getAnnotations(&image), std::vector<InteractiveObject*>{onImage});
-    EXPECT_EQ(model.getAnnotations(nullptr), std::vector<InteractiveObject*>{topLevel});
-    EXPECT_EQ(model.parent(onImage), &image);
-}
-
-TEST_F(AnnotationModelTest, DestroyingTheModelDeletesRemainingAnnotations)
-{
     auto owner = std::make_unique<AnnotationModel>();
     counter.watch(owner->add(annotation(new GlLine())));
     counter.watch(owner->add(annotation(new GlMesh())));

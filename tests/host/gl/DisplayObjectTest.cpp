@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <numbers>
 
@@ -52,24 +51,20 @@ TEST(GlObject, NotifiesOncePerRealChangeAndNotForRepeatedValues)
     EXPECT_EQ(spy.count(), 7);
 }
 
-TEST(GlObject, ColourAndOpacityTogetherNotifyOnce)
-{
-    GlMesh mesh;
-    SignalSpy spy(mesh.changed);
-    mesh.setColor(Eigen::Vector3d(0, 1, 1), 0.5);
-    EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(mesh.opacity(), 0.5);
-}
-
-TEST(GlObject, ClampsColourAndOpacityIntoUnitRange)
+TEST(GlObject, ColourAndOpacityTogetherNotifyOnceClampedIntoUnitRange)
 {
     GlCircle circle;
+    SignalSpy spy(circle.changed);
     circle.setColor(Eigen::Vector3d(2, -1, 0.5), 3.0);
+    EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(circle.color(), Eigen::Vector3d(1, 0, 0.5));
     EXPECT_EQ(circle.opacity(), 1.0);
+    circle.setColor(Eigen::Vector3d(0, 1, 1), 0.5);
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(circle.opacity(), 0.5);
 }
 
-TEST(GlObject, RejectsNonFiniteStateWithoutChangeOrNotification)
+TEST(GlObject, RejectsNonFiniteStateWithoutNotificationAndAnnouncesItsDestructionWithItsAddress)
 {
     LogCapture log;
     GlPoint point;
@@ -86,53 +81,31 @@ TEST(GlObject, RejectsNonFiniteStateWithoutChangeOrNotification)
     EXPECT_EQ(point.matrix(), translation(1, 0, 0));
     EXPECT_EQ(point.color(), Eigen::Vector3d::Ones());
     EXPECT_EQ(log->messages().size(), 5u);
-}
 
-TEST(GlObject, AnnouncesItsDestructionWithItsAddress)
-{
     auto spline = std::make_unique<GlSpline>();
     GlObject* address = spline.get();
-    SignalSpy spy(spline->destroyed);
+    SignalSpy destructions(spline->destroyed);
     spline.reset();
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(std::get<0>(spy.calls()[0]), address);
+    ASSERT_EQ(destructions.count(), 1);
+    EXPECT_EQ(std::get<0>(destructions.calls()[0]), address);
 }
 
-TEST(GlPointBasedAnnotation, KeepsPointsWhenAListContainsANonFinitePoint)
-{
-    LogCapture log;
-    GlSpline spline;
-    spline.setPoints({Eigen::Vector3d(1, 2, 3)});
-    spline.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(notANumber, 0, 0)});
-    spline.addPoint(Eigen::Vector3d(0, notANumber, 0));
-    ASSERT_EQ(spline.points().size(), 1u);
-    EXPECT_EQ(spline.points()[0], Eigen::Vector3d(1, 2, 3));
-    EXPECT_EQ(log->messages().size(), 2u);
-}
-
-TEST(GlPointBasedAnnotation, OutOfRangeIndicesAreLoggedAndChangeNothing)
+TEST(GlPointBasedAnnotation, BadPointsAreLoggedAndChangeNothingLinesMeasureCirclesStayOnTheRadius)
 {
     LogCapture log;
     GlLine line;
-    line.addPoint(Eigen::Vector3d::Zero());
+    line.setPoints({Eigen::Vector3d(1, 2, 3)});
     SignalSpy spy(line.changed);
+    line.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(notANumber, 0, 0)});
+    line.addPoint(Eigen::Vector3d(0, notANumber, 0));
     line.setPoint(1, Eigen::Vector3d::Ones());
     line.setPoint(-1, Eigen::Vector3d::Ones());
     line.removePoint(5);
     EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(line.points().size(), 1u);
+    EXPECT_EQ(line.points(), std::vector<Eigen::Vector3d>{Eigen::Vector3d(1, 2, 3)});
     EXPECT_EQ(log->count("Ignoring point index 1 of an annotation with 1 points."), 1);
-}
+    EXPECT_EQ(log->messages().size(), 5u);
 
-TEST(GlLine, LengthIsThePolylineLength)
-{
-    GlLine line;
-    line.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(3, 4, 0), Eigen::Vector3d(3, 4, 10)});
-    EXPECT_DOUBLE_EQ(line.length(), 15.0);
-}
-
-TEST(GlCircle, OrthonormalisesAxesSoEveryPointLiesAtTheRadius)
-{
     GlCircle circle;
     circle.setCenter(Eigen::Vector3d(10, 0, 0));
     circle.setRadius(15.0);
@@ -143,26 +116,13 @@ TEST(GlCircle, OrthonormalisesAxesSoEveryPointLiesAtTheRadius)
         EXPECT_NEAR(offset.norm(), 15.0, 1e-12);
         EXPECT_NEAR(offset.dot(circle.normal()), 0.0, 1e-12);
     }
+
+    GlLine polyline;
+    polyline.setPoints({Eigen::Vector3d::Zero(), Eigen::Vector3d(3, 4, 0), Eigen::Vector3d(3, 4, 10)});
+    EXPECT_DOUBLE_EQ(polyline.length(), 15.0);
 }
 
-TEST(GlCircle, KeepsOldAxesForParallelZeroOrNonFiniteAxes)
-{
-    LogCapture log;
-    GlCircle circle;
-    circle.setAxes(Eigen::Vector3d(0, 1, 0), Eigen::Vector3d(0, 0, 1));
-    SignalSpy spy(circle.changed);
-    circle.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(-3, 0, 0));
-    circle.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(1, 1e-9, 0));
-    circle.setAxes(Eigen::Vector3d::Zero(), Eigen::Vector3d(0, 1, 0));
-    circle.setAxes(Eigen::Vector3d(notANumber, 0, 0), Eigen::Vector3d(0, 1, 0));
-    EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(circle.axisU(), Eigen::Vector3d(0, 1, 0));
-    EXPECT_EQ(circle.axisV(), Eigen::Vector3d(0, 0, 1));
-    EXPECT_EQ(
-        log->count("Ignoring circle axes that are non-finite, zero or parallel; keeping the old plane."), 4);
-}
-
-TEST(GlCircle, RejectsNegativeRadius)
+TEST(GlShapes, KeepDefinedStateForInvalidAxesSizesModesMaterialsAndEnds)
 {
     LogCapture log;
     GlCircle circle;
@@ -170,11 +130,7 @@ TEST(GlCircle, RejectsNegativeRadius)
     circle.setRadius(-1.0);
     circle.setRadius(std::numeric_limits<double>::infinity());
     EXPECT_EQ(circle.radius(), 2.0);
-}
 
-TEST(GlMesh, RejectsUnknownRenderModeAndNonFiniteMaterial)
-{
-    LogCapture log;
     GlMesh mesh;
     mesh.setRenderMode(GlMesh::Wireframe);
     mesh.setRenderMode(3);
@@ -184,24 +140,28 @@ TEST(GlMesh, RejectsUnknownRenderModeAndNonFiniteMaterial)
     material.shininess = notANumber;
     mesh.setMaterial(material);
     EXPECT_EQ(mesh.material(), GlMesh::Material());
-    EXPECT_EQ(log->messages().size(), 3u);
-}
 
-TEST(GlArrow, IgnoresNonFiniteEnds)
-{
-    LogCapture log;
     GlArrow arrow(Eigen::Vector3d::Zero(), Eigen::Vector3d(0, 0, 5));
     arrow.setEnds(Eigen::Vector3d(notANumber, 0, 0), Eigen::Vector3d::Ones());
     EXPECT_EQ(arrow.start(), Eigen::Vector3d::Zero());
     EXPECT_EQ(arrow.end(), Eigen::Vector3d(0, 0, 5));
-}
 
-TEST(GlGrid, FallsBackToADefinedGridForInvalidSizes)
-{
-    LogCapture log;
     const GlGrid grid(-5.0, notANumber);
     EXPECT_EQ(grid.extent(), 100.0);
     EXPECT_EQ(grid.cellSize(), 10.0);
     EXPECT_EQ(grid.lineCount(), 11);
     EXPECT_EQ(GlGrid(1e300, 1e-300).lineCount(), 10001);
+
+    GlCircle plane;
+    plane.setAxes(Eigen::Vector3d(0, 1, 0), Eigen::Vector3d(0, 0, 1));
+    SignalSpy axesSpy(plane.changed);
+    plane.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(-3, 0, 0));
+    plane.setAxes(Eigen::Vector3d(1, 0, 0), Eigen::Vector3d(1, 1e-9, 0));
+    plane.setAxes(Eigen::Vector3d::Zero(), Eigen::Vector3d(0, 1, 0));
+    plane.setAxes(Eigen::Vector3d(notANumber, 0, 0), Eigen::Vector3d(0, 1, 0));
+    EXPECT_EQ(axesSpy.count(), 0);
+    EXPECT_EQ(plane.axisU(), Eigen::Vector3d(0, 1, 0));
+    EXPECT_EQ(plane.axisV(), Eigen::Vector3d(0, 0, 1));
+    EXPECT_EQ(
+        log->count("Ignoring circle axes that are non-finite, zero or parallel; keeping the old plane."), 4);
 }

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace Tesselon {
 namespace {
@@ -53,7 +55,7 @@ std::string binaryStl(const Mesh& mesh, std::uint32_t claimedCount)
     return bytes;
 }
 
-TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeDespiteItsMissingMaterialLibrary)
+TEST(MeshIO, ObjCubeIsClosedAndOutwardPlyPolygonsAreTriangulatedMalformedMeshesNameTheSource)
 {
     const Mesh cube = MeshIO::load(kCubeObj, "OBJ");
     EXPECT_EQ(cube.vertices().size(), 8u);
@@ -62,12 +64,58 @@ TEST(MeshIO, ObjQuadsBecomeAClosedOutwardCubeDespiteItsMissingMaterialLibrary)
     ASSERT_TRUE(cube.hasNormals());
     for (std::size_t i = 0; i < cube.vertices().size(); ++i)  // computed, pointing away from the centre
         EXPECT_GT(cube.normals()[i].dot(cube.vertices()[i] - Eigen::Vector3d(0.5, 0.5, 0.5)), 0.5);
+
+    const std::string ply =
+        "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
+        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+        "0 0 0\n2 0 0\n2 3 0\n0 3 0\n4 0 1 2 3\n";
+    const Mesh square = MeshIO::load(ply, "ply");
+    ASSERT_EQ(square.faces().size(), 2u);
+    for (const Mesh::Triangle& f : square.faces())  // each half of the 2 x 3 square, wound like it
+        EXPECT_DOUBLE_EQ((square.vertices()[f[1]] - square.vertices()[f[0]])
+                             .cross(square.vertices()[f[2]] - square.vertices()[f[0]])
+                             .z(),
+                         6.0);
+
+    const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    const std::string plyHeader =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"empty", "obj", ""},
+        {"unknown format", "dae", triangle + "f 1 2 3\n"},
+        {"obj without faces", "obj", triangle},
+        {"obj only lines", "obj", triangle + "l 1 2 3\n"},
+        {"obj face beyond vertices", "obj", triangle + "f 1 2 9\n"},
+        {"obj not a number", "obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
+        {"obj binary noise", "obj", std::string("\x01\xff\x00\x7f\x80garbage\x00\x00", 14)},
+        {"stl truncated text", "stl", "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0"},
+        {"stl claims more triangles than it holds", "stl", binaryStl(MeshCreator::createSphere(1, 1, 3), 9)},
+        {"ply face without corners", "ply", plyHeader + "0 0 0\n"},  // assimp aborts on it unchecked
+        {"ply header only", "ply", "ply\nformat ascii 1.0\nend_header\n"},
+    };
+    for (const auto& [what, format, bytes] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_THAT([&] { MeshIO::load(bytes, format, "probe.bin"); },
+                    testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin: ")));
+    }
 }
 
 // Every face keeps its corners in order (through single precision), shared corners are joined, and the
 // file's face normals are kept.
-TEST(MeshIO, BinaryStlRoundTripsASphere)
+
+TEST(MeshIO, FilesTakeTheirFormatFromTheNameFailNamingThePathAndBinaryStlRoundTrips)
 {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("Cube.OBJ").toStdString();
+    std::ofstream(path) << kCubeObj;
+    std::ofstream(folder.filePath("cube.mtl").toStdString()) << "newmtl steel\nKd 0.5 0.5 0.5\n";
+    EXPECT_EQ(MeshIO::load(path).faces().size(), 12u);
+    for (const QString& bad : {folder.filePath("missing.stl"), folder.filePath("Cube.txt")})
+        EXPECT_THAT(
+            [&] { MeshIO::load(bad.toStdString()); },
+            testing::Throws<MeshFileError>(testing::Property(&MeshFileError::source, bad.toStdString())));
+
     const Mesh sphere = MeshCreator::createSphere(12.5, 7, 11);
     const Mesh loaded =
         MeshIO::load(binaryStl(sphere, static_cast<std::uint32_t>(sphere.faces().size())), "stl");
@@ -84,72 +132,6 @@ TEST(MeshIO, BinaryStlRoundTripsASphere)
             EXPECT_LT((loaded.normals()[index] - normal.normalized()).norm(), 1e-6) << i;
         }
     }
-}
-
-TEST(MeshIO, PlyPolygonsAreTriangulated)
-{
-    const std::string ply =
-        "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
-        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
-        "0 0 0\n2 0 0\n2 3 0\n0 3 0\n4 0 1 2 3\n";
-    const Mesh square = MeshIO::load(ply, "ply");
-    ASSERT_EQ(square.faces().size(), 2u);
-    for (const Mesh::Triangle& f : square.faces())  // each half of the 2 x 3 square, wound like it
-        EXPECT_DOUBLE_EQ((square.vertices()[f[1]] - square.vertices()[f[0]])
-                             .cross(square.vertices()[f[2]] - square.vertices()[f[0]])
-                             .z(),
-                         6.0);
-}
-
-struct Malformed
-{
-    const char* what;
-    const char* format;
-    std::string bytes;
-};
-
-class MalformedMeshes : public testing::TestWithParam<Malformed>
-{
-};
-
-TEST_P(MalformedMeshes, ThrowAMeshFileErrorNamingTheSource)
-{
-    EXPECT_THAT([] { MeshIO::load(GetParam().bytes, GetParam().format, "probe.bin"); },
-                testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin: ")));
-}
-
-const std::string kTriangleVertices = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-const std::string kPlyHeader =
-    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
-    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    MeshIO, MalformedMeshes,
-    testing::Values(
-        Malformed{"Empty", "obj", ""}, Malformed{"UnknownFormat", "dae", kTriangleVertices + "f 1 2 3\n"},
-        Malformed{"ObjWithoutFaces", "obj", kTriangleVertices},
-        Malformed{"ObjOnlyLines", "obj", kTriangleVertices + "l 1 2 3\n"},
-        Malformed{"ObjFaceBeyondVertices", "obj", kTriangleVertices + "f 1 2 9\n"},
-        Malformed{"ObjNotANumber", "obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
-        Malformed{"ObjBinaryNoise", "obj", std::string("\x01\xff\x00\x7f\x80garbage\x00\x00", 14)},
-        Malformed{"StlTruncatedText", "stl", "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0"},
-        Malformed{"StlClaimsMoreTrianglesThanItHolds", "stl",
-                  binaryStl(MeshCreator::createSphere(1, 1, 3), 9)},
-        Malformed{"PlyFaceWithoutCorners", "ply", kPlyHeader + "0 0 0\n"},  // assimp aborts on it unchecked
-        Malformed{"PlyHeaderOnly", "ply", "ply\nformat ascii 1.0\nend_header\n"}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST(MeshIO, FilesTakeTheirFormatFromTheNameAndFailNamingThePath)
-{
-    QTemporaryDir folder;
-    const std::string path = folder.filePath("Cube.OBJ").toStdString();
-    std::ofstream(path) << kCubeObj;
-    std::ofstream(folder.filePath("cube.mtl").toStdString()) << "newmtl steel\nKd 0.5 0.5 0.5\n";
-    EXPECT_EQ(MeshIO::load(path).faces().size(), 12u);
-    for (const QString& bad : {folder.filePath("missing.stl"), folder.filePath("Cube.txt")})
-        EXPECT_THAT(
-            [&] { MeshIO::load(bad.toStdString()); },
-            testing::Throws<MeshFileError>(testing::Property(&MeshFileError::source, bad.toStdString())));
 }
 
 }  // namespace

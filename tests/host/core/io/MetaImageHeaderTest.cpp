@@ -1,7 +1,7 @@
 #include "host/core/io/ImageFileError.h"
 #include "host/core/io/MetaImageHeader.h"
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +11,10 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::caught;
-using Tesselon::Test::expectNames;
+using Tesselon::Test::expectEachNamed;
+using Tesselon::Test::Malformed;
 
 const std::string end = "ElementType = MET_FLOAT\nElementDataFile = LOCAL\n";
-
-struct Malformed
-{
-    const char* what;
-    std::string text;
-    int line;
-    const char* expected;
-};
 
 TEST(MetaImageHeader, MalformedHeadersNameTheLine)
 {
@@ -64,11 +56,7 @@ TEST(MetaImageHeader, MalformedHeadersNameTheLine)
         {"no data file", start + "ElementType = MET_FLOAT\n", 0,
          "the header ends without \"ElementDataFile = ...\""},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(caught<ImageFileError>([&] { MetaImageHeader::fromText(c.text, "bad.mha"); }), "bad.mha",
-                    c.line, c.expected);
-    }
+    expectEachNamed<ImageFileError>(cases, "bad.mha", MetaImageHeader::fromText);
 }
 
 }  // namespace

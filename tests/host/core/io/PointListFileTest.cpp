@@ -8,11 +8,10 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <string>
@@ -22,6 +21,9 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectEachNamed;
+using Tesselon::Test::expectNames;
+using Tesselon::Test::Malformed;
 
 using Point = PointList::Point;
 
@@ -48,15 +50,7 @@ PointListFileError failure(const std::function<void()>& action)
     return caught<PointListFileError>(action);
 }
 
-struct Malformed
-{
-    const char* what;
-    std::string text;
-    int line;
-    const char* expected;
-};
-
-TEST(MarkupsJsonFile, HonoursTheCoordinateSystem)
+TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesWritesLpsAndNamesMalformedText)
 {
     const std::string point = R"({"id": "1", "label": "F-1", "position": [1.5, -2, 3]})";
     for (const auto& [system, expected] : std::vector<std::pair<std::string, Eigen::Vector3d>>{
@@ -71,10 +65,7 @@ TEST(MarkupsJsonFile, HonoursTheCoordinateSystem)
         EXPECT_EQ(list.points[0], (Point{expected, "F-1"}));
         EXPECT_EQ(list.sourceName, "a");
     }
-}
 
-TEST(MarkupsJsonFile, JoinsPointTypesInOrderAndSkipsPlaceholders)
-{
     const std::string text = R"({"markups": [
         {"type": "Line", "coordinateSystem": "RAS", "controlPoints": [
             {"label": "A", "position": [1, 2, 3]}, {"label": "B", "position": [4, 5, 6]}]},
@@ -84,10 +75,7 @@ TEST(MarkupsJsonFile, JoinsPointTypesInOrderAndSkipsPlaceholders)
         {"type": "ClosedCurve", "controlPoints": []}]})";
     const PointList list = MarkupsJsonFile::fromText(text);
     EXPECT_EQ(list.points, (std::vector<Point>{{{-1, -2, 3}, "A"}, {{-4, -5, 6}, "B"}, {{7, 8, 9}, ""}}));
-}
 
-TEST(MarkupsJsonFile, WritesAnLpsFiducialListUnderTheSchema)
-{
     const QJsonObject root =
         QJsonDocument::fromJson(QByteArray::fromStdString(MarkupsJsonFile::toText(awkwardPoints()))).object();
     EXPECT_TRUE(
@@ -96,10 +84,7 @@ TEST(MarkupsJsonFile, WritesAnLpsFiducialListUnderTheSchema)
     EXPECT_EQ(markup.value("type").toString(), "Fiducial");
     EXPECT_EQ(markup.value("coordinateSystem").toString(), "LPS");
     EXPECT_EQ(markup.value("controlPoints").toArray().at(1).toObject().value("id").toString(), "2");
-}
 
-TEST(MarkupsJsonFile, MalformedTextIsNamed)
-{
     const std::string fiducial = R"("type": "Fiducial", )";
     const std::vector<Malformed> cases = {
         {"bad JSON", "{\n  \"markups\": [\n    {,\n  ]\n}", 3, "malformed JSON"},
@@ -132,17 +117,10 @@ TEST(MarkupsJsonFile, MalformedTextIsNamed)
         {"odd status", markups(fiducial, R"({"position": [1, 2, 3], "positionStatus": "maybe"})"), 0,
          "positionStatus: expected \"defined\", \"preview\" or \"undefined\""},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        const PointListFileError error =
-            failure([&] { MarkupsJsonFile::fromText(c.text, "points.mrk.json"); });
-        EXPECT_EQ(error.source(), "points.mrk.json");
-        EXPECT_EQ(error.line(), c.line);
-        EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
-    }
+    expectEachNamed<PointListFileError>(cases, "points.mrk.json", MarkupsJsonFile::fromText);
 }
 
-TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotes)
+TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotesAndNamesMalformedLines)
 {
     const std::string text =
         "# landmarks\r\n"
@@ -159,10 +137,7 @@ TEST(PointCsvFile, ReadsHeadersCommentsLabelsAndQuotes)
                   {{1, 2, 3}, ""}, {{-4.5, 0.5, 6}, "tip"}, {{7, 8, 9}, "a, \"b\""}, {{0, 0, 0}, ""}}));
     EXPECT_EQ(PointCsvFile::fromText("x,y,z\n1,2,3").points.size(), 1u);
     EXPECT_TRUE(PointCsvFile::fromText("").points.empty());
-}
 
-TEST(PointCsvFile, MalformedLinesAreNamed)
-{
     const std::vector<Malformed> cases = {
         {"two values", "x,y,z\n1,2,3\n1,2\n", 3,
          "expected 3 coordinates and an optional label, found 2 values"},
@@ -177,16 +152,10 @@ TEST(PointCsvFile, MalformedLinesAreNamed)
         {"text after quote", "1,2,3,\"tip\"x\n", 1,
          "expected ',' or the end of the line after a quoted label"},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        const PointListFileError error = failure([&] { PointCsvFile::fromText(c.text, "points.csv"); });
-        EXPECT_EQ(error.source(), "points.csv");
-        EXPECT_EQ(error.line(), c.line);
-        EXPECT_NE(error.reason().find(c.expected), std::string::npos) << error.what();
-    }
+    expectEachNamed<PointListFileError>(cases, "points.csv", PointCsvFile::fromText);
 }
 
-TEST(PointListFile, RoundTripsExactlyThroughBothFormats)
+TEST(PointListFile, RoundTripsExactlyThroughBothFormatsAndRefusesWhatNoFormatCanHold)
 {
     QTemporaryDir directory;
     const PointList list = awkwardPoints();
@@ -198,30 +167,20 @@ TEST(PointListFile, RoundTripsExactlyThroughBothFormats)
         EXPECT_EQ(read.points, list.points);
         EXPECT_EQ(read.sourceName, path);
     }
-}
 
-TEST(PointListFile, RefusesWhatNoFormatCanHold)
-{
-    PointList list;
-    list.points = {{{1, std::numeric_limits<double>::infinity(), 3}, "F"}};
-    EXPECT_NE(failure([&] { PointListFile::write(list, "p.mrk.json"); })
-                  .reason()
-                  .find("point 0 (\"F\") has a position that is not finite"),
-              std::string::npos);
-    EXPECT_NE(failure([&] { PointCsvFile::toText(list); }).reason().find("not finite"), std::string::npos);
-    list.points = {{{1, 2, 3}, "two\nlines"}};
-    EXPECT_NE(failure([&] { PointCsvFile::toText(list, "p.csv"); }).reason().find("line break"),
-              std::string::npos);
-    list.points = {{{1, 2, 3}, "\xff"}};
-    EXPECT_NE(failure([&] { MarkupsJsonFile::toText(list); }).reason().find("not valid UTF-8"),
-              std::string::npos);
-
-    const PointListFileError unknown = failure([] { PointListFile::read("points.fcsv"); });
-    EXPECT_EQ(unknown.source(), "points.fcsv");
-    EXPECT_NE(unknown.reason().find("expected a point list ending in .mrk.json, .json or .csv"),
-              std::string::npos);
-    const PointListFileError missing = failure([] { PointListFile::read("/no/such/points.csv"); });
-    EXPECT_NE(missing.reason().find("cannot open for reading"), std::string::npos) << missing.what();
+    PointList unwritable;
+    unwritable.points = {{{1, std::numeric_limits<double>::infinity(), 3}, "F"}};
+    expectNames(failure([&] { PointListFile::write(unwritable, "p.mrk.json"); }), "p.mrk.json", {},
+                "point 0 (\"F\") has a position that is not finite");
+    expectNames(failure([&] { PointCsvFile::toText(unwritable); }), "", {}, "not finite");
+    unwritable.points = {{{1, 2, 3}, "two\nlines"}};
+    expectNames(failure([&] { PointCsvFile::toText(unwritable, "p.csv"); }), "p.csv", {}, "line break");
+    unwritable.points = {{{1, 2, 3}, "\xff"}};
+    expectNames(failure([&] { MarkupsJsonFile::toText(unwritable); }), "", {}, "not valid UTF-8");
+    expectNames(failure([] { PointListFile::read("points.fcsv"); }), "points.fcsv", {},
+                "expected a point list ending in .mrk.json, .json or .csv");
+    expectNames(failure([] { PointListFile::read("/no/such/points.csv"); }), "/no/such/points.csv", {},
+                "cannot open for reading");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "host/core/io/SequenceMetafile.h"
 #include "host/core/io/TrackingRecordingError.h"
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,9 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectEachNamed;
 using Tesselon::Test::expectNames;
+using Tesselon::Test::Malformed;
 
 using namespace std::string_literals;
 
@@ -61,20 +63,7 @@ std::string header(int frames)
     return "ObjectType = Image\nNDims = 3\nDimSize = 0 0 " + std::to_string(frames) + "\n";
 }
 
-TEST(SequenceMetafile, WritesTheGoldenText)
-{
-    EXPECT_EQ(SequenceMetafile::toText(smallRecording()), smallRecordingText);
-}
-
-TEST(SequenceMetafile, ReadsTheGoldenTextBack)
-{
-    const TrackingRecording read = SequenceMetafile::fromText(smallRecordingText, "small.mha");
-    EXPECT_EQ(read.sourceName, "small.mha");
-    EXPECT_EQ(read.frames, smallRecording().frames);
-    EXPECT_EQ(read.transformNames(), (std::vector<std::string>{"StylusToTracker", "ReferenceToTracker"}));
-}
-
-TEST(SequenceMetafile, RoundTripKeepsEveryBit)
+TEST(SequenceMetafile, RoundTripKeepsEveryBitAndReadingAcceptsWhatOtherWritersProduce)
 {
     using Limits = std::numeric_limits<double>;
     Eigen::Matrix4d matrix = Eigen::Matrix4d::Random();
@@ -91,10 +80,7 @@ TEST(SequenceMetafile, RoundTripKeepsEveryBit)
     ASSERT_EQ(read.frames, recording.frames);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(read.frames[0].transforms[0].matrix(0, 0)),
               std::bit_cast<std::uint64_t>(-0.0));
-}
 
-TEST(SequenceMetafile, AcceptsWhatOtherWritersProduce)
-{
     // Any frame-number width, CRLF line ends, unknown keys, other frame fields, a status other than OK,
     // a transform without status, and binary pixel data after the header.
     const std::string text =
@@ -108,24 +94,16 @@ TEST(SequenceMetafile, AcceptsWhatOtherWritersProduce)
         body += "Seq_Frame" + std::to_string(i) + "_Timestamp = 1.5\n";
     const std::string pixels = "ElementDataFile = LOCAL\r\n\x00\xff=\n\x01no key here\n"s;
 
-    const TrackingRecording read = SequenceMetafile::fromText(text + body + pixels);
+    const TrackingRecording other = SequenceMetafile::fromText(text + body + pixels);
 
-    ASSERT_EQ(read.frames.size(), 13u);
-    EXPECT_FALSE(read.frames[0].find("ProbeToTracker")->valid);
-    EXPECT_TRUE(read.frames[12].find("ProbeToTracker")->valid);
-    EXPECT_EQ(read.frames[12].timestamp, 2.0);
-    EXPECT_EQ(read.samples("ProbeToTracker").size(), 2u);
+    ASSERT_EQ(other.frames.size(), 13u);
+    EXPECT_FALSE(other.frames[0].find("ProbeToTracker")->valid);
+    EXPECT_TRUE(other.frames[12].find("ProbeToTracker")->valid);
+    EXPECT_EQ(other.frames[12].timestamp, 2.0);
+    EXPECT_EQ(other.samples("ProbeToTracker").size(), 2u);
 }
 
-struct Malformed
-{
-    const char* what;
-    std::string text;
-    int line;
-    const char* expected;
-};
-
-TEST(SequenceMetafile, MalformedHeadersNameTheLine)
+TEST(SequenceMetafile, MalformedHeadersNameTheLineUnreadableRecordingsAreRefusedGoldenTextReadsBack)
 {
     const std::string end = "ElementDataFile = LOCAL\n";
     const std::string stamp = "Seq_Frame0000_Timestamp = 1\n";
@@ -179,15 +157,14 @@ TEST(SequenceMetafile, MalformedHeadersNameTheLine)
         {"no DimSize", "ObjectType = Image\nNDims = 3\n" + end, 0, "no \"DimSize = ...\""},
         {"no ElementDataFile", header(1) + stamp, 0, "ends without \"ElementDataFile = ...\""},
     };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(caught<TrackingRecordingError>([&] { SequenceMetafile::fromText(c.text, "bad.mha"); }),
-                    "bad.mha", c.line, c.expected);
-    }
-}
+    expectEachNamed<TrackingRecordingError>(cases, "bad.mha", SequenceMetafile::fromText);
 
-TEST(SequenceMetafile, RefusesToWriteWhatWouldNotReadBack)
-{
+    EXPECT_EQ(SequenceMetafile::toText(smallRecording()), smallRecordingText);
+    const TrackingRecording read = SequenceMetafile::fromText(smallRecordingText, "small.mha");
+    EXPECT_EQ(read.sourceName, "small.mha");
+    EXPECT_EQ(read.frames, smallRecording().frames);
+    EXPECT_EQ(read.transformNames(), (std::vector<std::string>{"StylusToTracker", "ReferenceToTracker"}));
+
     const auto refuses = [](TrackingRecording recording, const char* expected) {
         SCOPED_TRACE(expected);
         expectNames(caught<TrackingRecordingError>([&] { SequenceMetafile::toText(recording, "out.mha"); }),

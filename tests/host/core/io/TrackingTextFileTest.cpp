@@ -1,7 +1,7 @@
 #include "host/core/io/TrackingRecordingError.h"
 #include "host/core/io/TrackingTextFile.h"
 
-#include "tests/support/FormatErrors.h"
+#include "tests/support/MalformedTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,9 @@ namespace Tesselon {
 namespace {
 
 using Tesselon::Test::caught;
+using Tesselon::Test::expectEachNamed;
 using Tesselon::Test::expectNames;
+using Tesselon::Test::Malformed;
 
 const std::string identity = "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1";
 
@@ -33,7 +35,7 @@ double firstTimestamp(const std::string& text)
     return TrackingTextFile::fromText(text).frames.at(0).timestamp;
 }
 
-TEST(TrackingTextFile, WritesTheGoldenText)
+TEST(TrackingTextFile, WritesTheGoldenTextRoundTripsExactlyAndNamesTheTransformByCallerHeaderOrDefault)
 {
     const std::string header =
         "# One pose per line: timestamp in seconds, then the 16 values of the 4x4 transform row by row.\n"
@@ -45,10 +47,7 @@ TEST(TrackingTextFile, WritesTheGoldenText)
               header +
                   "0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1\n"
                   "0.05,1,-0,0,0.1,0,1,0,-2.5,0,0,1,1e-300,0,0,0,1\n");
-}
 
-TEST(TrackingTextFile, RoundTripsExactlyWithEverySeparator)
-{
     TrackingRecording recording = twoPoses();
     recording.frames.push_back({1378476416.9227552, {{"Pointer", Eigen::Matrix4d::Random(), true}}});
     for (const char separator : {' ', ',', '\t'}) {
@@ -57,10 +56,7 @@ TEST(TrackingTextFile, RoundTripsExactlyWithEverySeparator)
             TrackingTextFile::fromText(TrackingTextFile::toText(recording, separator));
         EXPECT_EQ(read.frames, recording.frames);
     }
-}
 
-TEST(TrackingTextFile, NamesTheTransformByCallerThenHeaderThenDefault)
-{
     const std::string named = "# transform: Needle\n0 " + identity + "\n";
     EXPECT_EQ(TrackingTextFile::fromText(named, "", "Probe").transformNames().at(0), "Probe");
     EXPECT_EQ(TrackingTextFile::fromText(named).transformNames().at(0), "Needle");
@@ -70,8 +66,24 @@ TEST(TrackingTextFile, NamesTheTransformByCallerThenHeaderThenDefault)
               "Tool");
 }
 
-TEST(TrackingTextFile, DeclaredUnitWinsOverMagnitude)
+TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDeclaredUnitsWin)
 {
+    const std::string pose = "0 " + identity + "\n";
+    const std::vector<Malformed> cases = {
+        {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
+        {"18 numbers", pose + "\n0 " + identity + " 1\n", 3, "found 18"},
+        {"column header", "time,m00\n" + pose, 1, "found 2"},
+        {"word", pose + "0 1 0 0 0 0 1 0 0 0 0 1 0 0 0 zero 1\n", 2,
+         "expected a matrix value, found \"zero\""},
+        {"infinite timestamp", "inf " + identity + "\n", 1, "expected a timestamp, found \"inf\""},
+        {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
+         "timestamps declared in nanoseconds after line 1 declared them in seconds"},
+    };
+    expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
+                                            [](const std::string& text, const std::string& source) {
+                                                return TrackingTextFile::fromText(text, source);
+                                            });
+
     EXPECT_EQ(firstTimestamp("# Timestamps in milliseconds\n1500 " + identity), 1.5);
     EXPECT_EQ(firstTimestamp("# time in nanoseconds since boot\n2500000000 " + identity), 2.5);
     EXPECT_EQ(firstTimestamp("# timestamp in seconds\n1700000000000 " + identity), 1.7e12);
@@ -79,10 +91,7 @@ TEST(TrackingTextFile, DeclaredUnitWinsOverMagnitude)
     EXPECT_EQ(
         firstTimestamp("\n  # timestamp in microseconds\r\n\n2000000,1, 0 0 0\t0 1 0 0 0 0 1 0 0 0 0 1\r\n"),
         2.0);
-}
 
-TEST(TrackingTextFile, UndeclaredUnitFollowsTheEpochMagnitude)
-{
     struct Case
     {
         const char* timestamp;
@@ -97,37 +106,7 @@ TEST(TrackingTextFile, UndeclaredUnitFollowsTheEpochMagnitude)
     // The first pose decides for the whole file.
     const TrackingRecording read = TrackingTextFile::fromText("2000 " + identity + "\n" + "1e12 " + identity);
     EXPECT_EQ(read.frames[1].timestamp, 1e12);
-}
 
-TEST(TrackingTextFile, MalformedLinesNameTheLine)
-{
-    struct Malformed
-    {
-        const char* what;
-        std::string text;
-        int line;
-        const char* expected;
-    };
-    const std::string pose = "0 " + identity + "\n";
-    const std::vector<Malformed> cases = {
-        {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
-        {"18 numbers", pose + "\n0 " + identity + " 1\n", 3, "found 18"},
-        {"column header", "time,m00\n" + pose, 1, "found 2"},
-        {"word", pose + "0 1 0 0 0 0 1 0 0 0 0 1 0 0 0 zero 1\n", 2,
-         "expected a matrix value, found \"zero\""},
-        {"infinite timestamp", "inf " + identity + "\n", 1, "expected a timestamp, found \"inf\""},
-        {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
-         "timestamps declared in nanoseconds after line 1 declared them in seconds"},
-    };
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNames(caught<TrackingRecordingError>([&] { TrackingTextFile::fromText(c.text, "bad.txt"); }),
-                    "bad.txt", c.line, c.expected);
-    }
-}
-
-TEST(TrackingTextFile, RefusesRecordingsItCannotHold)
-{
     const auto refuses = [](const TrackingRecording& recording, const char* expected) {
         SCOPED_TRACE(expected);
         expectNames(

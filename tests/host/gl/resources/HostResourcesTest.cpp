@@ -59,13 +59,7 @@ ObjSummary summarise(const QString& path)
     return summary;
 }
 
-TEST(HostResources, EveryDeclaredResourceIsCompiledIn)
-{
-    for (const auto& [path, file] : HostResourceWriter::resources())
-        EXPECT_TRUE(QFile::exists(QString::fromStdString(":/" + path))) << path;
-}
-
-TEST(HostResources, PointerHasItsTipAtTheOriginAndItsShaftUpZ)
+TEST(HostResources, EveryResourceIsCompiledInMeshesLieAlongTheirAxesIconsAreSquareAndDrawn)
 {
     const ObjSummary pointer = summarise(":/TrackingPointer.obj");
     EXPECT_EQ(pointer.minZ, 0.0);
@@ -77,20 +71,17 @@ TEST(HostResources, PointerHasItsTipAtTheOriginAndItsShaftUpZ)
     const ObjSummary extended = summarise(":/TrackingPointerExtended.obj");
     EXPECT_LT(extended.minZ, -100.0) << "the extension shows the course ahead of the tip";
     EXPECT_GT(extended.faces, pointer.faces);
-}
 
-TEST(HostResources, RingAndTargetLieFlatAroundTheAxis)
-{
     for (const char* path : {":/SingleRing.obj", ":/Bullseye.obj"}) {
         const ObjSummary mesh = summarise(path);
         EXPECT_LT(mesh.maxZ - mesh.minZ, 2.0) << path;
         EXPECT_GT(mesh.maxRadius, 5.0) << path;
         EXPECT_TRUE(mesh.indicesInRange && mesh.unitNormals) << path;
     }
-}
 
-TEST(HostResources, IconsAreSquareWithTransparentCornersAndADrawnShape)
-{
+    for (const auto& [path, file] : HostResourceWriter::resources())
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(":/" + path))) << path;
+
     for (const char* path : {":/PlaybackPlay.png", ":/PlaybackStop.png", ":/icons/Recenter.png",
                              ":/icons/64/IconArrowLeft.png", ":/icons/64/IconArrowRight.png"}) {
         const QImage icon(path);
