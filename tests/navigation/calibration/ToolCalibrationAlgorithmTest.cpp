@@ -143,16 +143,16 @@ TEST(ToolCalibrationAlgorithm, ConfigurationKeysAndRefusedValues)
 {
     auto sequence = spinRecording({0, 0, 1}, 90.0, 10);
     ToolCalibrationAlgorithm algorithm({sequence.get()});
-    Properties configuration;
-    configuration.setParam("CalibrationType", 5);
-    algorithm.configure(&configuration);
-    EXPECT_EQ(algorithm.calibrationType(), ToolCalibrationAlgorithm::Pivot3d);
-    configuration.setParam("CalibrationType", -1);
-    algorithm.configure(&configuration);
-    EXPECT_EQ(algorithm.calibrationType(), ToolCalibrationAlgorithm::Pivot3d);
-    configuration.setParam("CalibrationType", 1);
-    algorithm.configure(&configuration);
-    EXPECT_EQ(algorithm.calibrationType(), ToolCalibrationAlgorithm::NeedleDir);
+    // Values outside the enumeration are refused and keep the type.
+    const std::pair<int, int> setAndSeen[] = {{5, ToolCalibrationAlgorithm::Pivot3d},
+                                              {-1, ToolCalibrationAlgorithm::Pivot3d},
+                                              {1, ToolCalibrationAlgorithm::NeedleDir}};
+    for (const auto& [set, seen] : setAndSeen) {
+        Properties configuration;
+        configuration.setParam("CalibrationType", set);
+        algorithm.configure(&configuration);
+        EXPECT_EQ(algorithm.calibrationType(), seen) << set;
+    }
 
     Properties written;
     algorithm.configuration(&written);
@@ -170,13 +170,12 @@ TEST(ToolCalibrationAlgorithm, ConfigurationKeysAndRefusedValues)
 TEST(ToolCalibrationAlgorithm, CreatedForOneRecordingAsPivotAndForTwoAsPivotAndNeedleDirection)
 {
     TrackingSequence a(TrackerID("A")), b(TrackerID("B"));
-    Algorithm* created = nullptr;
-    EXPECT_TRUE(ToolCalibrationAlgorithm::createCompatible({&a}, &created));
-    EXPECT_EQ(static_cast<ToolCalibrationAlgorithm*>(created)->calibrationType(),
-              ToolCalibrationAlgorithm::Pivot3d);
-    delete created;
-    EXPECT_TRUE(ToolCalibrationAlgorithm::createCompatible({&a, &b}, &created));
-    EXPECT_EQ(static_cast<ToolCalibrationAlgorithm*>(created)->calibrationType(),
-              ToolCalibrationAlgorithm::PivotAndNeedleDir);
-    delete created;
+    const auto createdType = [](const DataList& selection) {
+        Algorithm* created = nullptr;
+        EXPECT_TRUE(ToolCalibrationAlgorithm::createCompatible(selection, &created));
+        const std::unique_ptr<Algorithm> owned(created);
+        return static_cast<ToolCalibrationAlgorithm*>(created)->calibrationType();
+    };
+    EXPECT_EQ(createdType({&a}), ToolCalibrationAlgorithm::Pivot3d);
+    EXPECT_EQ(createdType({&a, &b}), ToolCalibrationAlgorithm::PivotAndNeedleDir);
 }

@@ -18,12 +18,10 @@ constexpr double degreesPerRadian = 180.0 / std::numbers::pi;
 std::unique_ptr<TrackingSequence> turning(std::size_t n, double stepRadians)
 {
     auto sequence = std::make_unique<TrackingSequence>(TrackerID("Tool"));
-    for (std::size_t i = 0; i < n; ++i)
-        sequence->add({Tesselon::Test::pose(
-                           {0, 0, 1}, static_cast<double>(i) * stepRadians * degreesPerRadian, {0, 0, 0}),
-                       1.0,
-                       0.0,
-                       {}});
+    for (std::size_t i = 0; i < n; ++i) {
+        const double degrees = static_cast<double>(i) * stepRadians * degreesPerRadian;
+        sequence->add({Tesselon::Test::pose({0, 0, 1}, degrees, {0, 0, 0}), 1.0, 0.0, {}});
+    }
     return sequence;
 }
 
@@ -78,33 +76,30 @@ TEST_F(WizardAlgorithm, AbandoningRestoresTheEarlierCalibrationAndAcceptKeepsThe
     const Eigen::Matrix4d earlier = Tesselon::Test::translation(0, 0, -100);
     store().setCalibration("Tool", earlier, 0.7);
     const Eigen::Vector3d tip(2, 1, -150);
-    const auto recording = [&] { return Tesselon::Test::pivotRecording(tip, {0, 0, -1000}, 30.0, 120); };
-    {
+    const auto calibrate = [&](bool accept) {
         TrackingToolCalibrationWizardAlgorithm wizard(&stream);
         wizard.setInstrument("Tool");
-        ASSERT_TRUE(wizard.setPivoting(recording()));
+        ASSERT_TRUE(wizard.setPivoting(Tesselon::Test::pivotRecording(tip, {0, 0, -1000}, 30.0, 120)));
         wizard.compute();
         EXPECT_LT((store().calibration("Tool")->matrix.topRightCorner<3, 1>() - tip).norm(), 1e-6);
-        wizard.compute();  // the remembered calibration is the one from before the first compute
-    }
+        // Abandoned, the remembered calibration is the one from before the first compute.
+        accept ? wizard.accept() : wizard.compute();
+    };
+    calibrate(false);
     EXPECT_EQ(store().calibration("Tool")->matrix, earlier);
     EXPECT_EQ(store().calibration("Tool")->error, 0.7);
-    {
-        TrackingToolCalibrationWizardAlgorithm wizard(&stream);
-        wizard.setInstrument("Tool");
-        ASSERT_TRUE(wizard.setPivoting(recording()));
-        wizard.compute();
-        wizard.accept();
-    }
+    calibrate(true);
     EXPECT_LT((store().calibration("Tool")->matrix.topRightCorner<3, 1>() - tip).norm(), 1e-6);
 }
 
-TEST_F(WizardAlgorithm, ChangingTheInstrumentRestoresTheFirstOne)
+TEST_F(WizardAlgorithm, ComputesOnlyForAnInstrumentAndChangingItRestoresTheFirstOne)
 {
     store().setCalibration("Tool", Eigen::Matrix4d::Identity(), 0.0);
     TrackingToolCalibrationWizardAlgorithm wizard(&stream);
-    wizard.setInstrument("Tool");
     ASSERT_TRUE(wizard.setPivoting(Tesselon::Test::pivotRecording({0, 0, -120}, {0, 0, -900}, 25.0, 80)));
+    wizard.compute();  // no instrument chosen yet: nothing is stored
+    EXPECT_EQ(store().instrumentIds(), std::vector<std::string>{"Tool"});
+    wizard.setInstrument("Tool");
     wizard.compute();
     wizard.setInstrument("Tool");  // same instrument: nothing happens
     EXPECT_FALSE(store().calibration("Tool")->matrix.isIdentity());
@@ -112,14 +107,6 @@ TEST_F(WizardAlgorithm, ChangingTheInstrumentRestoresTheFirstOne)
     EXPECT_TRUE(store().calibration("Tool")->matrix.isIdentity());
     wizard.compute();  // no recordings are kept any more: nothing is stored for "Other"
     EXPECT_FALSE(store().calibration("Other"));
-}
-
-TEST_F(WizardAlgorithm, ComputeWithoutInstrumentChangesNothing)
-{
-    TrackingToolCalibrationWizardAlgorithm wizard(&stream);
-    ASSERT_TRUE(wizard.setPivoting(Tesselon::Test::pivotRecording({0, 0, -120}, {0, 0, -900}, 25.0, 80)));
-    wizard.compute();
-    EXPECT_TRUE(store().instrumentIds().empty());
 }
 
 TEST(WizardAlgorithmOnTheSimulator, PivotingThenTurningTheNeedleFindsItsTipAndAxis)

@@ -22,11 +22,6 @@ using Algo = LiveTrackingPointRegistrationAlgorithm;
 
 namespace {
 
-SharedImageSet volume()
-{
-    return SharedImageSet({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f), "CT");
-}
-
 const std::vector<Eigen::Vector3d> landmarksInImage = {
     {0, 0, 0}, {80, 0, 0}, {0, 60, 0}, {0, 0, 40}, {50, 50, 30}};
 
@@ -63,7 +58,7 @@ protected:
 
     Tesselon::Test::LogCapture log;
     Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
+    SharedImageSet image{{2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f), "CT"};
     Algo algorithm{stream, image};
     const Eigen::Matrix4d imageToTracker = Tesselon::Test::pose({1, 2, 3}, 40, {-200, 30, -1500});
 };
@@ -209,21 +204,16 @@ TEST_F(RegistrationTest, ConfigurationRoundTripsTypeIdsAndBothPointSets)
     EXPECT_EQ(restored.volumePoints().allPoints(), algorithm.volumePoints().allPoints());
 }
 
-TEST(LiveTrackingPointRegistration, CreatedForAVolumeAndAStreamInEitherOrder)
+TEST_F(RegistrationTest, CreatedForAVolumeAndAStream)
 {
-    Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
     Algorithm* created = nullptr;
     ASSERT_TRUE(Algo::createCompatible({&image, &stream}, &created));
     std::unique_ptr<Algorithm> owned(created);
     EXPECT_EQ(&dynamic_cast<Algo&>(*created).image(), &image);
 }
 
-TEST(LiveTrackingPointRegistration, RegistersThePhantomLandmarksOfTheRealRecording)
+TEST_F(RegistrationTest, RegistersThePhantomLandmarksOfTheRealRecording)
 {
-    Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
-    Algo algorithm(stream, image);
     const auto tracked = PointListFile::read(TESSELON_TEST_DATA_DIR "/phantom-landmarks-tracked.csv");
     const auto phantom = PointListFile::read(TESSELON_TEST_DATA_DIR "/phantom-landmarks.csv");
     ASSERT_EQ(tracked.points.size(), 8u);

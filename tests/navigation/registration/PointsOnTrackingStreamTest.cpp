@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -44,13 +45,8 @@ protected:
         events.clear();
     }
 
-    struct Event
-    {
-        char kind;
-        int first;
-        int last;
-        bool operator==(const Event&) const = default;
-    };
+    /// A change ('c') or removal ('r') signal with its first and last index.
+    using Event = std::tuple<char, int, int>;
 
     Tesselon::Test::LogCapture log;
     Tesselon::Test::ManualTrackingStream stream;

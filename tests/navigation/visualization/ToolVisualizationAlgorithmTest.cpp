@@ -179,9 +179,8 @@ TEST_F(ToolVisualizationTest, StreamThreadAndGuiThreadShareTheToolSafely)
     tracker.join();
 }
 
-TEST(ToolVisualization, CreatedWithAnImageThatPlacesTheStream)
+TEST_F(ToolVisualizationTest, CreatedWithAnImageThatPlacesTheStream)
 {
-    Tesselon::Test::ManualTrackingStream stream;
     SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
     image.setMatrix(translation(0, 0, 42));
     Algorithm* created = nullptr;

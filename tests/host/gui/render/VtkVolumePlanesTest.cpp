@@ -9,9 +9,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::frameSize;
-using Tesselon::Test::isBlack;
-using Tesselon::Test::pixelAt;
+using namespace Tesselon::Test;
 
 // The volume is moved 100 mm along x, so planes that ignored its pose would show it elsewhere.
 const Eigen::Vector3d volumeOffset(100, 0, 0);
@@ -30,12 +28,12 @@ QColor seenFromAbove(const QImage& frame, const Eigen::Vector3d& point)
 
 TEST(VolumePlanesRendering, AxialPlaneSeenFromAboveShowsTheBlockOnlyWhereThePlaneCutsIt)
 {
-    SharedImageSet volume = Tesselon::Test::blockVolume();
+    SharedImageSet volume = blockVolume();
     Eigen::Matrix4d volumeToWorld = Eigen::Matrix4d::Identity();
     volumeToWorld.block<3, 1>(0, 3) = volumeOffset;
     volume.setMatrix(volumeToWorld);
 
-    Tesselon::Test::RenderedView<GlVolumeView> scene;
+    RenderedView<GlVolumeView> scene;
     Camera camera;
     const Eigen::Vector3d centre = volumeOffset + Eigen::Vector3d(20, 20, 0);
     camera.setLookAt(centre + Eigen::Vector3d(0, 0, eyeHeight), centre, {0, 1, 0});
