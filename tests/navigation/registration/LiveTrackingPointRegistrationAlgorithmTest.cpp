@@ -4,7 +4,6 @@
 #include "host/core/Math.h"
 #include "host/core/Properties.h"
 #include "host/core/SharedImageSet.h"
-#include "host/core/io/PointListFile.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"
@@ -210,21 +209,6 @@ TEST_F(RegistrationTest, CreatedForAVolumeAndAStream)
     ASSERT_TRUE(Algo::createCompatible({&image, &stream}, &created));
     std::unique_ptr<Algorithm> owned(created);
     EXPECT_EQ(&dynamic_cast<Algo&>(*created).image(), &image);
-}
-
-TEST_F(RegistrationTest, RegistersThePhantomLandmarksOfTheRealRecording)
-{
-    const auto tracked = PointListFile::read(TESSELON_TEST_DATA_DIR "/phantom-landmarks-tracked.csv");
-    const auto phantom = PointListFile::read(TESSELON_TEST_DATA_DIR "/phantom-landmarks.csv");
-    ASSERT_EQ(tracked.points.size(), 8u);
-    for (std::size_t i = 0; i < tracked.points.size(); ++i) {
-        algorithm.trackedPoints().addWorldPoint(tracked.points[i].position);
-        algorithm.volumePoints().addPoint(phantom.points[i].position);
-    }
-    algorithm.compute();
-    ASSERT_EQ(algorithm.status(), Algorithm::Success);
-    EXPECT_LT(*algorithm.registrationError(), 2.0);
-    EXPECT_LT(*std::max_element(algorithm.residuals().begin(), algorithm.residuals().end()), 3.0);
 }
 
 }  // namespace

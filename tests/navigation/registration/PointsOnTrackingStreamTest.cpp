@@ -1,7 +1,5 @@
 #include "navigation/registration/PointsOnTrackingStream.h"
 
-#include "host/core/PointsOnImage.h"
-#include "host/core/PointsStorageComponent.h"
 #include "host/core/Properties.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "tests/support/LogCapture.h"
@@ -159,17 +157,6 @@ TEST_F(PointsOnTrackingStreamTest, ConfigurationRoundTripsIdsPointsAndNames)
     restored.configurePoint(0, pointAndName);
     EXPECT_EQ(restored.size(), 4);
     EXPECT_EQ(restored.name(3), std::optional<std::string>("renamed"));
-}
-
-TEST_F(PointsOnTrackingStreamTest, StorageGivesOneSetPerNameAndRefusesAnotherKind)
-{
-    auto& storage = stream.components().getOrCreate<PointsStorageComponent>();
-    const auto first = storage.getOrCreate<PointsOnTrackingStream>(stream, "landmarks");
-    EXPECT_EQ(storage.getOrCreate<PointsOnTrackingStream>(stream, "landmarks"), first);
-
-    storage.getOrCreate<PointsOnImage>(stream, "planned");
-    EXPECT_FALSE(storage.getOrCreate<PointsOnTrackingStream>(stream, "planned"));
-    EXPECT_TRUE(log->contains("Point set with name 'planned' already exists, but is not of type"));
 }
 
 TEST_F(PointsOnTrackingStreamTest, TipIsTheCalibratedPoseInTrackerOrReferenceCoordinates)
