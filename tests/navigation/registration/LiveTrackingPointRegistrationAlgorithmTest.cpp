@@ -15,8 +15,7 @@
 #include <vector>
 
 using namespace Tesselon;
-using Tesselon::Test::instrument;
-using Tesselon::Test::translation;
+using namespace Tesselon::Test;
 using Algo = LiveTrackingPointRegistrationAlgorithm;
 
 namespace {
@@ -29,7 +28,7 @@ class RegistrationTest : public testing::Test
 protected:
     RegistrationTest()
     {
-        image.setMatrix(Tesselon::Test::pose({1, 0, 0}, 30, {5, -5, 100}));
+        image.setMatrix(pose({1, 0, 0}, 30, {5, -5, 100}));
         algorithm.trackedPoints().setTrackerId("Pointer");
     }
 
@@ -55,11 +54,11 @@ protected:
         return Math::transformPointAffine(image.matrix(), landmarksInImage[static_cast<std::size_t>(i)]);
     }
 
-    Tesselon::Test::LogCapture log;
-    Tesselon::Test::ManualTrackingStream stream;
+    LogCapture log;
+    ManualTrackingStream stream;
     SharedImageSet image{{2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f), "CT"};
     Algo algorithm{stream, image};
-    const Eigen::Matrix4d imageToTracker = Tesselon::Test::pose({1, 2, 3}, 40, {-200, 30, -1500});
+    const Eigen::Matrix4d imageToTracker = pose({1, 2, 3}, 40, {-200, 30, -1500});
 };
 
 TEST_F(RegistrationTest, GlobalRegistrationMovesTheImageOntoTheTrackedLandmarks)

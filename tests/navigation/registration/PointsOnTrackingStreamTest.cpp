@@ -16,6 +16,7 @@
 #include <vector>
 
 using namespace Tesselon;
+using namespace Tesselon::Test;
 
 namespace {
 
@@ -46,8 +47,8 @@ protected:
     /// A change ('c') or removal ('r') signal with its first and last index.
     using Event = std::tuple<char, int, int>;
 
-    Tesselon::Test::LogCapture log;
-    Tesselon::Test::ManualTrackingStream stream;
+    LogCapture log;
+    ManualTrackingStream stream;
     PointsOnTrackingStream points{stream};
     SignalReceiver receiver;
     std::vector<Event> events;
@@ -161,15 +162,14 @@ TEST_F(PointsOnTrackingStreamTest, ConfigurationRoundTripsIdsPointsAndNames)
 
 TEST_F(PointsOnTrackingStreamTest, TipIsTheCalibratedPoseInTrackerOrReferenceCoordinates)
 {
-    const auto pointer =
-        Tesselon::Test::instrument("Pointer", Tesselon::Test::pose({0, 0, 1}, 90, {10, 0, 0}));
+    const auto pointer = instrument("Pointer", pose({0, 0, 1}, 90, {10, 0, 0}));
     EXPECT_TRUE(points.tipPosition(pointer, nullptr)->isApprox(Eigen::Vector3d(10, 0, 0)));
 
     stream.components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
-        "Pointer", Tesselon::Test::translation(5, 0, 0), 0.1);
+        "Pointer", translation(5, 0, 0), 0.1);
     EXPECT_TRUE(points.tipPosition(pointer, nullptr)->isApprox(Eigen::Vector3d(10, 5, 0)));
 
-    const auto reference = Tesselon::Test::instrument("Reference", Tesselon::Test::translation(0, 5, 0));
+    const auto reference = instrument("Reference", translation(0, 5, 0));
     EXPECT_TRUE(points.tipPosition(pointer, &reference)->isApprox(Eigen::Vector3d(10, 0, 0)));
 
     auto collapsed = reference;

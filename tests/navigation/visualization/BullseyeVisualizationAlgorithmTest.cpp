@@ -12,7 +12,7 @@
 #include <Eigen/Geometry>
 
 using namespace Tesselon;
-using Tesselon::Test::pose;
+using namespace Tesselon::Test;
 
 namespace {
 
@@ -33,7 +33,7 @@ class BullseyeTest : public testing::Test
 protected:
     BullseyeTest() { bullseye.setLinePoints(a, b); }
 
-    Tesselon::Test::ManualTrackingStream stream;
+    ManualTrackingStream stream;
     SharedImageSet image = volume();
     BullseyeVisualizationAlgorithm bullseye{&stream, &image};
     const Eigen::Vector3d a{10, 20, 30};
@@ -114,7 +114,7 @@ TEST_F(BullseyeTest, ConfigurationKeepsTheToolMeshUnderItsOwnKeyOnly)
 
 TEST(NavigationVisualization, ConfigurationRoundTripsTheEmbeddedToolWithItsMeshPath)
 {
-    Tesselon::Test::ManualTrackingStream stream;
+    ManualTrackingStream stream;
     ToolNavigationVisualizationAlgorithm navigation(&stream);
     navigation.toolMeshPath = ":/Needle.obj";
     navigation.toolVisualization().trackingTargetRelId = "Reference";
