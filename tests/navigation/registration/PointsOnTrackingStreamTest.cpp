@@ -12,7 +12,6 @@
 
 #include <thread>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 using namespace Tesselon;

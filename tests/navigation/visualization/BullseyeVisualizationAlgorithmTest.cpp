@@ -83,8 +83,7 @@ TEST_F(BullseyeTest, OverlayGivesDepthAlongThePathAndOffsetAcrossIt)
     Eigen::Vector2d tip, back;
     bullseye.computeOverlayParameters(tip, back, onPath);
     EXPECT_TRUE(tip.isApprox(Eigen::Vector2d(0, 40)));
-    EXPECT_NEAR(back.x(), 0.0, 1e-12);
-    EXPECT_NEAR(back.y(), -10.0, 1e-12);
+    EXPECT_TRUE(back.isApprox(Eigen::Vector2d(0, -10), 1e-12));
 
     // Moved 3 mm off the path: the tip's offset is -3 and its back's, parallel, the same.
     Eigen::Matrix4d offPath = onPath;
