@@ -16,9 +16,7 @@
 namespace Tesselon {
 namespace {
 
-using namespace Tesselon::Test;
-
-class ConfigurableStream : public ManualTrackingStream
+class ConfigurableStream : public Tesselon::Test::ManualTrackingStream
 {
 public:
     Parameter<int> port{"port", IgtlAddress::defaultPort, this};
@@ -39,7 +37,7 @@ TEST_F(StreamControllerTest, StateLabelFollowsChangesEmittedOnTheStreamsThread)
     EXPECT_EQ(m_panel.findChild<QLabel*>("name")->text(), "Manual Stream");
     EXPECT_EQ(m_panel.stateText(), "Closed");
     std::thread([this] { m_stream.changeState(Stream::Paused); }).join();
-    EXPECT_TRUE(processEventsUntil([this] { return m_panel.stateText() == "Paused"; }));
+    EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return m_panel.stateText() == "Paused"; }));
     EXPECT_FALSE(button("start")->isEnabled());
     EXPECT_TRUE(button("stop")->isEnabled());
 }
@@ -47,10 +45,10 @@ TEST_F(StreamControllerTest, StateLabelFollowsChangesEmittedOnTheStreamsThread)
 TEST_F(StreamControllerTest, StartOpensAndStartsAClosedStreamAndStopStopsIt)
 {
     button("start")->click();
-    EXPECT_TRUE(processEventsUntil([this] { return m_panel.stateText() == "Running"; }));
+    EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return m_panel.stateText() == "Running"; }));
     EXPECT_TRUE(m_stream.isRunning());
     button("stop")->click();
-    EXPECT_TRUE(processEventsUntil([this] { return m_panel.stateText() == "Open"; }));
+    EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return m_panel.stateText() == "Open"; }));
     EXPECT_TRUE(message().isEmpty());
 }
 
@@ -58,7 +56,7 @@ TEST_F(StreamControllerTest, AFailingStartIsShownWithTheReason)
 {
     m_stream.throwOnOpen = true;
     button("start")->click();
-    EXPECT_TRUE(processEventsUntil([this] { return !message().isEmpty(); }));
+    EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return !message().isEmpty(); }));
     EXPECT_EQ(message(), "The stream could not be started: the device is unplugged.");
     EXPECT_EQ(m_panel.stateText(), "Closed");
 }
