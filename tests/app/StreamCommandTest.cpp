@@ -3,6 +3,7 @@
 #include "host/stream/igtl/IgtlServerSocket.h"
 #include "tests/support/IgtlTestServer.h"
 #include "tests/support/Poses.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,16 +89,15 @@ TEST(StreamCommand, ServesPosesThatALibraryClientReadsUnderTheirConfiguredNames)
     ASSERT_TRUE(program.waitForStarted());
 
     auto client = IgtlClientSocket::New();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!client->connectWithin("127.0.0.1", port, std::chrono::milliseconds(200)) &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(Support::waitUntil(
+        [&] { return client->connectWithin("127.0.0.1", port, std::chrono::milliseconds(200)); }));
     client->SetReceiveTimeout(5000);
 
     IgtlMessageReader reader;
     std::set<std::string> names;
     std::vector<std::uint8_t> buffer(4096);
-    while (names.size() < 2 && std::chrono::steady_clock::now() < deadline) {
+    // The program serves for 20 s at most, so the receive fails at the latest then.
+    while (names.size() < 2) {
         const int received = client->Receive(buffer.data(), static_cast<int>(buffer.size()), 0);
         if (received <= 0)
             break;

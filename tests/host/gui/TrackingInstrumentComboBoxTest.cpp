@@ -48,36 +48,34 @@ protected:
     QStringList m_selections;
 };
 
-TEST_F(TrackingInstrumentComboBoxTest, ItemTextsShowTheFlaggedPartsJoinedAndSkipEmptyOnes)
+TEST_F(TrackingInstrumentComboBoxTest, ItemTextsShowTheFlaggedPartsJoinedAfterAnOptionalNone)
 {
     const struct
     {
         int flags;
+        bool withNone;
         QStringList texts;
     } cases[] = {
-        {TrackingInstrumentComboBox::ShowId, {"Needle", "Ref"}},
-        {TrackingInstrumentComboBox::ShowModel, {"M870", "Ref"}},
-        {TrackingInstrumentComboBox::ShowName, {"Needle tip", "Reference"}},
-        {5, {"Needle : Needle tip", "Ref : Reference"}},
-        {7, {"Needle : M870 : Needle tip", "Ref : Reference"}},
+        {TrackingInstrumentComboBox::ShowId, true, {"None", "Needle", "Ref"}},
+        {TrackingInstrumentComboBox::ShowId, false, {"Needle", "Ref"}},
+        {TrackingInstrumentComboBox::ShowModel, false, {"M870", "Ref"}},
+        {TrackingInstrumentComboBox::ShowName, false, {"Needle tip", "Reference"}},
+        {5, false, {"Needle : Needle tip", "Ref : Reference"}},
+        {7, false, {"Needle : M870 : Needle tip", "Ref : Reference"}},
     };
     for (const auto& c : cases) {
-        m_box.initFromTrackingStream(&m_stream, c.flags, false);
+        m_box.initFromTrackingStream(&m_stream, c.flags, c.withNone);
         EXPECT_EQ(itemTexts(m_box), c.texts) << c.flags;
+        if (c.withNone) {
+            // None has an empty id, is the starting choice and is not announced.
+            EXPECT_EQ(m_box.itemData(0).toString(), "");
+            EXPECT_EQ(m_box.currentIndex(), 0);
+            EXPECT_TRUE(m_selections.isEmpty());
+        }
     }
     m_box.setSeparator(" / ");
     EXPECT_EQ(itemTexts(m_box), (QStringList{"Needle / M870 / Needle tip", "Ref / Reference"}));
     EXPECT_EQ(m_box.itemData(1).toString(), "Ref");
-}
-
-TEST_F(TrackingInstrumentComboBoxTest, NoneComesFirstWithAnEmptyIdAndIsTheStartingChoice)
-{
-    m_box.initFromTrackingStream(&m_stream, TrackingInstrumentComboBox::ShowId, true);
-    EXPECT_EQ(itemTexts(m_box), (QStringList{"None", "Needle", "Ref"}));
-    EXPECT_EQ(m_box.itemData(0).toString(), "");
-    EXPECT_EQ(m_box.currentIndex(), 0);
-    EXPECT_EQ(m_box.selectedInstrumentId(), "");
-    EXPECT_TRUE(m_selections.isEmpty());
 }
 
 TEST_F(TrackingInstrumentComboBoxTest, SignalsChoicesOnceAndNotForRefillsThatKeepTheId)

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace Tesselon;
-using Tesselon::Test::pivotRecording;
-using Tesselon::Test::spinRecording;
+using namespace Tesselon::Test;
 
 namespace {
 
@@ -34,9 +33,9 @@ TEST(ToolCalibrationAlgorithm, PivotRecoversTipAndPivotAndStoresTheCalibration)
 TEST(ToolCalibrationAlgorithm, StillToolIsRefusedAndKeepsItsEarlierCalibration)
 {
     auto sequence = pivotRecording(trueTip, truePivot, 0.0, 100, 0.1);
-    const Eigen::Matrix4d earlier = Tesselon::Test::translation(1, 2, 3);
+    const Eigen::Matrix4d earlier = translation(1, 2, 3);
     sequence->setCalibration(earlier);
-    Tesselon::Test::LogCapture capture;
+    LogCapture capture;
     ToolCalibrationAlgorithm algorithm({sequence.get()});
     algorithm.compute();
     EXPECT_EQ(algorithm.status(), ToolCalibrationAlgorithm::DegenerateMotion);
@@ -58,7 +57,7 @@ TEST(ToolCalibrationAlgorithm, UnusableInputsAreRefused)
                                                                 {good.get(), good.get(), good.get()}};
     for (const auto& input : inputs) {
         ToolCalibrationAlgorithm algorithm(input);
-        Tesselon::Test::LogCapture capture;
+        LogCapture capture;
         algorithm.compute();
         EXPECT_EQ(algorithm.status(), ToolCalibrationAlgorithm::UnusableInput);
         EXPECT_EQ(
@@ -73,7 +72,7 @@ TEST(ToolCalibrationAlgorithm, NeedleDirectionIsTheTurningAxisInAProperFrame)
     for (const Eigen::Vector3d& axis :
          std::vector<Eigen::Vector3d>{Eigen::Vector3d(0.04, -0.03, -1.0).normalized(),
                                       Eigen::Vector3d::UnitX(), Eigen::Vector3d(1, 1, 1).normalized()}) {
-        auto sequence = spinRecording(axis, 90.0, 20, Tesselon::Test::pose({0, 1, 0}, 30, {5, 6, 7}));
+        auto sequence = spinRecording(axis, 90.0, 20, pose({0, 1, 0}, 30, {5, 6, 7}));
         ToolCalibrationAlgorithm algorithm(nullptr, sequence.get());
         algorithm.compute();
         ASSERT_EQ(algorithm.status(), Algorithm::Success);
@@ -90,7 +89,7 @@ TEST(ToolCalibrationAlgorithm, NeedleDirectionUsesOnlyTheFirstAndLastSample)
     auto plain = spinRecording({0, 0, 1}, 60.0, 3);
     TrackingSequence disturbed(TrackerID("Tool"));
     disturbed.add(plain->sample(0));
-    disturbed.add({Tesselon::Test::pose({1, 0, 0}, 70, {100, 0, 0}), 1.0, 0.1, {}});
+    disturbed.add({pose({1, 0, 0}, 70, {100, 0, 0}), 1.0, 0.1, {}});
     disturbed.add(plain->sample(2));
     ToolCalibrationAlgorithm first(nullptr, plain.get());
     ToolCalibrationAlgorithm second(nullptr, &disturbed);
@@ -143,16 +142,16 @@ TEST(ToolCalibrationAlgorithm, ConfigurationKeysAndRefusedValues)
 {
     auto sequence = spinRecording({0, 0, 1}, 90.0, 10);
     ToolCalibrationAlgorithm algorithm({sequence.get()});
-    Properties configuration;
-    configuration.setParam("CalibrationType", 5);
-    algorithm.configure(&configuration);
-    EXPECT_EQ(algorithm.calibrationType(), ToolCalibrationAlgorithm::Pivot3d);
-    configuration.setParam("CalibrationType", -1);
-    algorithm.configure(&configuration);
-    EXPECT_EQ(algorithm.calibrationType(), ToolCalibrationAlgorithm::Pivot3d);
-    configuration.setParam("CalibrationType", 1);
-    algorithm.configure(&configuration);
-    EXPECT_EQ(algorithm.calibrationType(), ToolCalibrationAlgorithm::NeedleDir);
+    // Values outside the enumeration are refused and keep the type.
+    const std::pair<int, int> setAndSeen[] = {{5, ToolCalibrationAlgorithm::Pivot3d},
+                                              {-1, ToolCalibrationAlgorithm::Pivot3d},
+                                              {1, ToolCalibrationAlgorithm::NeedleDir}};
+    for (const auto& [set, seen] : setAndSeen) {
+        Properties configuration;
+        configuration.setParam("CalibrationType", set);
+        algorithm.configure(&configuration);
+        EXPECT_EQ(algorithm.calibrationType(), seen) << set;
+    }
 
     Properties written;
     algorithm.configuration(&written);
@@ -170,13 +169,12 @@ TEST(ToolCalibrationAlgorithm, ConfigurationKeysAndRefusedValues)
 TEST(ToolCalibrationAlgorithm, CreatedForOneRecordingAsPivotAndForTwoAsPivotAndNeedleDirection)
 {
     TrackingSequence a(TrackerID("A")), b(TrackerID("B"));
-    Algorithm* created = nullptr;
-    EXPECT_TRUE(ToolCalibrationAlgorithm::createCompatible({&a}, &created));
-    EXPECT_EQ(static_cast<ToolCalibrationAlgorithm*>(created)->calibrationType(),
-              ToolCalibrationAlgorithm::Pivot3d);
-    delete created;
-    EXPECT_TRUE(ToolCalibrationAlgorithm::createCompatible({&a, &b}, &created));
-    EXPECT_EQ(static_cast<ToolCalibrationAlgorithm*>(created)->calibrationType(),
-              ToolCalibrationAlgorithm::PivotAndNeedleDir);
-    delete created;
+    const auto createdType = [](const DataList& selection) {
+        Algorithm* created = nullptr;
+        EXPECT_TRUE(ToolCalibrationAlgorithm::createCompatible(selection, &created));
+        const std::unique_ptr<Algorithm> owned(created);
+        return static_cast<ToolCalibrationAlgorithm*>(created)->calibrationType();
+    };
+    EXPECT_EQ(createdType({&a}), ToolCalibrationAlgorithm::Pivot3d);
+    EXPECT_EQ(createdType({&a, &b}), ToolCalibrationAlgorithm::PivotAndNeedleDir);
 }

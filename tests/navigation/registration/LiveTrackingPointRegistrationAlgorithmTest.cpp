@@ -4,7 +4,6 @@
 #include "host/core/Math.h"
 #include "host/core/Properties.h"
 #include "host/core/SharedImageSet.h"
-#include "host/core/io/PointListFile.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"
@@ -16,16 +15,10 @@
 #include <vector>
 
 using namespace Tesselon;
-using Tesselon::Test::instrument;
-using Tesselon::Test::translation;
+using namespace Tesselon::Test;
 using Algo = LiveTrackingPointRegistrationAlgorithm;
 
 namespace {
-
-SharedImageSet volume()
-{
-    return SharedImageSet({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f), "CT");
-}
 
 const std::vector<Eigen::Vector3d> landmarksInImage = {
     {0, 0, 0}, {80, 0, 0}, {0, 60, 0}, {0, 0, 40}, {50, 50, 30}};
@@ -35,7 +28,7 @@ class RegistrationTest : public testing::Test
 protected:
     RegistrationTest()
     {
-        image.setMatrix(Tesselon::Test::pose({1, 0, 0}, 30, {5, -5, 100}));
+        image.setMatrix(pose({1, 0, 0}, 30, {5, -5, 100}));
         algorithm.trackedPoints().setTrackerId("Pointer");
     }
 
@@ -61,11 +54,11 @@ protected:
         return Math::transformPointAffine(image.matrix(), landmarksInImage[static_cast<std::size_t>(i)]);
     }
 
-    Tesselon::Test::LogCapture log;
-    Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
+    LogCapture log;
+    ManualTrackingStream stream;
+    SharedImageSet image{{2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f), "CT"};
     Algo algorithm{stream, image};
-    const Eigen::Matrix4d imageToTracker = Tesselon::Test::pose({1, 2, 3}, 40, {-200, 30, -1500});
+    const Eigen::Matrix4d imageToTracker = pose({1, 2, 3}, 40, {-200, 30, -1500});
 };
 
 TEST_F(RegistrationTest, GlobalRegistrationMovesTheImageOntoTheTrackedLandmarks)
@@ -209,32 +202,12 @@ TEST_F(RegistrationTest, ConfigurationRoundTripsTypeIdsAndBothPointSets)
     EXPECT_EQ(restored.volumePoints().allPoints(), algorithm.volumePoints().allPoints());
 }
 
-TEST(LiveTrackingPointRegistration, CreatedForAVolumeAndAStreamInEitherOrder)
+TEST_F(RegistrationTest, CreatedForAVolumeAndAStream)
 {
-    Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
     Algorithm* created = nullptr;
     ASSERT_TRUE(Algo::createCompatible({&image, &stream}, &created));
     std::unique_ptr<Algorithm> owned(created);
     EXPECT_EQ(&dynamic_cast<Algo&>(*created).image(), &image);
-}
-
-TEST(LiveTrackingPointRegistration, RegistersThePhantomLandmarksOfTheRealRecording)
-{
-    Tesselon::Test::ManualTrackingStream stream;
-    SharedImageSet image = volume();
-    Algo algorithm(stream, image);
-    const auto tracked = PointListFile::read(TESSELON_TEST_DATA_DIR "/phantom-landmarks-tracked.csv");
-    const auto phantom = PointListFile::read(TESSELON_TEST_DATA_DIR "/phantom-landmarks.csv");
-    ASSERT_EQ(tracked.points.size(), 8u);
-    for (std::size_t i = 0; i < tracked.points.size(); ++i) {
-        algorithm.trackedPoints().addWorldPoint(tracked.points[i].position);
-        algorithm.volumePoints().addPoint(phantom.points[i].position);
-    }
-    algorithm.compute();
-    ASSERT_EQ(algorithm.status(), Algorithm::Success);
-    EXPECT_LT(*algorithm.registrationError(), 2.0);
-    EXPECT_LT(*std::max_element(algorithm.residuals().begin(), algorithm.residuals().end()), 3.0);
 }
 
 }  // namespace

@@ -15,8 +15,7 @@
 #include <vector>
 
 using namespace Tesselon;
-using Tesselon::Test::instrument;
-using Tesselon::Test::translation;
+using namespace Tesselon::Test;
 
 namespace {
 
@@ -37,7 +36,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    Tesselon::Test::ManualTrackingStream stream;
+    ManualTrackingStream stream;
     PointsOnTrackingStream points{stream};
     PointsOnTrackingStreamManipulator manipulator{points};
     SignalReceiver receiver;

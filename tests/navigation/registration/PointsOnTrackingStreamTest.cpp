@@ -1,7 +1,5 @@
 #include "navigation/registration/PointsOnTrackingStream.h"
 
-#include "host/core/PointsOnImage.h"
-#include "host/core/PointsStorageComponent.h"
 #include "host/core/Properties.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "tests/support/LogCapture.h"
@@ -13,10 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <thread>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 using namespace Tesselon;
+using namespace Tesselon::Test;
 
 namespace {
 
@@ -44,16 +43,11 @@ protected:
         events.clear();
     }
 
-    struct Event
-    {
-        char kind;
-        int first;
-        int last;
-        bool operator==(const Event&) const = default;
-    };
+    /// A change ('c') or removal ('r') signal with its first and last index.
+    using Event = std::tuple<char, int, int>;
 
-    Tesselon::Test::LogCapture log;
-    Tesselon::Test::ManualTrackingStream stream;
+    LogCapture log;
+    ManualTrackingStream stream;
     PointsOnTrackingStream points{stream};
     SignalReceiver receiver;
     std::vector<Event> events;
@@ -165,28 +159,16 @@ TEST_F(PointsOnTrackingStreamTest, ConfigurationRoundTripsIdsPointsAndNames)
     EXPECT_EQ(restored.name(3), std::optional<std::string>("renamed"));
 }
 
-TEST_F(PointsOnTrackingStreamTest, StorageGivesOneSetPerNameAndRefusesAnotherKind)
-{
-    auto& storage = stream.components().getOrCreate<PointsStorageComponent>();
-    const auto first = storage.getOrCreate<PointsOnTrackingStream>(stream, "landmarks");
-    EXPECT_EQ(storage.getOrCreate<PointsOnTrackingStream>(stream, "landmarks"), first);
-
-    storage.getOrCreate<PointsOnImage>(stream, "planned");
-    EXPECT_FALSE(storage.getOrCreate<PointsOnTrackingStream>(stream, "planned"));
-    EXPECT_TRUE(log->contains("Point set with name 'planned' already exists, but is not of type"));
-}
-
 TEST_F(PointsOnTrackingStreamTest, TipIsTheCalibratedPoseInTrackerOrReferenceCoordinates)
 {
-    const auto pointer =
-        Tesselon::Test::instrument("Pointer", Tesselon::Test::pose({0, 0, 1}, 90, {10, 0, 0}));
+    const auto pointer = instrument("Pointer", pose({0, 0, 1}, 90, {10, 0, 0}));
     EXPECT_TRUE(points.tipPosition(pointer, nullptr)->isApprox(Eigen::Vector3d(10, 0, 0)));
 
     stream.components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
-        "Pointer", Tesselon::Test::translation(5, 0, 0), 0.1);
+        "Pointer", translation(5, 0, 0), 0.1);
     EXPECT_TRUE(points.tipPosition(pointer, nullptr)->isApprox(Eigen::Vector3d(10, 5, 0)));
 
-    const auto reference = Tesselon::Test::instrument("Reference", Tesselon::Test::translation(0, 5, 0));
+    const auto reference = instrument("Reference", translation(0, 5, 0));
     EXPECT_TRUE(points.tipPosition(pointer, &reference)->isApprox(Eigen::Vector3d(10, 0, 0)));
 
     auto collapsed = reference;

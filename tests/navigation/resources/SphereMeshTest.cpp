@@ -71,7 +71,7 @@ TEST(SphereMeshResource, IsTheWritersMesh)
     EXPECT_EQ(compiledMeshText(), SphereObjWriter().text());
 }
 
-TEST_F(SphereMesh, HasPolesAroundThirtyOneRingsOfSixtyFour)
+TEST_F(SphereMesh, HasPolesAroundThirtyOneRingsOfSixtyFourExactToDoublePrecision)
 {
     ASSERT_EQ(s_mesh.vertices.size(), 1986u);
     ASSERT_EQ(s_mesh.normals.size(), 1986u);
@@ -80,14 +80,9 @@ TEST_F(SphereMesh, HasPolesAroundThirtyOneRingsOfSixtyFour)
     EXPECT_EQ(s_mesh.vertices.back(), Eigen::Vector3d(0.0, 0.0, -4.0));
     for (int ring = 0; ring < 31; ++ring) {
         const double z = 4.0 * std::cos(std::numbers::pi * (ring + 1) / 32.0);
-        for (int segment = 0; segment < 64; ++segment) {
+        for (int segment = 0; segment < 64; ++segment)
             ASSERT_NEAR(s_mesh.vertices[1 + ring * 64 + segment].z(), z, 1e-14) << ring << ", " << segment;
-        }
     }
-}
-
-TEST_F(SphereMesh, VerticesAndNormalsAreExactToDoublePrecision)
-{
     for (std::size_t i = 0; i < s_mesh.vertices.size(); ++i) {
         ASSERT_NEAR(s_mesh.vertices[i].norm(), 4.0, 1e-14) << "vertex " << i + 1;
         ASSERT_NEAR(s_mesh.normals[i].norm(), 1.0, 1e-15) << "normal " << i + 1;
@@ -111,11 +106,9 @@ TEST_F(SphereMesh, IsClosedWithEveryEdgeBetweenTwoTriangles)
 {
     // Each directed edge once, and its reverse once in the neighbouring triangle: closed and consistent.
     std::map<std::pair<int, int>, int> directedEdges;
-    for (const auto& t : s_mesh.triangles) {
-        for (int i = 0; i < 3; ++i) {
+    for (const auto& t : s_mesh.triangles)
+        for (int i = 0; i < 3; ++i)
             ++directedEdges[{t[i], t[(i + 1) % 3]}];
-        }
-    }
     for (const auto& [edge, count] : directedEdges) {
         ASSERT_EQ(count, 1) << edge.first + 1 << "-" << edge.second + 1;
         ASSERT_TRUE(directedEdges.contains({edge.second, edge.first}))

@@ -18,9 +18,8 @@ std::vector<ToolPose> poses(Kind kind)
 {
     const ToolMotion motion(kind);
     std::vector<ToolPose> result;
-    for (int frame = 0; frame < motion.frameCount(); ++frame) {
+    for (int frame = 0; frame < motion.frameCount(); ++frame)
         result.push_back(motion.pose(frame));
-    }
     return result;
 }
 

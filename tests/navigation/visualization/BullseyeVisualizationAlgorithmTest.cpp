@@ -12,18 +12,13 @@
 #include <Eigen/Geometry>
 
 using namespace Tesselon;
-using Tesselon::Test::pose;
+using namespace Tesselon::Test;
 
 namespace {
 
 SharedImageSet volume()
 {
     return SharedImageSet({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
-}
-
-Eigen::Vector3d column(const Eigen::Matrix4d& pose, int index)
-{
-    return pose.col(index).head<3>();
 }
 
 bool isRotation(const Eigen::Matrix4d& pose)
@@ -38,7 +33,7 @@ class BullseyeTest : public testing::Test
 protected:
     BullseyeTest() { bullseye.setLinePoints(a, b); }
 
-    Tesselon::Test::ManualTrackingStream stream;
+    ManualTrackingStream stream;
     SharedImageSet image = volume();
     BullseyeVisualizationAlgorithm bullseye{&stream, &image};
     const Eigen::Vector3d a{10, 20, 30};
@@ -51,8 +46,8 @@ TEST_F(BullseyeTest, CameraSitsOnThePathBeyondTheTargetLookingBack)
     for (const double distance : {0.0, 100.0}) {
         const Eigen::Matrix4d camera = bullseye.createLookAtAlongNeedle(distance);
         EXPECT_TRUE(isRotation(camera));
-        EXPECT_TRUE(column(camera, 3).isApprox(b + (150.0 + distance) * direction));
-        EXPECT_TRUE(column(camera, 2).isApprox(direction)) << "local z points from A back to the eye";
+        EXPECT_TRUE(camera.col(3).head<3>().isApprox(b + (150.0 + distance) * direction));
+        EXPECT_TRUE(camera.col(2).head<3>().isApprox(direction)) << "local z points from A back to the eye";
     }
     EXPECT_DOUBLE_EQ(bullseye.annotationLineDistance(), 200.0);
 }
@@ -62,12 +57,12 @@ TEST_F(BullseyeTest, LookingAlongTheUpVectorStillGivesARotation)
     const Eigen::Matrix4d down =
         BullseyeVisualizationAlgorithm::createLookAt({0, 0, 100}, {0, 0, 0}, {0, 0, 1});
     EXPECT_TRUE(isRotation(down));
-    EXPECT_TRUE(column(down, 2).isApprox(Eigen::Vector3d::UnitZ()));
+    EXPECT_TRUE(down.col(2).head<3>().isApprox(Eigen::Vector3d::UnitZ()));
 
     bullseye.setLinePoints(a, a);
     const Eigen::Matrix4d degenerate = bullseye.createLookAtAlongNeedle(0.0);
     EXPECT_TRUE(degenerate.allFinite());
-    EXPECT_EQ(column(degenerate, 3), a);
+    EXPECT_EQ(degenerate.col(3).head<3>(), a);
     Eigen::Vector2d tip, back;
     bullseye.computeOverlayParameters(tip, back, pose({1, 0, 0}, 30, {5, 5, 5}));
     EXPECT_TRUE(tip.allFinite() && back.allFinite());
@@ -88,8 +83,7 @@ TEST_F(BullseyeTest, OverlayGivesDepthAlongThePathAndOffsetAcrossIt)
     Eigen::Vector2d tip, back;
     bullseye.computeOverlayParameters(tip, back, onPath);
     EXPECT_TRUE(tip.isApprox(Eigen::Vector2d(0, 40)));
-    EXPECT_NEAR(back.x(), 0.0, 1e-12);
-    EXPECT_NEAR(back.y(), -10.0, 1e-12);
+    EXPECT_TRUE(back.isApprox(Eigen::Vector2d(0, -10), 1e-12));
 
     // Moved 3 mm off the path: the tip's offset is -3 and its back's, parallel, the same.
     Eigen::Matrix4d offPath = onPath;
@@ -119,7 +113,7 @@ TEST_F(BullseyeTest, ConfigurationKeepsTheToolMeshUnderItsOwnKeyOnly)
 
 TEST(NavigationVisualization, ConfigurationRoundTripsTheEmbeddedToolWithItsMeshPath)
 {
-    Tesselon::Test::ManualTrackingStream stream;
+    ManualTrackingStream stream;
     ToolNavigationVisualizationAlgorithm navigation(&stream);
     navigation.toolMeshPath = ":/Needle.obj";
     navigation.toolVisualization().trackingTargetRelId = "Reference";

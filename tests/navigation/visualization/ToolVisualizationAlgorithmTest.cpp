@@ -21,9 +21,7 @@
 #include <thread>
 
 using namespace Tesselon;
-using Tesselon::Test::instrument;
-using Tesselon::Test::pose;
-using Tesselon::Test::translation;
+using namespace Tesselon::Test;
 
 namespace {
 
@@ -42,8 +40,8 @@ protected:
                                                                                              0.0);
     }
 
-    Tesselon::Test::LogCapture log;
-    Tesselon::Test::ManualTrackingStream stream;
+    LogCapture log;
+    ManualTrackingStream stream;
     ToolVisualizationAlgorithm tool{&stream};
     const Eigen::Matrix4d needleToTracker = pose({1, 1, 0}, 35, {10, -20, -900});
 };
@@ -179,9 +177,8 @@ TEST_F(ToolVisualizationTest, StreamThreadAndGuiThreadShareTheToolSafely)
     tracker.join();
 }
 
-TEST(ToolVisualization, CreatedWithAnImageThatPlacesTheStream)
+TEST_F(ToolVisualizationTest, CreatedWithAnImageThatPlacesTheStream)
 {
-    Tesselon::Test::ManualTrackingStream stream;
     SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
     image.setMatrix(translation(0, 0, 42));
     Algorithm* created = nullptr;

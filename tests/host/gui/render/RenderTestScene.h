@@ -35,6 +35,16 @@ inline bool isNear(const QColor& color, int red, int green, int blue, int tolera
            std::abs(color.blue() - blue) <= tolerance;
 }
 
+/// How many pixels of the rectangle [x0, x1) × [y0, y1) (counted from the bottom left) are not black.
+inline int litPixels(const QImage& image, int x0, int y0, int x1, int y1)
+{
+    int lit = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            lit += isBlack(pixelAt(image, x, y)) ? 0 : 1;
+    return lit;
+}
+
 constexpr int volumeSide = 40;
 constexpr float blockValue = 1000.0f;
 

@@ -10,10 +10,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::frameSize;
-using Tesselon::Test::isBlack;
-using Tesselon::Test::isNear;
-using Tesselon::Test::pixelAt;
+using namespace Tesselon::Test;
 
 /// Draws a yellow line across its rectangle at `lineY` and, optionally, a large white "W" above it.
 class MarkOverlay : public GlOverlay
@@ -46,19 +43,10 @@ private:
     bool m_withText;
 };
 
-int litPixelsAround(const QImage& frame, int x, int y, int radius)
-{
-    int lit = 0;
-    for (int dy = -radius; dy <= radius; ++dy)
-        for (int dx = -radius; dx <= radius; ++dx)
-            lit += isBlack(pixelAt(frame, x + dx, y + dy)) ? 0 : 1;
-    return lit;
-}
-
 class OverlayRendering : public ::testing::Test
 {
 protected:
-    Tesselon::Test::RenderedView<GlSliceView> scene{GlSliceView::Axial};
+    RenderedView<GlSliceView> scene{GlSliceView::Axial};
 };
 
 TEST_F(OverlayRendering, LinesAndTextAppearAtTheirPixelsAndVanishWhenHidden)
@@ -68,12 +56,12 @@ TEST_F(OverlayRendering, LinesAndTextAppearAtTheirPixelsAndVanishWhenHidden)
     QImage frame = scene.grab();
     EXPECT_TRUE(isNear(pixelAt(frame, 100, 50), 255, 255, 0));
     EXPECT_TRUE(isBlack(pixelAt(frame, 100, 90)));
-    EXPECT_GT(litPixelsAround(frame, 100, 150, 15), 30);
+    EXPECT_GT(litPixels(frame, 85, 135, 116, 166), 30);
 
     overlay->setVisible(false);
     frame = scene.grab();
     EXPECT_TRUE(isBlack(pixelAt(frame, 100, 50)));
-    EXPECT_EQ(litPixelsAround(frame, 100, 150, 15), 0);
+    EXPECT_EQ(litPixels(frame, 85, 135, 116, 166), 0);
 }
 
 TEST_F(OverlayRendering, PrimitivesAreOffsetToTheOverlaysPlacement)

@@ -1,4 +1,5 @@
 #include "RenderTestScene.h"
+#include "tests/support/Poses.h"
 
 #include "host/core/MeshCreator.h"
 #include "host/core/SharedImageSet.h"
@@ -11,12 +12,8 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::frameSize;
-using Tesselon::Test::isBlack;
-using Tesselon::Test::pixelAt;
+using namespace Tesselon::Test;
 
-using Tesselon::Test::blockValue;
-using Tesselon::Test::blockVolume;
 // Half the frame height in millimetres: 4 pixels per millimetre.
 constexpr double halfHeight = 25.0;
 constexpr double pixelsPerMillimetre = frameSize / (2.0 * halfHeight);
@@ -63,8 +60,18 @@ protected:
         return {inside, outside};
     }
 
+    /// A green sphere of radius 8 mm at `centre`, shown in the view.
+    std::unique_ptr<GlMesh> addSphere(const Eigen::Vector3d& centre)
+    {
+        auto sphere = std::make_unique<GlMesh>(std::make_shared<Mesh>(MeshCreator::createSphere(8.0)));
+        sphere->setColor({0.0, 1.0, 0.0});
+        sphere->setMatrix(translation(centre.x(), centre.y(), centre.z()));
+        scene.view.addObject(sphere.get());
+        return sphere;
+    }
+
     SharedImageSet volume = blockVolume();
-    Tesselon::Test::RenderedView<GlSliceView> scene{GetParam()};
+    RenderedView<GlSliceView> scene{GetParam()};
 };
 
 TEST_P(SliceViewRendering, ShowsTheBrightBlockOnlyWhereThePlaneCutsIt)
@@ -116,7 +123,7 @@ TEST_P(SliceViewRendering, ShowsObjectsCrossingThePlaneButNotThoseBesideIt)
     scene.view.addObject(&onPlane);
     scene.view.addObject(&besidePlane);
     const QImage frame = scene.grab();
-    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, outside), 0, 255, 0));
+    EXPECT_TRUE(isNear(shownAt(frame, outside), 0, 255, 0));
     EXPECT_TRUE(isBlack(shownAt(frame, beside)));
 }
 
@@ -124,15 +131,10 @@ TEST_P(SliceViewRendering, CutsMeshesToTheirOutlineInTheirColour)
 {
     centreOnBlock();
     const Eigen::Vector3d centre = insideAndOutside().second;
-    GlMesh sphere(std::make_shared<Mesh>(MeshCreator::createSphere(8.0)));
-    sphere.setColor({0.0, 1.0, 0.0});
-    Eigen::Matrix4d sphereToWorld = Eigen::Matrix4d::Identity();
-    sphereToWorld.block<3, 1>(0, 3) = centre;
-    sphere.setMatrix(sphereToWorld);
-    scene.view.addObject(&sphere);
+    const auto sphere = addSphere(centre);
     const Eigen::Vector3d inPlane = scene.view.matrix().block<3, 1>(0, 0);
     const QImage frame = scene.grab();
-    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, centre + 8.0 * inPlane), 0, 255, 0));
+    EXPECT_TRUE(isNear(shownAt(frame, centre + 8.0 * inPlane), 0, 255, 0));
     EXPECT_TRUE(isBlack(shownAt(frame, centre + 4.0 * inPlane)));
 }
 
@@ -140,21 +142,16 @@ TEST_P(SliceViewRendering, ProjectiveMeshesAreFlattenedOntoThePlaneWhole)
 {
     centreOnBlock();
     const Eigen::Vector3d centre = insideAndOutside().second;
-    GlMesh sphere(std::make_shared<Mesh>(MeshCreator::createSphere(8.0)));
-    sphere.setColor({0.0, 1.0, 0.0});
-    Eigen::Matrix4d sphereToWorld = Eigen::Matrix4d::Identity();
     // 5 mm off the plane: cut, it would show a ring of radius 6.2 mm around an empty centre.
-    sphereToWorld.block<3, 1>(0, 3) = centre + 5.0 * scene.view.normal();
-    sphere.setMatrix(sphereToWorld);
-    sphere.setProjective(true);
-    scene.view.addObject(&sphere);
+    const auto sphere = addSphere(centre + 5.0 * scene.view.normal());
+    sphere->setProjective(true);
     const Eigen::Vector3d inPlane = scene.view.matrix().block<3, 1>(0, 0);
     QImage frame = scene.grab();
-    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, centre), 0, 255, 0));
-    EXPECT_TRUE(Tesselon::Test::isNear(shownAt(frame, centre + 7.0 * inPlane), 0, 255, 0));
+    EXPECT_TRUE(isNear(shownAt(frame, centre), 0, 255, 0));
+    EXPECT_TRUE(isNear(shownAt(frame, centre + 7.0 * inPlane), 0, 255, 0));
     EXPECT_TRUE(isBlack(shownAt(frame, centre + 10.0 * inPlane)));
 
-    sphere.setProjective(false);
+    sphere->setProjective(false);
     frame = scene.grab();
     EXPECT_TRUE(isBlack(shownAt(frame, centre)));
 }

@@ -4,41 +4,38 @@
 
 #include <gtest/gtest.h>
 
+#include <Eigen/Geometry>
+
 #include <cmath>
 
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::frameSize;
-using Tesselon::Test::isBlack;
-using Tesselon::Test::pixelAt;
+using namespace Tesselon::Test;
 
 // The volume is moved 100 mm along x, so planes that ignored its pose would show it elsewhere.
 const Eigen::Vector3d volumeOffset(100, 0, 0);
+const Eigen::Vector3d viewCentre = volumeOffset + Eigen::Vector3d(20, 20, 0);
 constexpr double eyeHeight = 200.0;
 
 /// The 3D view looks straight down at the volume's centre from `eyeHeight` above it; returns the pixel of a
 /// world point at height z.
 QColor seenFromAbove(const QImage& frame, const Eigen::Vector3d& point)
 {
-    const Eigen::Vector3d centre = volumeOffset + Eigen::Vector3d(20, 20, 0);
     const double halfHeight = (eyeHeight - point.z()) * std::tan(15.0 * M_PI / 180.0);
     const double scale = frameSize / 2.0 / halfHeight;
-    return pixelAt(frame, static_cast<int>(frameSize / 2.0 + (point.x() - centre.x()) * scale),
-                   static_cast<int>(frameSize / 2.0 + (point.y() - centre.y()) * scale));
+    return pixelAt(frame, static_cast<int>(frameSize / 2.0 + (point.x() - viewCentre.x()) * scale),
+                   static_cast<int>(frameSize / 2.0 + (point.y() - viewCentre.y()) * scale));
 }
 
 TEST(VolumePlanesRendering, AxialPlaneSeenFromAboveShowsTheBlockOnlyWhereThePlaneCutsIt)
 {
-    SharedImageSet volume = Tesselon::Test::blockVolume();
-    Eigen::Matrix4d volumeToWorld = Eigen::Matrix4d::Identity();
-    volumeToWorld.block<3, 1>(0, 3) = volumeOffset;
-    volume.setMatrix(volumeToWorld);
+    SharedImageSet volume = blockVolume();
+    volume.setMatrix(Eigen::Affine3d(Eigen::Translation3d(volumeOffset)).matrix());
 
-    Tesselon::Test::RenderedView<GlVolumeView> scene;
+    RenderedView<GlVolumeView> scene;
     Camera camera;
-    const Eigen::Vector3d centre = volumeOffset + Eigen::Vector3d(20, 20, 0);
-    camera.setLookAt(centre + Eigen::Vector3d(0, 0, eyeHeight), centre, {0, 1, 0});
+    camera.setLookAt(viewCentre + Eigen::Vector3d(0, 0, eyeHeight), viewCentre, {0, 1, 0});
     scene.view.setCamera(camera);
     scene.renderer.setVolume(&volume);
 
