@@ -2,7 +2,7 @@
 
 #include "app/HostContext.h"
 #include "app/JsonOutput.h"
-#include "host/core/AlgorithmCatalog.h"
+#include "host/core/model/AlgorithmCatalog.h"
 
 #include <fmt/core.h>
 

@@ -1,7 +1,7 @@
 #include "app/CalibrateCommand.h"
 
 #include "app/JsonOutput.h"
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
 #include "host/core/io/PropertiesFile.h"
 #include "host/core/io/TrackingRecordingFile.h"
 #include "host/stream/TrackingSequence.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/PluginLoader.h"
+#include "host/core/plugin/PluginLoader.h"
 
 #include <memory>
 #include <string>

@@ -2,11 +2,11 @@
 
 #include "app/JsonOutput.h"
 #include "app/OfflineTrackingStream.h"
-#include "host/core/PointCorrespondences.h"
-#include "host/core/PointsOnImage.h"
-#include "host/core/SharedImageSet.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/io/PointListFile.h"
+#include "host/core/model/PointCorrespondences.h"
+#include "host/core/model/PointsOnImage.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
 

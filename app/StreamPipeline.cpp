@@ -1,6 +1,6 @@
 #include "app/StreamPipeline.h"
 
-#include "host/core/PluginLoader.h"
+#include "host/core/plugin/PluginLoader.h"
 #include "host/stream/TrackingFrameRecorder.h"
 #include "host/stream/sources/IgtlTrackingStream.h"
 #include "host/stream/sources/PlaybackTrackingStream.h"

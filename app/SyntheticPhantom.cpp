@@ -1,6 +1,6 @@
 #include "app/SyntheticPhantom.h"
 
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 
 #include <Eigen/Geometry>
 

@@ -7,7 +7,7 @@
 #include "app/PluginsCommand.h"
 #include "app/RegisterCommand.h"
 #include "app/StreamCommand.h"
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 
 #include <QApplication>
 #include <QCoreApplication>

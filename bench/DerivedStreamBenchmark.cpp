@@ -1,7 +1,7 @@
 // Cost per sample of the derived streams, each beside a pass-through stream measured in the same run.
 // The table printed at the end gives nanoseconds per instrument per sample and the ratio to the
 // pass-through stream for each instrument count.
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
 #include "host/stream/PassiveTrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "navigation/streams/CombinedTrackingStream.h"

@@ -2,8 +2,8 @@
 // our stream, and to a Kalman-smoothed stream's output, beside a plain client of the OpenIGTLink library
 // receiving the same messages in the same run (header, body, CRC check and unpack). Each run streams
 // 16 tools for 3 s; counters give the median and 99th percentile in microseconds and the messages lost.
-#include "host/core/Properties.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/TrackingStreamData.h"
 #include "host/stream/igtl/IgtlMessageWriter.h"
 #include "host/stream/igtl/IgtlServerSocket.h"

@@ -1,7 +1,7 @@
 // Accuracy of the needle direction calibration against the rotation range of the recording: the tool
 // turns about a known axis, every pose carries 0.1 degree orientation noise, and the angle between the
 // found and the true axis is reported (mean and 95th percentile over many trials).
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/stream/TrackingSequence.h"
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 

@@ -1,7 +1,7 @@
 // Accuracy of the pivot calibration on simulated recordings: the one-step algebraic least-squares fit
 // against the robust fit, on clean recordings and on recordings where the tip slipped for a moment. The
 // table comes first; the Google Benchmark timings of both fits follow.
-#include "host/core/Geometry.h"
+#include "host/core/geometry/Geometry.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/core.h>

@@ -2,8 +2,8 @@
 // localisation noise: the measured fiducial and target registration errors beside those predicted by
 // Fitzpatrick, West & Maurer (1998), from the true localisation error and from the one estimated per trial
 // out of the fit's own error. The table comes first; the Google Benchmark timings follow.
-#include "host/core/PointCorrespondences.h"
-#include "host/core/PointsOnImage.h"
+#include "host/core/model/PointCorrespondences.h"
+#include "host/core/model/PointsOnImage.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/core.h>

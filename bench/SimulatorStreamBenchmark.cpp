@@ -1,7 +1,7 @@
 // The live path: the simulated tracker emitting into a Kalman-smoothed stream and on to a subscriber.
 // Measures the cost per sample on the emitting thread, and runs the tracker in real time at 1 kHz with
 // 16 instruments to count samples that never reached the subscriber.
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
 #include "host/stream/TrackingStreamData.h"
 #include "host/stream/sources/SimulatedTracker.h"
 #include "navigation/streams/SmoothedTrackingStream.h"

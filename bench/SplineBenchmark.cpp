@@ -2,7 +2,7 @@
 // a spline through 10, 100 and 1000 control points, against a plain sampled search (16 samples per segment,
 // what one might write first) whose arc-length error is reported next to it. Also the cost of building
 // the spline, paid whenever the path changes.
-#include "host/core/Spline.h"
+#include "host/core/geometry/Spline.h"
 
 #include <benchmark/benchmark.h>
 

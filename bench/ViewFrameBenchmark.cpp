@@ -1,5 +1,5 @@
-#include "host/core/MeshCreator.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/geometry/MeshCreator.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlArrow.h"
 #include "host/gl/GlCircle.h"
 #include "host/gl/GlGrid.h"

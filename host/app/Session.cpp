@@ -1,10 +1,10 @@
 #include "host/app/Session.h"
 
-#include "host/core/AlgorithmFactory.h"
-#include "host/core/Log.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/base/Log.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/io/PointListFile.h"
+#include "host/core/model/AlgorithmFactory.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlPoint.h"
 #include "host/stream/StreamAlgorithm.h"
 #include "host/stream/igtl/IgtlAddress.h"

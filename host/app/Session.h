@@ -2,8 +2,8 @@
 
 #include "host/app/DataSource.h"
 #include "host/app/Workspace.h"
-#include "host/core/AlgorithmCatalog.h"
-#include "host/core/Signal.h"
+#include "host/core/base/Signal.h"
+#include "host/core/model/AlgorithmCatalog.h"
 
 #include <map>
 #include <memory>

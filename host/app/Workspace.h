@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/app/DataSource.h"
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
 
 #include <string>
 #include <vector>

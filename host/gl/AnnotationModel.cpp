@@ -1,6 +1,6 @@
 #include "host/gl/AnnotationModel.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/gl/GlManipulator.h"
 #include "host/gl/GlPointBasedAnnotation.h"
 #include "host/gl/PointBasedAnnotationManipulator.h"

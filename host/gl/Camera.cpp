@@ -1,7 +1,7 @@
 #include "host/gl/Camera.h"
 
-#include "host/core/Log.h"
-#include "host/core/Pose.h"
+#include "host/core/base/Log.h"
+#include "host/core/geometry/Pose.h"
 
 #include <Eigen/Geometry>
 

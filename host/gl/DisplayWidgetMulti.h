@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Signal.h"
+#include "host/core/base/Signal.h"
 #include "host/gl/GlSliceView.h"
 #include "host/gl/GlVolumeView.h"
 #include "host/gl/ViewGroup.h"

@@ -1,6 +1,6 @@
 #include "host/gl/GlManipulator.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/gl/GlObject.h"
 
 namespace Tesselon {

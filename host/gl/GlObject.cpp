@@ -1,6 +1,6 @@
 #include "host/gl/GlObject.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "host/gl/GlView.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/gl/GlObject.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "host/gui/AlgorithmController.h"
 
-#include "host/core/Algorithm.h"
+#include "host/core/model/Algorithm.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "host/gui/DefaultAlgorithmController.h"
 
-#include "host/core/Algorithm.h"
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
+#include "host/core/model/Algorithm.h"
 #include "host/gui/ParameterWidget.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "host/gui/DisplayWidget.h"
 
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/InteractiveButtonOverlay.h"
 #include "host/gui/VtkViewRenderer.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
 
 #include <QImage>
 #include <QWidget>

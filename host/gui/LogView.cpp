@@ -1,7 +1,7 @@
 #include "host/gui/LogView.h"
 
-#include "host/core/Log.h"
-#include "host/core/QtHelpers.h"
+#include "host/core/base/Log.h"
+#include "host/core/base/QtHelpers.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/LogSink.h"
+#include "host/core/base/LogSink.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "host/app/DataSource.h"
-#include "host/core/DataList.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/model/DataList.h"
 
 #include <QMainWindow>
 

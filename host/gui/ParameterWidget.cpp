@@ -1,9 +1,9 @@
 #include "host/gui/ParameterWidget.h"
 
-#include "host/core/Configurable.h"
-#include "host/core/Log.h"
-#include "host/core/PropertyCodec.h"
-#include "host/core/QtHelpers.h"
+#include "host/core/base/Log.h"
+#include "host/core/base/QtHelpers.h"
+#include "host/core/config/Configurable.h"
+#include "host/core/config/PropertyCodec.h"
 #include "host/gui/QtWidgetHelpers.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "host/gui/TrackingInstrumentComboBox.h"
 
-#include "host/core/QtHelpers.h"
+#include "host/core/base/QtHelpers.h"
 #include "host/stream/TrackingStream.h"
 
 #include <QSignalBlocker>

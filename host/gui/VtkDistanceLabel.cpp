@@ -1,6 +1,6 @@
 #include "host/gui/VtkDistanceLabel.h"
 
-#include "host/core/Spline.h"
+#include "host/core/geometry/Spline.h"
 #include "host/gl/GlLine.h"
 #include "host/gl/GlSpline.h"
 

@@ -1,7 +1,7 @@
 #include "host/gui/VtkGeometry.h"
 
-#include "host/core/Mesh.h"
-#include "host/core/Spline.h"
+#include "host/core/geometry/Spline.h"
+#include "host/core/model/Mesh.h"
 #include "host/gl/GlArrow.h"
 #include "host/gl/GlCircle.h"
 #include "host/gl/GlGrid.h"

@@ -1,6 +1,6 @@
 #include "host/gui/VtkOverlayLayer.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/gl/GlOverlay.h"
 
 #include <vtkActor2D.h>

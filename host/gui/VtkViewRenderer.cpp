@@ -1,6 +1,6 @@
 #include "host/gui/VtkViewRenderer.h"
 
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlObject.h"
 #include "host/gl/GlSliceView.h"
 #include "host/gl/GlVolumeView.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Signal.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/Signal.h"
+#include "host/core/base/SignalReceiver.h"
 #include "host/gl/Camera.h"
 
 #include <Eigen/Core>

@@ -1,6 +1,6 @@
 #include "host/gui/VtkVolumeSlices.h"
 
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 
 #include <vtkFloatArray.h>
 #include <vtkImageData.h>

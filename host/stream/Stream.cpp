@@ -1,6 +1,6 @@
 #include "host/stream/Stream.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 
 #include <fmt/format.h>
 

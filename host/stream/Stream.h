@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/core/Configurable.h"
-#include "host/core/Data.h"
-#include "host/core/Signal.h"
+#include "host/core/base/Signal.h"
+#include "host/core/config/Configurable.h"
+#include "host/core/model/Data.h"
 #include "host/stream/StreamData.h"
 
 #include <cstdint>

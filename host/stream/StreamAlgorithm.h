@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Algorithm.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/model/Algorithm.h"
 #include "host/stream/Stream.h"
 
 namespace Tesselon {

@@ -1,6 +1,6 @@
 #include "host/stream/StreamWorker.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 
 namespace Tesselon {
 

@@ -1,6 +1,6 @@
 #include "host/stream/TrackingSequence.h"
 
-#include "host/core/Pose.h"
+#include "host/core/geometry/Pose.h"
 #include "host/core/io/TrackingRecording.h"
 
 #include <Eigen/LU>

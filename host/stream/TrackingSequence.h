@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Data.h"
-#include "host/core/DataComponent.h"
+#include "host/core/model/Data.h"
+#include "host/core/model/DataComponent.h"
 #include "host/stream/TrackerID.h"
 
 #include <Eigen/Core>

@@ -1,9 +1,9 @@
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Log.h"
-#include "host/core/Math.h"
-#include "host/core/Pose.h"
+#include "host/core/base/Log.h"
+#include "host/core/geometry/Math.h"
+#include "host/core/geometry/Pose.h"
+#include "host/core/model/DataList.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 
 #include <fmt/core.h>

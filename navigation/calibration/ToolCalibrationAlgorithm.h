@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Algorithm.h"
-#include "host/core/Geometry.h"
+#include "host/core/geometry/Geometry.h"
+#include "host/core/model/Algorithm.h"
 #include "host/stream/TrackingSequence.h"
 
 #include <Eigen/Core>

@@ -1,8 +1,8 @@
 #include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Log.h"
-#include "host/core/Pose.h"
+#include "host/core/base/Log.h"
+#include "host/core/geometry/Pose.h"
+#include "host/core/model/DataList.h"
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 
 #include <fmt/core.h>

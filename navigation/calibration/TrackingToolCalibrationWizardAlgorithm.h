@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Algorithm.h"
+#include "host/core/model/Algorithm.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingSequence.h"
 #include "host/stream/TrackingStream.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Log.h"
-#include "host/core/Properties.h"
+#include "host/core/base/Log.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/StreamAlgorithm.h"
 
 #include <exception>

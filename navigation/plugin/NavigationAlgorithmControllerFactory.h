@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/AlgorithmControllerFactory.h"
+#include "host/core/model/AlgorithmControllerFactory.h"
 
 namespace Tesselon {
 

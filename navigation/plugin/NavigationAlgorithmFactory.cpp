@@ -13,7 +13,7 @@
 #include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
 
-#include "host/core/PointCorrespondencesAlgorithm.h"
+#include "host/core/model/PointCorrespondencesAlgorithm.h"
 
 namespace Tesselon {
 namespace {

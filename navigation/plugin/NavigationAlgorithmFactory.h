@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/AlgorithmFactory.h"
+#include "host/core/model/AlgorithmFactory.h"
 
 namespace Tesselon {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/TesselonLibPlugin.h"
+#include "host/core/plugin/TesselonLibPlugin.h"
 
 namespace Tesselon {
 

@@ -1,7 +1,7 @@
 // The library's C entry points and the static start-up the host relies on.
 #include "navigation/plugin/NavigationPlugin.h"
 
-#include "host/core/PluginAutoRegistrationGuard.h"
+#include "host/core/plugin/PluginAutoRegistrationGuard.h"
 
 #define TESSELON_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 

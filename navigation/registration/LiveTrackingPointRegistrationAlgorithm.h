@@ -1,10 +1,10 @@
 #pragma once
 
-#include "host/core/Algorithm.h"
-#include "host/core/Parameter.h"
-#include "host/core/PointCorrespondences.h"
-#include "host/core/PointsOnImage.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/config/Parameter.h"
+#include "host/core/model/Algorithm.h"
+#include "host/core/model/PointCorrespondences.h"
+#include "host/core/model/PointsOnImage.h"
 #include "host/stream/TrackingInstrument.h"
 #include "navigation/registration/PointsOnTrackingStream.h"
 

@@ -1,8 +1,8 @@
 #include "navigation/registration/PointsOnTrackingStream.h"
 
-#include "host/core/Log.h"
-#include "host/core/Properties.h"
-#include "host/core/QtHelpers.h"
+#include "host/core/base/Log.h"
+#include "host/core/base/QtHelpers.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingInstrument.h"
 #include "host/stream/TrackingStream.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/PointsOnData.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/model/PointsOnData.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/PointsOnDataManipulator.h"
+#include "host/core/model/PointsOnDataManipulator.h"
 
 #include <memory>
 #include <mutex>

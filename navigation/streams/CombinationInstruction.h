@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Configurable.h"
-#include "host/core/Parameter.h"
+#include "host/core/config/Configurable.h"
+#include "host/core/config/Parameter.h"
 
 #include <string>
 

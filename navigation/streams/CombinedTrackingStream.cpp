@@ -1,7 +1,7 @@
 #include "navigation/streams/CombinedTrackingStream.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
+#include "host/core/model/DataList.h"
 #include "navigation/plugin/NavigationIds.h"
 
 #include <Eigen/LU>

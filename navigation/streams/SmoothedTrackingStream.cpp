@@ -1,7 +1,7 @@
 #include "navigation/streams/SmoothedTrackingStream.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
+#include "host/core/model/DataList.h"
 #include "host/stream/TrackingStreamData.h"
 
 #include <Eigen/Geometry>

@@ -1,7 +1,7 @@
 #include "navigation/visualization/BullseyeVisualizationAlgorithm.h"
 
-#include "host/core/DataList.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/DataList.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/Camera.h"
 #include "host/stream/TrackingStream.h"
 

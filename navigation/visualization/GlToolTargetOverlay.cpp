@@ -1,6 +1,6 @@
 #include "navigation/visualization/GlToolTargetOverlay.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/gl/OverlayStateGuard.h"
 
 #include <fmt/format.h>

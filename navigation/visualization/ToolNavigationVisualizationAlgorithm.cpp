@@ -1,6 +1,6 @@
 #include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
 
-#include "host/core/DataList.h"
+#include "host/core/model/DataList.h"
 #include "host/stream/TrackingStream.h"
 
 namespace Tesselon {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Algorithm.h"
-#include "host/core/Parameter.h"
+#include "host/core/config/Parameter.h"
+#include "host/core/model/Algorithm.h"
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/core/Algorithm.h"
-#include "host/core/Parameter.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/config/Parameter.h"
+#include "host/core/model/Algorithm.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 
 #include <Eigen/Core>

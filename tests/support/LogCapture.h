@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/CapturingLogSink.h"
-#include "host/core/Log.h"
+#include "host/core/base/CapturingLogSink.h"
+#include "host/core/base/Log.h"
 
 #include <memory>
 

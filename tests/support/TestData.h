@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Data.h"
+#include "host/core/model/Data.h"
 
 namespace Tesselon::Test {
 

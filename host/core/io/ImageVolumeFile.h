@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 
 #include <memory>
 #include <string>

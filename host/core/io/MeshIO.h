@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Mesh.h"
+#include "host/core/model/Mesh.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 #include "host/core/io/MetaImageHeader.h"
 
-#include "host/core/PropertyCodec.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/config/PropertyCodec.h"
 #include "host/core/io/ImageFileError.h"
 #include "host/core/io/TextLines.h"
+#include "host/core/model/SharedImageSet.h"
 
 #include <Eigen/LU>
 

@@ -1,6 +1,6 @@
 #include "host/core/io/PointCsvFile.h"
 
-#include "host/core/PropertyCodec.h"
+#include "host/core/config/PropertyCodec.h"
 #include "host/core/io/PointListFileError.h"
 #include "host/core/io/TextLines.h"
 

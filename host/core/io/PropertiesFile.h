@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
 #include "host/core/io/PropertiesFileError.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "host/core/io/TextLines.h"
 
-#include "host/core/PropertyCodec.h"
+#include "host/core/config/PropertyCodec.h"
 
 #include <algorithm>
 #include <cctype>

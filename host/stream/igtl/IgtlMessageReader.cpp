@@ -1,6 +1,6 @@
 #include "host/stream/igtl/IgtlMessageReader.h"
 
-#include "host/core/Pose.h"
+#include "host/core/geometry/Pose.h"
 #include "host/stream/igtl/BigEndian.h"
 #include "host/stream/igtl/IgtlMessageWriter.h"
 
@@ -345,8 +345,9 @@ IgtlMessageReader::Outcome IgtlMessageReader::decode(std::span<const std::uint8_
 {
     const HeaderFields fields = readHeader(header.data());
     if (!carriesPoses(fields.type))
-        return problem(Problem::UnknownType, fmt::format("Messages of type {} carry no poses and are skipped.",
-                                                         isPrintable(fields.type) ? fields.type : "?"));
+        return problem(Problem::UnknownType,
+                       fmt::format("Messages of type {} carry no poses and are skipped.",
+                                   isPrintable(fields.type) ? fields.type : "?"));
     if (IgtlMessageWriter::crc(body) != fields.crc)
         return problem(Problem::BadCrc, fmt::format("The {} message \"{}\" fails its CRC check.", fields.type,
                                                     fields.deviceName));

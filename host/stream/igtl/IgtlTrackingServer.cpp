@@ -1,6 +1,6 @@
 #include "host/stream/igtl/IgtlTrackingServer.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"
 #include "host/stream/igtl/IgtlMessageWriter.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
 #include "host/stream/StreamData.h"
 #include "host/stream/TrackingInstrument.h"
 #include "host/stream/igtl/IgtlAddress.h"

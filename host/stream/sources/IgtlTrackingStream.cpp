@@ -1,6 +1,6 @@
 #include "host/stream/sources/IgtlTrackingStream.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/stream/igtl/IgtlClientSocket.h"
 
 #include <fmt/core.h>
@@ -90,8 +90,9 @@ IgtlTrackingStream::Settings IgtlTrackingStream::settings() const
 {
     std::lock_guard lock(m_configMutex);
     // The parameters refuse a port outside 1-65535 and a timeout that is not positive.
-    return {m_host.value(), m_port.value(),
-            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_toolTimeout.value()))};
+    return {
+        m_host.value(), m_port.value(),
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_toolTimeout.value()))};
 }
 
 bool IgtlTrackingStream::startImpl()

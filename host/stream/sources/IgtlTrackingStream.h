@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Parameter.h"
+#include "host/core/config/Parameter.h"
 #include "host/stream/StreamWorker.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"

@@ -1,6 +1,6 @@
 #include "host/stream/sources/PlaybackTrackingStream.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/core/io/TrackingRecordingFile.h"
 #include "host/stream/TrackingFrameRecorder.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/core/Parameter.h"
-#include "host/core/Signal.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/Signal.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/config/Parameter.h"
 #include "host/core/io/TrackingRecording.h"
 #include "host/stream/StreamWorker.h"
 #include "host/stream/TrackingStream.h"

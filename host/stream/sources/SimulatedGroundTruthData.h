@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/DataComponent.h"
+#include "host/core/model/DataComponent.h"
 
 #include <Eigen/Core>
 

@@ -1,6 +1,6 @@
 #include "host/stream/sources/SimulatedTracker.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 #include "host/stream/sources/SimulatedGroundTruthData.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/core/Parameter.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/config/Parameter.h"
 #include "host/stream/StreamWorker.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/TrackingStreamData.h"

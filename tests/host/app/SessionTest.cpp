@@ -1,7 +1,7 @@
 #include "host/app/Session.h"
 
-#include "host/core/Algorithm.h"
-#include "host/core/PluginLoader.h"
+#include "host/core/model/Algorithm.h"
+#include "host/core/plugin/PluginLoader.h"
 #include "host/gl/GlPoint.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/igtl/IgtlAddress.h"

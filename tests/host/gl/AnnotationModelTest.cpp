@@ -1,4 +1,4 @@
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/AnnotationModel.h"
 #include "host/gl/GlLine.h"
 #include "host/gl/GlMesh.h"

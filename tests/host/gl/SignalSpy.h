@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/Signal.h"
+#include "host/core/base/Signal.h"
 
 #include <tuple>
 #include <vector>

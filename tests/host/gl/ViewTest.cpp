@@ -1,4 +1,4 @@
-#include "host/core/Pose.h"
+#include "host/core/geometry/Pose.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/GlCircle.h"
 #include "host/gl/GlLine.h"

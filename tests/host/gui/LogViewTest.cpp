@@ -1,6 +1,6 @@
 #include "host/gui/LogView.h"
 
-#include "host/core/Log.h"
+#include "host/core/base/Log.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "host/core/Parameter.h"
+#include "host/core/config/Parameter.h"
 #include "host/gui/ParameterWidget.h"
 #include "host/gui/StreamController.h"
 #include "host/stream/igtl/IgtlAddress.h"

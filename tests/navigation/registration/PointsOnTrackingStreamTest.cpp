@@ -1,6 +1,6 @@
 #include "navigation/registration/PointsOnTrackingStream.h"
 
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"

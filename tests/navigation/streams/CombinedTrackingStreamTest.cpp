@@ -1,7 +1,7 @@
 #include "navigation/streams/CombinedTrackingStream.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
+#include "host/core/model/DataList.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"
 #include "tests/support/Poses.h"

@@ -1,9 +1,9 @@
 #include "navigation/visualization/BullseyeVisualizationAlgorithm.h"
 #include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Properties.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/config/Properties.h"
+#include "host/core/model/DataList.h"
+#include "host/core/model/SharedImageSet.h"
 #include "tests/support/ManualTrackingStream.h"
 #include "tests/support/Poses.h"
 

@@ -1,9 +1,9 @@
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
 
-#include "host/core/DataList.h"
-#include "host/core/Math.h"
-#include "host/core/Properties.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/config/Properties.h"
+#include "host/core/geometry/Math.h"
+#include "host/core/model/DataList.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"

@@ -1,8 +1,8 @@
 // A tiny plug-in built in several variants (compile definitions) to exercise the plug-in loader:
 // a good one, one without marker, one with another magic token or host version, one whose dependency
 // is missing, one whose init fails.
-#include "host/core/AlgorithmFactory.h"
-#include "host/core/TesselonLibPlugin.h"
+#include "host/core/model/AlgorithmFactory.h"
+#include "host/core/plugin/TesselonLibPlugin.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "host/core/MeshCreator.h"
+#include "host/core/geometry/MeshCreator.h"
 #include "host/core/io/MeshFileError.h"
 #include "host/core/io/MeshIO.h"
 #include "tests/support/Meshes.h"

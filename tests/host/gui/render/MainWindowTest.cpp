@@ -1,8 +1,8 @@
 #include "host/gui/MainWindow.h"
 
 #include "host/app/Session.h"
-#include "host/core/PluginLoader.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
+#include "host/core/plugin/PluginLoader.h"
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/stream/TrackingStream.h"
 #include "navigation/plugin/NavigationIds.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/core/SharedImageSet.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlView.h"
 #include "host/gui/VtkOffscreenWindow.h"
 #include "host/gui/VtkViewRenderer.h"

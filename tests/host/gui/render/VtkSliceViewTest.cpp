@@ -1,8 +1,8 @@
 #include "RenderTestScene.h"
 #include "tests/support/Poses.h"
 
-#include "host/core/MeshCreator.h"
-#include "host/core/SharedImageSet.h"
+#include "host/core/geometry/MeshCreator.h"
+#include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlMesh.h"
 #include "host/gl/GlPoint.h"
 #include "host/gl/GlSliceView.h"

@@ -1,8 +1,8 @@
 #include "RenderTestScene.h"
 #include "tests/support/Poses.h"
 
-#include "host/core/MeshCreator.h"
-#include "host/core/Spline.h"
+#include "host/core/geometry/MeshCreator.h"
+#include "host/core/geometry/Spline.h"
 #include "host/gl/GlLine.h"
 #include "host/gl/GlMesh.h"
 #include "host/gl/GlSpline.h"

@@ -1,6 +1,6 @@
 #include "host/stream/sources/IgtlTrackingStream.h"
 
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/igtl/IgtlMessageWriter.h"
 #include "tests/support/IgtlTestServer.h"
 #include "tests/support/LogCapture.h"

@@ -1,6 +1,6 @@
 #include "host/stream/sources/PlaybackTrackingStream.h"
 
-#include "host/core/Properties.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/TrackingFrameRecorder.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"

@@ -1,7 +1,7 @@
 #include "host/stream/sources/SimulatedTracker.h"
 
-#include "host/core/Properties.h"
-#include "host/core/SignalReceiver.h"
+#include "host/core/base/SignalReceiver.h"
+#include "host/core/config/Properties.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 #include "host/stream/sources/SimulatedGroundTruthData.h"
 #include "tests/support/LogCapture.h"

@@ -1,7 +1,0 @@
-#include "host/core/PluginBase.h"
-
-namespace Tesselon {
-
-PluginBase::~PluginBase() = default;
-
-}  // namespace Tesselon

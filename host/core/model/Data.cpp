@@ -1,0 +1,33 @@
+#include "host/core/model/Data.h"
+
+namespace Tesselon {
+
+Data::Data(std::string name) : m_name(std::move(name)) {}
+
+Data::~Data() = default;
+
+std::string Data::name() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_name;
+}
+
+void Data::setName(std::string name)
+{
+    std::lock_guard lock(m_mutex);
+    m_name = std::move(name);
+}
+
+Eigen::Matrix4d Data::matrix() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_dataToWorld;
+}
+
+void Data::setMatrix(const Eigen::Matrix4d& dataToWorld)
+{
+    std::lock_guard lock(m_mutex);
+    m_dataToWorld = dataToWorld;
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,7 @@
+#include "host/core/plugin/PluginBase.h"
+
+namespace Tesselon {
+
+PluginBase::~PluginBase() = default;
+
+}  // namespace Tesselon
