@@ -516,7 +516,7 @@ TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)
                                                                     {Stream::Paused, Stream::Failed}}));
 }
 
-TEST(SmoothedTrackingStreamLifetime, DestroyingTheSmoothedStreamClosesItsInputAndDisconnects)
+TEST(SmoothedTrackingStreamLifetime, TakesOneTrackingStreamAndDestroyingItClosesTheInputAndDisconnects)
 {
     ManualTrackingStream input("Tracker");
     auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
@@ -528,14 +528,12 @@ TEST(SmoothedTrackingStreamLifetime, DestroyingTheSmoothedStreamClosesItsInputAn
     EXPECT_EQ(input.newData.connectionCount(), 0u);
     EXPECT_EQ(input.stateChanged.connectionCount(), 0u);
     input.emitInstruments({instrument("tool", translation(1, 2, 3))});
-}
 
-TEST(SmoothedTrackingStreamLifetime, InputMustBeOneTrackingStream)
-{
+    // The input must be exactly one tracking stream.
     EXPECT_THROW(SmoothedTrackingStream(DataList{}), std::invalid_argument);
-    ManualTrackingStream first("First"), second("Second");
-    EXPECT_TRUE(SmoothedTrackingStream::isCompatible(DataList{&first}));
-    EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{&first, &second}));
+    EXPECT_TRUE(SmoothedTrackingStream::isCompatible(DataList{&input}));
+    ManualTrackingStream other("Other");
+    EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{&input, &other}));
     EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{}));
 }
 
