@@ -39,22 +39,13 @@ Filter makeFilter(double measurementVariance, double processVariance)
     return filter;
 }
 
-KalmanPosition positionFilter()
-{
-    return makeFilter<KalmanPosition>(0.25 * 0.25, 1e-9);  // q: 1e3 mm^2/s^4 in the filters' milliseconds
-}
-
-KalmanQuaternion quaternionFilter()
-{
-    return makeFilter<KalmanQuaternion>(1e-6, 1e-12);  // q: 1 per s^4
-}
-
 /// What the shared robustness cases need to know about each filter.
 struct PositionCase
 {
     using Filter = KalmanPosition;
     using Vector = Eigen::Vector3d;
-    static Filter make() { return positionFilter(); }
+    // q: 1e3 mm^2/s^4 in the filters' milliseconds
+    static Filter make() { return makeFilter<Filter>(0.25 * 0.25, 1e-9); }
     static Vector sample(int i) { return {10.0 + 0.02 * i, -5.0 - 0.01 * i, 100.0 + 0.005 * i}; }
     static std::vector<Vector> invalidMeasurements() { return {{kNaN, 0, 0}, {0, kInf, 0}, {0, 0, -kInf}}; }
     static Vector estimate(const Filter& filter) { return filter.position(); }
@@ -65,7 +56,7 @@ struct QuaternionCase
 {
     using Filter = KalmanQuaternion;
     using Vector = Eigen::Vector4d;
-    static Filter make() { return quaternionFilter(); }
+    static Filter make() { return makeFilter<Filter>(1e-6, 1e-12); }  // q: 1 per s^4
     static Vector sample(int i) { return rotationAboutZ(0.3 + 0.002 * i); }
     static std::vector<Vector> invalidMeasurements()
     {
@@ -173,7 +164,7 @@ TEST(KalmanPosition, StillNoisyTargetSettlesWellBelowRawNoise)
     std::mt19937 rng(42);
     std::normal_distribution<double> noise(0.0, 0.25);
     const Eigen::Vector3d target(12.0, -40.0, 250.0);
-    KalmanPosition filter = positionFilter();
+    KalmanPosition filter = PositionCase::make();
     double rawSquares = 0.0;
     double filteredSquares = 0.0;
     const int settle = 500;
@@ -215,7 +206,7 @@ TEST(KalmanPosition, ConstantVelocityLagVanishesAndPredictionContinuesTheMotion)
     const Eigen::Vector3d start(0.0, 10.0, -20.0);
     const Eigen::Vector3d velocity(0.08, -0.03, 0.015);  // mm/ms
     const auto truth = [&](int i) -> Eigen::Vector3d { return start + velocity * (i * kDt).count(); };
-    KalmanPosition filter = positionFilter();
+    KalmanPosition filter = PositionCase::make();
     filter.init(start, 1e-6);  // rate variance 1 (mm/s)^2, so it starts behind the motion
     double earlyLag = 0.0;
     for (int i = 1; i <= 5000; ++i) {
@@ -236,7 +227,7 @@ TEST(KalmanQuaternion, SignFlippedMeasurementsStayOnTheOrientation)
     std::mt19937 rng(7);
     std::normal_distribution<double> noise(0.0, 1e-3);
     const Eigen::Vector4d truth = Eigen::Vector4d(0.4, -0.2, 0.7, 0.5).normalized();
-    KalmanQuaternion filter = quaternionFilter();
+    KalmanQuaternion filter = QuaternionCase::make();
     filter.init(truth, 1e-6);
     for (int i = 0; i < 2000; ++i) {
         const Eigen::Vector4d noisy = truth + Eigen::Vector4d(noise(rng), noise(rng), noise(rng), noise(rng));
@@ -251,7 +242,7 @@ TEST(KalmanQuaternion, RotationIsTrackedAndContinuedWhileHidden)
 {
     const double rate = 1.5e-3;  // rad/ms about z
     for (const KalmanTimeStep dt : {kDt, KalmanTimeStep(100ms)}) {
-        KalmanQuaternion filter = quaternionFilter();
+        KalmanQuaternion filter = QuaternionCase::make();
         int i = 0;
         for (; i < 4000; ++i) {
             filter.update(rotationAboutZ(rate * (i * dt).count()), dt);

@@ -45,32 +45,19 @@ TEST(TrackerID, TextFormRoundTripsAnyIdModelAndName)
     }
 }
 
-TEST(TrackerID, EdgeCasesOfTheTextFormRoundTrip)
+TEST(TrackerID, TextFormEdgeCasesBareIdsDroppedNamesAndHashOfTheIdOnly)
 {
     for (const TrackerID& id : {TrackerID(), TrackerID("", "", ";"), TrackerID("\\", "\\\\", "x\\"),
                                 TrackerID(";;", "", ""), TrackerID("tool\\", "model;", "\\;")}) {
         EXPECT_EQ(TrackerID::fromIDModelNameString(id.toIDModelNameString()), id) << id.toIDModelNameString();
     }
-}
-
-TEST(TrackerID, TextWithoutSeparatorsIsABareId)
-{
-    EXPECT_EQ(TrackerID::fromIDModelNameString("8700340"), TrackerID("8700340"));
-    EXPECT_EQ(TrackerID::fromIDModelNameString("Pointer tool"), TrackerID("Pointer tool"));
-    EXPECT_EQ(TrackerID::fromIDModelNameString(""), TrackerID());
-}
-
-TEST(TrackerID, TextFormWithoutNameDropsOnlyTheName)
-{
+    for (const char* bare : {"8700340", "Pointer tool", ""})
+        EXPECT_EQ(TrackerID::fromIDModelNameString(bare), TrackerID(bare)) << bare;
     const TrackerID id("42", "Model A", "Pointer");
     EXPECT_EQ(id.toIDModelNameString(false), "42;Model A;");
     EXPECT_EQ(id.toIDModelNameString(), "42;Model A;Pointer");
-}
-
-TEST(TrackerID, HashDependsOnTheIdOnly)
-{
-    EXPECT_EQ(TrackerID("7", "a", "b").idHash(), TrackerID("7", "c", "d").idHash());
-    EXPECT_NE(TrackerID("7").idHash(), TrackerID("8").idHash());
+    EXPECT_EQ(id.idHash(), TrackerID("42", "c", "d").idHash());
+    EXPECT_NE(id.idHash(), TrackerID("8").idHash());
 }
 
 // ---- Stream ----
@@ -257,30 +244,23 @@ TEST(TrackingStreamData, InstrumentByIdIsTheLastOneWithThatId)
     EXPECT_FALSE(sample.instrument("").has_value());
 }
 
-TEST(TrackingStreamData, ComponentsAreFoundByExactType)
-{
-    TrackingStreamData sample(nullptr, {});
-    EXPECT_EQ(sample.component<Calibration>(), nullptr);
-    sample.setComponent(std::make_shared<RefinedCalibration>(2));
-    EXPECT_EQ(sample.component<Calibration>(), nullptr);
-    ASSERT_NE(sample.component<RefinedCalibration>(), nullptr);
-    sample.setComponent(std::make_shared<Calibration>(1));
-    ASSERT_NE(sample.component<Calibration>(), nullptr);
-    EXPECT_EQ(sample.component<Calibration>()->value, 1);
-    EXPECT_EQ(sample.component<RefinedCalibration>()->value, 2);
-}
-
-TEST(TrackingStreamData, UpdateComponentsReplacesThoseOfTheSameTypeAndKeepsTheOthers)
+TEST(TrackingStreamData, ComponentsAreFoundByExactTypeAndUpdateReplacesOnlyThoseOfTheSameType)
 {
     TrackingStreamData target(nullptr, {});
+    EXPECT_EQ(target.component<Calibration>(), nullptr);
+    target.setComponent(std::make_shared<RefinedCalibration>(2));
+    EXPECT_EQ(target.component<Calibration>(), nullptr);
     const auto marker = std::make_shared<Marker>();
     target.setComponent(std::make_shared<Calibration>(1));
     target.setComponent(marker);
+    ASSERT_NE(target.component<Calibration>(), nullptr);
+    EXPECT_EQ(target.component<Calibration>()->value, 1);
+    EXPECT_EQ(target.component<RefinedCalibration>()->value, 2);
+
     TrackingStreamData source(nullptr, {});
     const auto newer = std::make_shared<Calibration>(5);
     source.setComponent(newer);
     source.setComponent(std::make_shared<RefinedCalibration>(6));
-
     target.updateComponents(source);
     EXPECT_EQ(target.component<Calibration>(), newer);
     EXPECT_EQ(target.component<Marker>(), marker);

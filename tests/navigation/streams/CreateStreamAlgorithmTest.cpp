@@ -30,20 +30,6 @@ protected:
 
     void configure(const Properties& properties) { algorithm.configure(&properties); }
 
-    /// Takes the created stream over; fails unless it is exactly one smoothed stream.
-    std::unique_ptr<SmoothedTrackingStream> take()
-    {
-        auto output = algorithm.takeOutput();
-        EXPECT_EQ(output.size(), 1u);
-        if (output.size() != 1u)
-            return nullptr;
-        auto* stream = dynamic_cast<SmoothedTrackingStream*>(output.front().get());
-        EXPECT_NE(stream, nullptr);
-        if (stream)
-            output.front().release();
-        return std::unique_ptr<SmoothedTrackingStream>(stream);
-    }
-
     ManualTrackingStream input{"Tracker"};
     CreateSmoothed algorithm{DataList{&input}};
 };
@@ -132,7 +118,9 @@ TEST_F(CreateSmoothedStreamTest, ExceptionFromOpenIsLoggedAndTheStreamIsDropped)
 TEST_F(CreateSmoothedStreamTest, TakeOutputHandsTheWorkingStreamOver)
 {
     algorithm.compute();
-    const auto stream = take();
+    const auto output = algorithm.takeOutput();
+    ASSERT_EQ(output.size(), 1u);
+    auto* const stream = dynamic_cast<SmoothedTrackingStream*>(output.front().get());
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(algorithm.stream(), nullptr);
     EXPECT_TRUE(algorithm.takeOutput().empty());
@@ -164,18 +152,11 @@ protected:
     ManualTrackingStream second{"Tracker B"};
 };
 
-TEST_F(NavigationStreamFactoryTest, RegistersBothStreamsUnderTheirMenuPaths)
+TEST_F(NavigationStreamFactoryTest,
+       CombineAlgorithmIsRegisteredUnderItsMenuPathAndBuildsARunningConfiguredStream)
 {
-    const auto* combine = factory.descriptor(combineId);
-    const auto* smooth = factory.descriptor(smoothId);
-    ASSERT_NE(combine, nullptr);
-    ASSERT_NE(smooth, nullptr);
-    EXPECT_EQ(combine->name, "Streaming;Combine Trackings");
-    EXPECT_EQ(smooth->name, "Streaming;Smoothed Live Tracking Stream");
-}
-
-TEST_F(NavigationStreamFactoryTest, CreatedCombineAlgorithmBuildsARunningConfiguredStream)
-{
+    ASSERT_NE(factory.descriptor(combineId), nullptr);
+    EXPECT_EQ(factory.descriptor(combineId)->name, "Streaming;Combine Trackings");
     auto algorithm = factory.create(combineId, DataList{&first, &second});
     ASSERT_NE(algorithm, nullptr);
     Properties properties;
@@ -205,8 +186,10 @@ TEST_F(NavigationStreamFactoryTest, CreatedCombineAlgorithmBuildsARunningConfigu
     EXPECT_EQ(recorder.last()->instruments()[0].matrix, translation(4, 0, 0));
 }
 
-TEST_F(NavigationStreamFactoryTest, CreatedSmoothAlgorithmHandsOverAStreamOnItsInput)
+TEST_F(NavigationStreamFactoryTest, SmoothAlgorithmIsRegisteredUnderItsMenuPathAndHandsOverAStreamOnItsInput)
 {
+    ASSERT_NE(factory.descriptor(smoothId), nullptr);
+    EXPECT_EQ(factory.descriptor(smoothId)->name, "Streaming;Smoothed Live Tracking Stream");
     EXPECT_EQ(factory.create(smoothId, DataList{&first, &second}), nullptr);
     auto algorithm = factory.create(smoothId, DataList{&first});
     ASSERT_NE(algorithm, nullptr);

@@ -474,23 +474,24 @@ TEST_F(SmoothedTrackingStreamTest, OperationsAreForwardedToTheInputWithTheirResu
     EXPECT_EQ(smoothed.failureReason(), "Cannot open \"Tracker\": the device is unplugged.");
     input.throwOnOpen = false;
 
-    EXPECT_TRUE(smoothed.open());
-    expectStates(Stream::Open);
-    EXPECT_TRUE(smoothed.start());
-    expectStates(Stream::Running);
-    EXPECT_TRUE(smoothed.pause());
-    expectStates(Stream::Paused);
-    EXPECT_TRUE(smoothed.resume());
-    expectStates(Stream::Running);
-    EXPECT_TRUE(smoothed.stop());
-    expectStates(Stream::Open);
-    input.succeed = false;
-    EXPECT_FALSE(smoothed.start());
-    expectStates(Stream::Failed);
-    EXPECT_TRUE(smoothed.close());
-    expectStates(Stream::Closed);
-    EXPECT_FALSE(smoothed.open());
-    expectStates(Stream::Failed);
+    struct Step
+    {
+        bool (Stream::*operation)();
+        bool succeeds, result;
+        Stream::State state;
+    };
+    for (const Step& step :
+         {Step{&Stream::open, true, true, Stream::Open}, Step{&Stream::start, true, true, Stream::Running},
+          Step{&Stream::pause, true, true, Stream::Paused},
+          Step{&Stream::resume, true, true, Stream::Running}, Step{&Stream::stop, true, true, Stream::Open},
+          Step{&Stream::start, false, false, Stream::Failed},
+          Step{&Stream::close, false, true, Stream::Closed},
+          Step{&Stream::open, false, false, Stream::Failed}}) {
+        SCOPED_TRACE(step.state);
+        input.succeed = step.succeeds;
+        EXPECT_EQ((smoothed.*step.operation)(), step.result);
+        expectStates(step.state);
+    }
 }
 
 TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)
@@ -516,7 +517,7 @@ TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)
                                                                     {Stream::Paused, Stream::Failed}}));
 }
 
-TEST(SmoothedTrackingStreamLifetime, DestroyingTheSmoothedStreamClosesItsInputAndDisconnects)
+TEST(SmoothedTrackingStreamLifetime, TakesOneTrackingStreamAndDestroyingItClosesTheInputAndDisconnects)
 {
     ManualTrackingStream input("Tracker");
     auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
@@ -528,14 +529,12 @@ TEST(SmoothedTrackingStreamLifetime, DestroyingTheSmoothedStreamClosesItsInputAn
     EXPECT_EQ(input.newData.connectionCount(), 0u);
     EXPECT_EQ(input.stateChanged.connectionCount(), 0u);
     input.emitInstruments({instrument("tool", translation(1, 2, 3))});
-}
 
-TEST(SmoothedTrackingStreamLifetime, InputMustBeOneTrackingStream)
-{
+    // The input must be exactly one tracking stream.
     EXPECT_THROW(SmoothedTrackingStream(DataList{}), std::invalid_argument);
-    ManualTrackingStream first("First"), second("Second");
-    EXPECT_TRUE(SmoothedTrackingStream::isCompatible(DataList{&first}));
-    EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{&first, &second}));
+    EXPECT_TRUE(SmoothedTrackingStream::isCompatible(DataList{&input}));
+    ManualTrackingStream other("Other");
+    EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{&input, &other}));
     EXPECT_FALSE(SmoothedTrackingStream::isCompatible(DataList{}));
 }
 

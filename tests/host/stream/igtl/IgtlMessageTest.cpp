@@ -156,34 +156,30 @@ protected:
 
 TEST_P(IgtlMessageReaderVersions, EveryPoseTypeDecodesToTheSentPoses)
 {
-    const double floatTolerance = 1e-4;
     const IgtlMessage transform =
         readOne(framed(IgtlMessageWriter::transform("Needle", needleToTracker, 12.75)));
     EXPECT_EQ(transform.headerVersion, GetParam());
     EXPECT_EQ(transform.type, "TRANSFORM");
     EXPECT_EQ(transform.timestampSeconds, 12.75);
-    ASSERT_EQ(transform.tools.size(), 1u);
-    EXPECT_EQ(transform.tools[0].name, "Needle");
-    EXPECT_TRUE(transform.tools[0].toolToTracker.isApprox(needleToTracker, floatTolerance));
 
-    const std::vector<IgtlToolPose> sent = {{"Reference", Tesselon::Test::translation(1, 2, 3), true},
+    const Eigen::Matrix4d referenceToTracker = Tesselon::Test::translation(1, 2, 3);
+    const std::vector<IgtlToolPose> sent = {{"Reference", referenceToTracker, true},
                                             {"Stylus", needleToTracker, true}};
-    const IgtlMessage tracking = readOne(framed(IgtlMessageWriter::trackingData("Tracker", sent, 3.0)));
-    ASSERT_EQ(tracking.tools.size(), 2u);
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        EXPECT_EQ(tracking.tools[i].name, sent[i].name);
-        EXPECT_TRUE(tracking.tools[i].toolToTracker.isApprox(sent[i].toolToTracker, floatTolerance));
+    const std::pair<Bytes, std::vector<IgtlToolPose>> cases[] = {
+        {IgtlMessageWriter::transform("Needle", needleToTracker, 12.75), {{"Needle", needleToTracker, true}}},
+        {IgtlMessageWriter::trackingData("Tracker", sent, 3.0), sent},
+        {libraryQuaternionTrackingData(needleToTracker),
+         {{"Reference", needleToTracker, true}, {"Stylus", needleToTracker, true}}},
+        {libraryPosition(needleToTracker), {{"Probe", needleToTracker, true}}}};
+    for (const auto& [bytes, expected] : cases) {
+        const IgtlMessage message = readOne(framed(bytes));
+        ASSERT_EQ(message.tools.size(), expected.size()) << message.type;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(message.tools[i].name, expected[i].name);
+            EXPECT_TRUE(message.tools[i].toolToTracker.isApprox(expected[i].toolToTracker, 1e-4))
+                << message.type << " " << expected[i].name;
+        }
     }
-
-    const IgtlMessage quaternions = readOne(framed(libraryQuaternionTrackingData(needleToTracker)));
-    ASSERT_EQ(quaternions.tools.size(), 2u);
-    EXPECT_EQ(quaternions.tools[1].name, "Stylus");
-    EXPECT_TRUE(quaternions.tools[1].toolToTracker.isApprox(needleToTracker, floatTolerance));
-
-    const IgtlMessage position = readOne(framed(libraryPosition(needleToTracker)));
-    ASSERT_EQ(position.tools.size(), 1u);
-    EXPECT_EQ(position.tools[0].name, "Probe");
-    EXPECT_TRUE(position.tools[0].toolToTracker.isApprox(needleToTracker, floatTolerance));
 }
 
 TEST_P(IgtlMessageReaderVersions, MessagesSplitAnywhereAndUnknownTypesBetweenThemAreFollowed)

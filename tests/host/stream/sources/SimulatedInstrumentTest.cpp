@@ -126,7 +126,7 @@ TEST(SimulatedInstrument, PathFollowerStaysOnItsSegmentAndReachesBothEnds)
     EXPECT_LT(closestToEnd, 0.1);
 }
 
-TEST(SimulatedInstrument, HandHeldPointerWandersWithinReachAndFollowsItsSeed)
+TEST(SimulatedInstrument, HandHeldPointersWanderWithinReachFollowingTheirSeedAndNumber)
 {
     const SimulatedInstrument pointer = known("Pointer", 5);
     const auto& wander = std::get<SimulatedMotion::Wander>(pointer.motion().parameters());
@@ -142,17 +142,13 @@ TEST(SimulatedInstrument, HandHeldPointerWandersWithinReachAndFollowsItsSeed)
     EXPECT_GT(farthest, 30.0);
     EXPECT_EQ(known("Pointer", 5).trueMarkerToTracker(4.2), pointer.trueMarkerToTracker(4.2));
     EXPECT_GT((known("Pointer", 6).trueTipInTracker(4.2) - pointer.trueTipInTracker(4.2)).norm(), 1.0);
-}
 
-TEST(SimulatedInstrument, NumberedPointersAreExtraToolsWithTheirOwnWander)
-{
+    // Numbered pointers are extra tools with their own wander.
     EXPECT_EQ(SimulatedInstrument::canonicalId("needle"), "Needle");
     EXPECT_EQ(SimulatedInstrument::canonicalId("pointer16"), "Pointer16");
     for (const char* invalid : {"Pointer1", "Pointer07", "Pointer1000", "Pointer-3", "Pointerx", "Scalpel"})
         EXPECT_FALSE(SimulatedInstrument::canonicalId(invalid)) << invalid;
-
-    const SimulatedInstrument second = known("Pointer2");
-    const SimulatedInstrument third = known("Pointer3");
-    EXPECT_EQ(second.id().ID(), "Pointer2");
-    EXPECT_GT((second.trueTipInTracker(3.0) - third.trueTipInTracker(3.0)).norm(), 1.0);
+    EXPECT_EQ(known("Pointer2").id().ID(), "Pointer2");
+    EXPECT_GT((known("Pointer2").trueTipInTracker(3.0) - known("Pointer3").trueTipInTracker(3.0)).norm(),
+              1.0);
 }

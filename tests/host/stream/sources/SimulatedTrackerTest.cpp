@@ -46,11 +46,6 @@ const std::vector<Fiducial>& fiducials(const Sample& sample)
     return sample->component<TrackingInstrumentFiducialsData>()->fiducials();
 }
 
-Eigen::Matrix4d truth(const Sample& sample, const std::string& id)
-{
-    return sample->component<SimulatedGroundTruthData>()->trueMarkerToTracker(id).value();
-}
-
 bool sameSample(const Sample& a, const Sample& b)
 {
     if (a->timestampDevice() != b->timestampDevice() || a->instruments().size() != b->instruments().size())
@@ -81,7 +76,9 @@ RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
     int count = 0;
     for (const Sample& sample : generate(tracker, sampleCount)) {
         for (const TrackingInstrument& instrument : sample->instruments()) {
-            const Eigen::Matrix4d expected = truth(sample, instrument.id.ID());
+            const Eigen::Matrix4d expected = sample->component<SimulatedGroundTruthData>()
+                                                 ->trueMarkerToTracker(instrument.id.ID())
+                                                 .value();
             positionSum += (instrument.matrix - expected).topRightCorner<3, 1>().squaredNorm();
             const Eigen::AngleAxisd error(instrument.matrix.topLeftCorner<3, 3>() *
                                           expected.topLeftCorner<3, 3>().transpose());
