@@ -117,6 +117,9 @@ QString StreamController::stateName(Stream::State state)
 void StreamController::showState(Stream::State state)
 {
     m_state->setText(stateName(state));
+    // A failed stream says why beside its state; the message line belongs to the operations.
+    m_state->setToolTip(state == Stream::Failed ? QString::fromStdString(m_stream->failureReason())
+                                                : QString());
     const bool running = state == Stream::Running || state == Stream::Paused;
     m_startButton->setEnabled(!running);
     m_stopButton->setEnabled(running);

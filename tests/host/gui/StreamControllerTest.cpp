@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -58,7 +59,9 @@ TEST_F(StreamControllerTest, AFailingStartIsShownWithTheReason)
     button("start")->click();
     EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return !message().isEmpty(); }));
     EXPECT_EQ(message(), "The stream could not be started: the device is unplugged.");
-    EXPECT_EQ(m_panel.stateText(), "Failed");
+    EXPECT_TRUE(Tesselon::Test::processEventsUntil([this] { return m_panel.stateText() == "Failed"; }));
+    EXPECT_THAT(m_panel.findChild<QLabel*>("state")->toolTip().toStdString(),
+                testing::HasSubstr("the device is unplugged"));
 }
 
 TEST_F(StreamControllerTest, ShowsAndEditsTheStreamsParameters)
