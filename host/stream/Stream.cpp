@@ -64,6 +64,24 @@ void Stream::fail(std::string reason)
     changeState(Failed, std::move(reason));
 }
 
+void Stream::configure(const Properties* properties)
+{
+    std::lock_guard lock(m_configurationMutex);
+    Configurable::configure(properties);
+}
+
+void Stream::configuration(Properties* properties) const
+{
+    std::lock_guard lock(m_configurationMutex);
+    Configurable::configuration(properties);
+}
+
+void Stream::configureDefaults()
+{
+    std::lock_guard lock(m_configurationMutex);
+    Configurable::configureDefaults();
+}
+
 std::string Stream::failureReason() const
 {
     std::lock_guard lock(m_stateMutex);

@@ -62,6 +62,12 @@ public:
     /// Why the stream failed; empty unless `Failed`.
     std::string failureReason() const;
 
+    /// Configuration under the stream's configuration lock, so a stream's worker thread may read its
+    /// parameters (through `configurationMutex`) while the GUI or a script configures it.
+    void configure(const Properties* properties) override;
+    void configuration(Properties* properties) const override;
+    void configureDefaults() override;
+
     Signal<std::shared_ptr<const StreamData>> newData;
     Signal<State, State> stateChanged;
     /// Something about the stream changed (instruments, configuration); receivers re-read it.
@@ -82,6 +88,10 @@ protected:
     /// arrive; none emitted later does.
     void emitData(std::shared_ptr<const StreamData> sample);
 
+    /// Held by `configure`, `configuration` and `configureDefaults`; recursive because a parameter's
+    /// listeners may read the configuration back.
+    std::recursive_mutex& configurationMutex() const { return m_configurationMutex; }
+
 private:
     enum class Operation
     {
@@ -100,6 +110,7 @@ private:
     static State stateAfter(Operation operation, State current);
     std::uint64_t failureCount() const;
 
+    mutable std::recursive_mutex m_configurationMutex;
     mutable std::mutex m_stateMutex;
     State m_state = Closed;
     std::string m_failureReason;

@@ -68,27 +68,9 @@ std::map<IgtlMessageReader::Problem, std::size_t> IgtlTrackingStream::problemCou
     return m_problemCounts;
 }
 
-void IgtlTrackingStream::configure(const Properties* properties)
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configure(properties);
-}
-
-void IgtlTrackingStream::configuration(Properties* properties) const
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configuration(properties);
-}
-
-void IgtlTrackingStream::configureDefaults()
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configureDefaults();
-}
-
 IgtlTrackingStream::Settings IgtlTrackingStream::settings() const
 {
-    std::lock_guard lock(m_configMutex);
+    std::lock_guard lock(configurationMutex());
     // The parameters refuse a port outside 1-65535 and a timeout that is not positive.
     return {
         m_host.value(), m_port.value(),

@@ -58,10 +58,6 @@ public:
     std::map<IgtlMessageReader::Problem, std::size_t> problemCounts() const;
     std::size_t messagesReceived() const { return m_messagesReceived; }
 
-    void configure(const Properties* properties) override;
-    void configuration(Properties* properties) const override;
-    void configureDefaults() override;
-
 protected:
     bool openImpl() override { return true; }
     bool startImpl() override;
@@ -108,7 +104,6 @@ private:
     Parameter<std::string> m_host{"host", "localhost", this};
     Parameter<int> m_port{"port", IgtlAddress::defaultPort, this};
     Parameter<double> m_toolTimeout{"toolTimeout", 0.5, this};
-    mutable std::recursive_mutex m_configMutex;
 
     // Worker thread only.
     IgtlMessageReader m_reader;

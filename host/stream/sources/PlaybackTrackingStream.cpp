@@ -154,24 +154,6 @@ void PlaybackTrackingStream::onLoopChanged()
     m_loopSetting = m_loop.value();
 }
 
-void PlaybackTrackingStream::configure(const Properties* properties)
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configure(properties);
-}
-
-void PlaybackTrackingStream::configuration(Properties* properties) const
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configuration(properties);
-}
-
-void PlaybackTrackingStream::configureDefaults()
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configureDefaults();
-}
-
 bool PlaybackTrackingStream::checkNotEmpty()
 {
     if (!m_frames.empty())

@@ -54,10 +54,6 @@ public:
     /// not wait there for the stream to stop (the stop waits for the worker): queue such work instead.
     Signal<> finished;
 
-    void configure(const Properties* properties) override;
-    void configuration(Properties* properties) const override;
-    void configureDefaults() override;
-
 protected:
     bool openImpl() override;
     bool startImpl() override;
@@ -105,9 +101,6 @@ private:
 
     Parameter<double> m_speed{"speed", 1.0, this};
     Parameter<bool> m_loop{"loop", false, this};
-    // Guards the parameters against concurrent configure / configuration calls; recursive because a
-    // parameter's listeners may read the configuration back.
-    mutable std::recursive_mutex m_configMutex;
     // Declared after the parameters so its connections end before they die.
     SignalReceiver m_parameterReceiver;
 

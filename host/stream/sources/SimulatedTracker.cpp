@@ -163,24 +163,6 @@ void SimulatedTracker::applyParameters()
     }
 }
 
-void SimulatedTracker::configure(const Properties* properties)
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configure(properties);
-}
-
-void SimulatedTracker::configuration(Properties* properties) const
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configuration(properties);
-}
-
-void SimulatedTracker::configureDefaults()
-{
-    std::lock_guard lock(m_configMutex);
-    TrackingStream::configureDefaults();
-}
-
 void SimulatedTracker::rebuildInstrumentsLocked()
 {
     std::vector<InstrumentState> rebuilt;

@@ -58,10 +58,6 @@ public:
     /// Simulated time of the latest sample in seconds (0 before the first one).
     double latestSampleTimeSeconds() const;
 
-    void configure(const Properties* properties) override;
-    void configuration(Properties* properties) const override;
-    void configureDefaults() override;
-
 protected:
     bool openImpl() override;
     bool startImpl() override;
@@ -110,9 +106,6 @@ private:
     Parameter<std::string> m_instrumentList{"instruments", {}, this};
     Parameter<double> m_dropoutPeriod{"dropoutPeriod", 0.0, this};
     Parameter<double> m_dropoutDuration{"dropoutDuration", 0.0, this};
-    // Guards the parameters against concurrent configure / configuration calls; recursive because a
-    // parameter's listeners may read the configuration back.
-    mutable std::recursive_mutex m_configMutex;
     // Declared after the parameters so its connections end before they die.
     SignalReceiver m_parameterReceiver;
 

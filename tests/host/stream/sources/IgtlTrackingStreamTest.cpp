@@ -24,6 +24,8 @@ class IgtlTrackingStreamTest : public testing::Test
 protected:
     void connect(double toolTimeout = 0.5)
     {
+        // Unconfigured, it reaches for the port every OpenIGTLink peer assumes.
+        EXPECT_EQ(m_stream.parameter("port")->text(), "18944");
         Properties configuration;
         configuration.setParam("host", std::string("127.0.0.1"));
         configuration.setParam("port", m_server->port());
