@@ -76,9 +76,8 @@ protected:
     static Filter tracking()
     {
         Filter filter = Case::make();
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200; ++i)
             filter.update(Case::sample(i), kDt);
-        }
         return filter;
     }
 
@@ -211,15 +210,13 @@ TEST(KalmanPosition, ConstantVelocityLagVanishesAndPredictionContinuesTheMotion)
     double earlyLag = 0.0;
     for (int i = 1; i <= 5000; ++i) {
         const double lag = (filter.update(truth(i), kDt) - truth(i)).norm();
-        if (i == 50) {
+        if (i == 50)
             earlyLag = lag;
-        }
     }
     EXPECT_GT(earlyLag, 0.01);
     EXPECT_LT((filter.position() - truth(5000)).norm(), 1e-3 * earlyLag);
-    for (int i = 5001; i <= 5500; ++i) {
+    for (int i = 5001; i <= 5500; ++i)
         EXPECT_LT((filter.update(kDt) - truth(i)).norm(), 1e-3) << "hidden step " << i;
-    }
 }
 
 TEST(KalmanQuaternion, SignFlippedMeasurementsStayOnTheOrientation)
@@ -244,9 +241,8 @@ TEST(KalmanQuaternion, RotationIsTrackedAndContinuedWhileHidden)
     for (const KalmanTimeStep dt : {kDt, KalmanTimeStep(100ms)}) {
         KalmanQuaternion filter = QuaternionCase::make();
         int i = 0;
-        for (; i < 4000; ++i) {
+        for (; i < 4000; ++i)
             filter.update(rotationAboutZ(rate * (i * dt).count()), dt);
-        }
         EXPECT_LT(angleBetween(filter.orientation(), rotationAboutZ(rate * ((i - 1) * dt).count())), 1e-4);
         for (const int end = i + static_cast<int>(2s / dt); i < end; ++i) {
             const Eigen::Vector4d estimate = filter.update(dt);

@@ -163,11 +163,10 @@ TEST_F(StreamStateTest, FailingToOpenOrStartLeavesItFailedWithOneLoggedReasonUnt
         stream.throwing = c.throwing;
         Tesselon::Test::LogCapture log;
         auto operation = c.starting ? stream.startAsync() : stream.openAsync();
-        if (c.throwing) {
+        if (c.throwing)
             EXPECT_THROW(operation.get(), std::runtime_error) << "the exception arrives through the future";
-        } else {
+        else
             EXPECT_FALSE(operation.get());
-        }
         EXPECT_EQ(recordedChanges().back(), Change(before, Stream::Failed));
         EXPECT_EQ(stream.failureReason(), c.reason);
         EXPECT_EQ(log->count(c.reason), 1);

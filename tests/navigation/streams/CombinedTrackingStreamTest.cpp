@@ -330,22 +330,15 @@ TEST_F(CombinedTrackingStreamTest, NonFiniteNumbersAreNeverEmitted)
     std::mt19937 rng(23);
     std::uniform_int_distribution<int> corruption(0, 5);
     auto maybeCorrupt = [&](TrackingInstrument instrument) {
-        switch (corruption(rng)) {
-            case 0:
-                instrument.matrix(1, 3) = notANumber;
-                break;
-            case 1:
-                instrument.matrix = Eigen::Matrix4d::Zero();
-                break;
-            case 2:
-                instrument.matrix(0, 0) = std::numeric_limits<double>::infinity();
-                break;
-            case 3:
-                instrument.quality = notANumber;
-                break;
-            default:
-                break;
-        }
+        const int kind = corruption(rng);  // 4 and 5 leave it intact
+        if (kind == 0)
+            instrument.matrix(1, 3) = notANumber;
+        else if (kind == 1)
+            instrument.matrix = Eigen::Matrix4d::Zero();
+        else if (kind == 2)
+            instrument.matrix(0, 0) = std::numeric_limits<double>::infinity();
+        else if (kind == 3)
+            instrument.quality = notANumber;
         return instrument;
     };
     for (int n = 0; n < 200; ++n)

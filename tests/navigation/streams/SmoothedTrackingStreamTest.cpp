@@ -103,10 +103,9 @@ std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> oppositeHemispherePairs
 {
     std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> pairs;
     std::vector<double> angles;
-    for (double angle = 115.0; angle <= 125.0; angle += 0.5)
-        angles.push_back(angle);
-    for (double angle = 175.0; angle <= 180.0; angle += 0.5)
-        angles.push_back(angle);
+    for (double angle = 115.0; angle <= 180.0; angle += 0.5)
+        if (angle <= 125.0 || angle >= 175.0)
+            angles.push_back(angle);
     const double components[] = {-1.0, -0.4, 0.0, 0.7, 1.0};
     for (double x : components)
         for (double y : components)

@@ -245,16 +245,11 @@ TEST_F(PropertiesFileOnDisk,
     const std::string before = fileContents(path("settings.xml"));
 
     properties.subProperty("child")->setParam("bell", std::string("ring\x07"));
-    try {
-        PropertiesFile::write(properties, path("settings.xml"));
-        FAIL() << "control character accepted";
-    } catch (const PropertiesFileError& error) {
-        const std::string message = error.what();
-        EXPECT_NE(message.find(path("settings.xml")), std::string::npos) << message;
-        EXPECT_NE(message.find("parameter \"bell\" in properties \"Disk/child\""), std::string::npos)
-            << message;
-        EXPECT_NE(message.find("U+0007"), std::string::npos) << message;
-    }
+    const std::string message =
+        caught<PropertiesFileError>([&] { PropertiesFile::write(properties, path("settings.xml")); }).what();
+    EXPECT_NE(message.find(path("settings.xml")), std::string::npos) << message;
+    EXPECT_NE(message.find("parameter \"bell\" in properties \"Disk/child\""), std::string::npos) << message;
+    EXPECT_NE(message.find("U+0007"), std::string::npos) << message;
     EXPECT_EQ(fileContents(path("settings.xml")), before);
 
     const std::vector<std::string> texts = {std::string("nul\0", 4), "\x01", "\x0B",        "\x1F",

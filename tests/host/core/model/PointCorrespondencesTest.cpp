@@ -133,8 +133,7 @@ TEST(PointCorrespondences, PairsByIndexMeasuresResidualsAndRefusesDegenerateOrIn
     first.addPoints({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {0, 0, 10}});
     second.addPoints({{1, 0, 0}, {11, 0, 0}, {1, 10, 0}});
     EXPECT_EQ(pairs.size(), 3);
-    Eigen::Matrix4d shift = Eigen::Matrix4d::Identity();
-    shift(0, 3) = 1.0;
+    const Eigen::Matrix4d shift = Eigen::Affine3d(Eigen::Translation3d(1, 0, 0)).matrix();
     EXPECT_TRUE(pairs.fitRigid().isApprox(shift, 1e-12));
 
     pairs.clear();
@@ -200,12 +199,8 @@ TEST(PointCorrespondencesTargetError, PredictionMatchesMonteCarloGrowsAwayFromTh
 
     double squaredTre = 0.0, squaredFleEstimate = 0.0, predicted = 0.0;
     for (int trial = 0; trial < kTrials; ++trial) {
-        PointsOnImage first, second;
-        for (const auto& p : fiducials) {
-            first.addPoint(p + gaussianVector(random, kFle));
-            second.addPoint(apply(truth, p));
-        }
-        const PointCorrespondences pairs(first, second);
+        const PairedSets sets(fiducials, truth, random, kFle);
+        const PointCorrespondences& pairs = sets.pairs;
         double fre = 0.0;
         const Eigen::Matrix4d fitted = pairs.fitRigid(&fre);
         squaredTre += (apply(fitted, target) - apply(truth, target)).squaredNorm() / kTrials;

@@ -8,10 +8,9 @@ namespace {
 TEST(IgtlAddress, ReadsHostAndPortAndWritesWhatItReads)
 {
     // The port every OpenIGTLink peer assumes when none is given.
-    const std::pair<std::string, IgtlAddress> cases[] = {
-        {"localhost", {"localhost", 18944}},
-        {"10.0.0.5:1", {"10.0.0.5", 1}},
-        {"tracker.local:65535", {"tracker.local", 65535}}};
+    const std::pair<std::string, IgtlAddress> cases[] = {{"localhost", {"localhost", 18944}},
+                                                         {"10.0.0.5:1", {"10.0.0.5", 1}},
+                                                         {"tracker.local:65535", {"tracker.local", 65535}}};
     for (const auto& [text, address] : cases) {
         EXPECT_EQ(IgtlAddress::parse(text), address) << text;
         EXPECT_EQ(IgtlAddress::parse(address.toString()), address) << text;

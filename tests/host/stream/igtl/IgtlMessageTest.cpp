@@ -97,8 +97,7 @@ TEST(IgtlMessageWriter, TransformMatchesTheWireFormatByteForByte)
     Bytes expected = {0x00, 0x01, 'T', 'R', 'A', 'N', 'S', 'F', 'O', 'R',
                       'M',  0,    0,   0,   'N', 'e', 'e', 'd', 'l', 'e'};
     expected.resize(34, 0);
-    for (std::uint8_t byte : {0x00, 0x00, 0x00, 0x01, 0x80, 0x00, 0x00, 0x00})
-        expected.push_back(byte);
+    expected.insert(expected.end(), {0x00, 0x00, 0x00, 0x01, 0x80, 0x00, 0x00, 0x00});
     EXPECT_EQ(header, expected);
     EXPECT_EQ(BigEndian::read<std::uint64_t>(bytes.data() + 42), 48u);
     EXPECT_EQ(BigEndian::read<std::uint64_t>(bytes.data() + 50),

@@ -14,10 +14,12 @@
 namespace Tesselon {
 namespace {
 
+using namespace Tesselon::Test;
+
 using Connection = IgtlTrackingStream::Connection;
 using Problem = IgtlMessageReader::Problem;
 
-const Eigen::Matrix4d stylusToTracker = Tesselon::Test::pose({0, 1, 1}, 25.0, {12.0, -40.0, 250.0});
+const Eigen::Matrix4d stylusToTracker = pose({0, 1, 1}, 25.0, {12.0, -40.0, 250.0});
 
 class IgtlTrackingStreamTest : public testing::Test
 {
@@ -33,7 +35,7 @@ protected:
         m_stream.configure(&configuration);
         ASSERT_TRUE(m_stream.open());
         ASSERT_TRUE(m_stream.start());
-        ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 1; }));
+        ASSERT_TRUE(waitUntil([&] { return m_server->clientCount() == 1; }));
     }
 
     /// Sends and waits until the stream has emitted that many more samples.
@@ -41,7 +43,7 @@ protected:
     {
         const std::size_t before = m_samples.count();
         m_server->send(bytes);
-        ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_samples.count() >= before + samples; }));
+        ASSERT_TRUE(waitUntil([&] { return m_samples.count() >= before + samples; }));
     }
 
     std::optional<TrackingInstrument> latest(const std::string& id) const
@@ -50,10 +52,9 @@ protected:
         return sample ? sample->instrument(id) : std::nullopt;
     }
 
-    std::unique_ptr<Tesselon::Test::IgtlTestServer> m_server =
-        std::make_unique<Tesselon::Test::IgtlTestServer>();
+    std::unique_ptr<IgtlTestServer> m_server = std::make_unique<IgtlTestServer>();
     IgtlTrackingStream m_stream;
-    Tesselon::Test::SampleRecorder m_samples{m_stream};
+    SampleRecorder m_samples{m_stream};
 };
 
 TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheirDeviceTime)
@@ -62,9 +63,7 @@ TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheir
     sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 100.25));
     sendAndWait(IgtlMessageWriter::toVersion2(
         IgtlMessageWriter::trackingData(
-            "Tracker",
-            {{"Reference", Tesselon::Test::translation(1, 2, 3), true}, {"Stylus", stylusToTracker, true}},
-            101.5),
+            "Tracker", {{"Reference", translation(1, 2, 3), true}, {"Stylus", stylusToTracker, true}}, 101.5),
         {{"StylusStatus", "OK"}, {"ReferenceStatus", "OUT_OF_VIEW"}}));
 
     auto quaternions = igtl::QuaternionTrackingDataMessage::New();
@@ -88,7 +87,7 @@ TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheir
     EXPECT_TRUE(sample->instrument("Stylus")->visible);
     EXPECT_FALSE(sample->instrument("Reference")->visible);
     EXPECT_EQ(sample->instrument("Reference")->quality, 0.0);
-    EXPECT_TRUE(sample->instrument("Probe")->matrix.isApprox(Tesselon::Test::translation(5, 6, 7)));
+    EXPECT_TRUE(sample->instrument("Probe")->matrix.isApprox(translation(5, 6, 7)));
     EXPECT_EQ(m_stream.instruments().size(), 4u);
 }
 
@@ -102,16 +101,14 @@ TEST_F(IgtlTrackingStreamTest, TransformsOfOneFrameMakeOneSampleAndEveryFrameIts
         return bytes;
     };
     // One write, as a server sends a frame: both tools in one sample, neither given twice.
-    sendAndWait(
-        concatenated({IgtlMessageWriter::transform("Reference", Tesselon::Test::translation(0, 0, 0), 1.0),
-                      IgtlMessageWriter::transform("Stylus", stylusToTracker, 1.0)}));
+    sendAndWait(concatenated({IgtlMessageWriter::transform("Reference", translation(0, 0, 0), 1.0),
+                              IgtlMessageWriter::transform("Stylus", stylusToTracker, 1.0)}));
     ASSERT_EQ(m_samples.count(), 1u);
     EXPECT_EQ(m_samples.last()->instruments().size(), 2u);
 
     // Two frames in one write: the second tracking message must not swallow the first.
     const auto frame = [](double time) {
-        return IgtlMessageWriter::trackingData(
-            "Tracker", {{"Stylus", Tesselon::Test::translation(time, 0, 0), true}}, time);
+        return IgtlMessageWriter::trackingData("Tracker", {{"Stylus", translation(time, 0, 0), true}}, time);
     };
     sendAndWait(concatenated({frame(2.0), frame(3.0)}), 2);
     const auto samples = m_samples.trackingSamples();
@@ -125,21 +122,19 @@ TEST_F(IgtlTrackingStreamTest, AToolThatStopsArrivingIsMarkedMissingNotFrozen)
     connect(0.1);
     const auto both = [](double time) {
         return IgtlMessageWriter::trackingData(
-            "Tracker",
-            {{"Reference", Tesselon::Test::translation(0, 0, 0), true}, {"Stylus", stylusToTracker, true}},
-            time);
+            "Tracker", {{"Reference", translation(0, 0, 0), true}, {"Stylus", stylusToTracker, true}}, time);
     };
     sendAndWait(both(1.0));
     // Only the reference keeps coming: the stylus turns missing once its timeout passes.
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] {
-        sendAndWait(IgtlMessageWriter::transform("Reference", Tesselon::Test::translation(0, 0, 0), 2.0));
+    ASSERT_TRUE(waitUntil([&] {
+        sendAndWait(IgtlMessageWriter::transform("Reference", translation(0, 0, 0), 2.0));
         return !latest("Stylus")->visible;
     }));
     EXPECT_TRUE(latest("Reference")->visible);
     EXPECT_EQ(latest("Stylus")->quality, 0.0);
 
     // With the server silent, everything goes missing without a message to trigger it.
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return !latest("Reference")->visible; }));
+    ASSERT_TRUE(waitUntil([&] { return !latest("Reference")->visible; }));
     sendAndWait(both(3.0));
     EXPECT_TRUE(latest("Stylus")->visible);
 }
@@ -158,12 +153,12 @@ TEST_F(IgtlTrackingStreamTest, AServerThatDiesAndComesBackIsReconnected)
 
     const int port = m_server->port();
     m_server.reset();
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_stream.connection() != Connection::Connected; }));
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return !latest("Needle")->visible; }));
+    ASSERT_TRUE(waitUntil([&] { return m_stream.connection() != Connection::Connected; }));
+    ASSERT_TRUE(waitUntil([&] { return !latest("Needle")->visible; }));
     EXPECT_EQ(m_stream.state(), Stream::Running);
 
-    m_server = std::make_unique<Tesselon::Test::IgtlTestServer>(port);
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 1; }));
+    m_server = std::make_unique<IgtlTestServer>(port);
+    ASSERT_TRUE(waitUntil([&] { return m_server->clientCount() == 1; }));
     sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 2.0));
     EXPECT_TRUE(latest("Needle")->visible);
     m_stream.stop();
@@ -178,7 +173,7 @@ TEST_F(IgtlTrackingStreamTest, AServerThatDiesAndComesBackIsReconnected)
 
 TEST_F(IgtlTrackingStreamTest, DamagedMessagesAreLoggedOncePerKindAndSkipped)
 {
-    Tesselon::Test::LogCapture log;
+    LogCapture log;
     connect();
     std::vector<std::uint8_t> badCrc = IgtlMessageWriter::transform("Needle", stylusToTracker, 1.0);
     badCrc.back() ^= 0xff;
@@ -192,8 +187,8 @@ TEST_F(IgtlTrackingStreamTest, DamagedMessagesAreLoggedOncePerKindAndSkipped)
     std::vector<std::uint8_t> garbled = IgtlMessageWriter::transform("Needle", stylusToTracker, 3.0);
     garbled[0] = 0x7f;
     m_server->send(garbled);
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_server->clientCount() == 2; }));
-    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return m_stream.connection() == Connection::Connected; }));
+    ASSERT_TRUE(waitUntil([&] { return m_server->clientCount() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return m_stream.connection() == Connection::Connected; }));
     sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 4.0));
     EXPECT_EQ(latest("Needle")->timestamp, DeviceTime(4000));
 
