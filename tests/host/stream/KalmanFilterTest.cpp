@@ -164,10 +164,8 @@ TEST(KalmanPosition, StillNoisyTargetSettlesWellBelowRawNoise)
     std::normal_distribution<double> noise(0.0, 0.25);
     const Eigen::Vector3d target(12.0, -40.0, 250.0);
     KalmanPosition filter = PositionCase::make();
-    double rawSquares = 0.0;
-    double filteredSquares = 0.0;
-    const int settle = 500;
-    const int samples = 3000;
+    double rawSquares = 0.0, filteredSquares = 0.0;
+    const int settle = 500, samples = 3000;
     for (int i = 0; i < settle + samples; ++i) {
         const Eigen::Vector3d measured = target + Eigen::Vector3d(noise(rng), noise(rng), noise(rng));
         const Eigen::Vector3d filtered = filter.update(measured, kDt);
@@ -184,8 +182,7 @@ TEST(KalmanPosition, StillNoisyTargetSettlesWellBelowRawNoise)
 TEST(KalmanPosition, SteadyStateGainsMatchTheAlphaBetaClosedForm)
 {
     const KalmanTimeStep T = 10ms;
-    const double q = 1e-9;
-    const double R = 0.0625;
+    const double q = 1e-9, R = 0.0625;
     KalmanPosition filter = makeFilter<KalmanPosition>(R, q);
     filter.init(Eigen::Vector3d::Zero(), 1.0);
     for (int i = 0; i < 5000; ++i) {

@@ -92,8 +92,7 @@ TEST_F(CombinedTrackingStreamTest, RelativeGivesTheTargetInTheReferenceFrameAndC
     addOutput("Tip", Mode::Composition);
     std::mt19937 rng(17);
     for (int trial = 0; trial < 50; ++trial) {
-        const Eigen::Matrix4d reference = randomPose(rng);
-        const Eigen::Matrix4d target = randomPose(rng);
+        const Eigen::Matrix4d reference = randomPose(rng), target = randomPose(rng);
         const auto outputs = outputsFor(streamA, {instrument("ref", reference), instrument("tool", target)});
         ASSERT_EQ(outputs.size(), 2u);
         EXPECT_LT(maxDifference(reference * outputs[0].matrix, target), 1e-9) << "trial " << trial;
@@ -364,8 +363,7 @@ TEST(CombinedTrackingStreamInputs, AcceptsOnlyNonEmptySelectionsOfTrackingStream
 
 TEST(CombinedTrackingStreamConcurrency, SeveralInputsEmittingAtOnceEachGetTheirOutput)
 {
-    constexpr int inputCount = 3;
-    constexpr int samplesPerInput = 400;
+    constexpr int inputCount = 3, samplesPerInput = 400;
     std::vector<std::unique_ptr<ManualTrackingStream>> inputs;
     std::vector<TrackingStream*> streams;
     for (int i = 0; i < inputCount; ++i) {

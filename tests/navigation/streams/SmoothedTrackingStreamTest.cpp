@@ -300,8 +300,7 @@ TEST_F(SmoothedTrackingStreamTest, KalmanOutputOfAStillNoisyInstrumentJittersLes
     std::normal_distribution<double> noise(0.0, 0.5);  // mm and degrees
     double inputTranslationJitter = 0.0, outputTranslationJitter = 0.0;
     double inputAngleJitter = 0.0, outputAngleJitter = 0.0;
-    Eigen::Matrix4d previousInput = truth;
-    Eigen::Matrix4d previousOutput = truth;
+    Eigen::Matrix4d previousInput = truth, previousOutput = truth;
     for (int n = 0; n < 400; ++n) {
         const Eigen::Matrix4d measured =
             truth * pose(randomUnitVector(rng), noise(rng), {noise(rng), noise(rng), noise(rng)});
@@ -330,8 +329,7 @@ TEST_F(SmoothedTrackingStreamTest, UnseenInstrumentIsPredictedAlongItsMotionAndI
         return instrument("tool", translation(x, 40, 50) * rotation, quality);
     };
     DeviceTime time(1000);
-    double x = 0.0;
-    double previousQuality = 0.0;
+    double x = 0.0, previousQuality = 0.0;
     for (int n = 0; n < 300; ++n, x += 0.05)
         previousQuality = smooth(moving(x, 0.8), ++time).quality;
     EXPECT_NEAR(previousQuality, 0.8, 1e-12);

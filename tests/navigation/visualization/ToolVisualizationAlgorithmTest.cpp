@@ -117,8 +117,7 @@ TEST_F(ToolVisualizationTest, UnusablePosesKeepAFiniteToolAndAreReportedOnce)
     stream.emitInstruments({instrument("Needle", needleToTracker)});
     const Eigen::Matrix4d good = *tool.lastToolMatrix();
     tool.trackingTargetRelId = "Reference";
-    Eigen::Matrix4d collapsed = Eigen::Matrix4d::Zero();
-    Eigen::Matrix4d broken = needleToTracker;
+    Eigen::Matrix4d collapsed = Eigen::Matrix4d::Zero(), broken = needleToTracker;
     broken(0, 3) = std::numeric_limits<double>::quiet_NaN();
     for (int i = 0; i < 3; ++i)
         stream.emitInstruments({instrument("Needle", needleToTracker), instrument("Reference", collapsed)});

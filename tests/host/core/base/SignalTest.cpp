@@ -133,8 +133,7 @@ TEST(Signal, ManyThreadsEmitAndConnectAtOnce)
     Signal<int> signal;
     Listener permanent;
     signal.connect(&permanent, &Listener::onValue);
-    constexpr int emitters = 4;
-    constexpr int emissionsPerThread = 2000;
+    constexpr int emitters = 4, emissionsPerThread = 2000;
     std::vector<std::thread> threads;
     for (int t = 0; t < emitters; ++t)
         threads.emplace_back([&] {

@@ -262,8 +262,7 @@ TEST_F(PropertiesFileOnDisk,
         EXPECT_THROW(PropertiesFile::toXml(named), PropertiesFileError);
     }
 
-    const std::string missing = path("missing.xml");
-    const std::string unreachable = path("no-such-folder/settings.xml");
+    const std::string missing = path("missing.xml"), unreachable = path("no-such-folder/settings.xml");
     expectNames(caught<PropertiesFileError>([&] { PropertiesFile::read(missing); }), missing, 0,
                 "cannot open for reading");
     expectNames(caught<PropertiesFileError>([&] { PropertiesFile::write(Properties("P"), unreachable); }),

@@ -105,8 +105,7 @@ TEST(SequenceMetafile, RoundTripKeepsEveryBitAndReadingAcceptsWhatOtherWritersPr
 
 TEST(SequenceMetafile, MalformedHeadersNameTheLineUnreadableRecordingsAreRefusedGoldenTextReadsBack)
 {
-    const std::string end = "ElementDataFile = LOCAL\n";
-    const std::string stamp = "Seq_Frame0000_Timestamp = 1\n";
+    const std::string end = "ElementDataFile = LOCAL\n", stamp = "Seq_Frame0000_Timestamp = 1\n";
     const std::vector<Malformed> cases = {
         {"15 matrix values",
          header(1) + "Seq_Frame0000_ATransform = 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\n" + end, 4,

@@ -16,14 +16,11 @@ namespace {
 
 struct ObjSummary
 {
-    int vertices = 0;
-    int normals = 0;
-    int faces = 0;
+    int vertices = 0, normals = 0, faces = 0;
     double minZ = std::numeric_limits<double>::infinity();
     double maxZ = -std::numeric_limits<double>::infinity();
     double maxRadius = 0.0;
-    bool unitNormals = true;
-    bool indicesInRange = true;
+    bool unitNormals = true, indicesInRange = true;
 };
 
 ObjSummary summarise(const QString& path)

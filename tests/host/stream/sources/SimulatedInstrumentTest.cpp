@@ -110,8 +110,7 @@ TEST(SimulatedInstrument, PathFollowerStaysOnItsSegmentAndReachesBothEnds)
     const SimulatedInstrument follower = known("Path");
     const auto& path = std::get<SimulatedMotion::Path>(follower.motion().parameters());
     const Eigen::Vector3d direction = path.end - path.start;
-    double closestToStart = 1e9;
-    double closestToEnd = 1e9;
+    double closestToStart = 1e9, closestToEnd = 1e9;
     for (double t : times(20.0, 0.01)) {
         const Eigen::Vector3d tip = follower.trueTipInTracker(t);
         const double along = (tip - path.start).dot(direction) / direction.squaredNorm();

@@ -71,8 +71,7 @@ struct RmsErrors
 
 RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
 {
-    double positionSum = 0.0;
-    double angleSum = 0.0;
+    double positionSum = 0.0, angleSum = 0.0;
     int count = 0;
     for (const Sample& sample : generate(tracker, sampleCount)) {
         for (const TrackingInstrument& instrument : sample->instruments()) {
@@ -174,8 +173,7 @@ TEST(SimulatedTracker, MeasuredPivotTipStaysAtTheDivotWithinNoise)
     const double orientationRms = 0.1 * std::numbers::pi / 180.0;
     const double expectedRms = std::sqrt(0.25 * 0.25 + 2.0 / 3.0 * pointer.tipOffset().squaredNorm() *
                                                            orientationRms * orientationRms);
-    double sum = 0.0;
-    double largest = 0.0;
+    double sum = 0.0, largest = 0.0;
     const std::vector<Sample> samples = generate(tracker, 1000);
     for (const Sample& sample : samples) {
         const Eigen::Matrix4d pose = sample->instrument("Pivot")->matrix;
