@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <Eigen/Geometry>
+
 using namespace Tesselon;
 using Tesselon::Test::LogCapture;
 using Tesselon::Test::SignalSpy;
@@ -54,9 +56,7 @@ TEST(InteractiveObject, SignalsDeletionWhileItsObjectExistsOwnedObjectLeavesTheV
     auto manipulator = AnnotationModel::createDefaultManipulator(&line);
     GlView view;
     view.addObject(&line);
-    {
-        InteractiveObject borrowed(&line, manipulator.get(), false);
-    }
+    InteractiveObject(&line, manipulator.get(), false);  // borrowed, and gone at once
     EXPECT_TRUE(view.contains(&line));
     auto owned = annotation(new GlLine());
     view.addObject(owned->object());
@@ -67,9 +67,7 @@ TEST(InteractiveObject, SignalsDeletionWhileItsObjectExistsOwnedObjectLeavesTheV
 TEST(AnnotationModel, DefaultManipulatorEditsPointsOfPointBasedAnnotationsNullInputsAreLogged)
 {
     GlLine line;
-    Eigen::Matrix4d lineToWorld = Eigen::Matrix4d::Identity();
-    lineToWorld.block<3, 1>(0, 3) = Eigen::Vector3d(10, 0, 0);
-    line.setMatrix(lineToWorld);
+    line.setMatrix(Eigen::Affine3d(Eigen::Translation3d(10, 0, 0)).matrix());
     line.addPoint(Eigen::Vector3d::Zero());
     auto manipulator = AnnotationModel::createDefaultManipulator(&line);
     auto* pointEditor = dynamic_cast<PointBasedAnnotationManipulator*>(manipulator.get());

@@ -7,6 +7,7 @@
 #include "host/gl/GlSpline.h"
 #include "tests/host/gl/SignalSpy.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/Poses.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +17,11 @@
 using namespace Tesselon;
 using Tesselon::Test::LogCapture;
 using Tesselon::Test::SignalSpy;
+using Tesselon::Test::translation;
 
 namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
-
-Eigen::Matrix4d translation(double x, double y, double z)
-{
-    Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
-    pose.block<3, 1>(0, 3) = Eigen::Vector3d(x, y, z);
-    return pose;
-}
 
 }  // namespace
 

@@ -13,8 +13,7 @@ namespace Support = Tesselon::Test;
 TEST(TrackingStatusWidget, LampsFollowWhetherTheTrackerSeesEachInstrument)
 {
     Support::ManualTrackingStream stream;
-    ASSERT_TRUE(stream.open());
-    ASSERT_TRUE(stream.start());
+    ASSERT_TRUE(stream.open() && stream.start());
     TrackingStatusWidget status;
     status.setStreams({&stream});
 

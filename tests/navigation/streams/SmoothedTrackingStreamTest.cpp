@@ -519,8 +519,7 @@ TEST(SmoothedTrackingStreamLifetime, TakesOneTrackingStreamAndDestroyingItCloses
     ManualTrackingStream input("Tracker");
     auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
     EXPECT_EQ(smoothed->name(), "Tracker (smoothed)");
-    ASSERT_TRUE(smoothed->open());
-    ASSERT_TRUE(smoothed->start());
+    ASSERT_TRUE(smoothed->open() && smoothed->start());
     smoothed.reset();
     EXPECT_EQ(input.state(), Stream::Closed);
     EXPECT_EQ(input.newData.connectionCount(), 0u);
@@ -590,8 +589,7 @@ TEST(SmoothedTrackingStreamConcurrency, DestroyingWhileTheInputEmitsAtOneKiloher
 {
     ManualTrackingStream input("Tracker");
     auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
-    ASSERT_TRUE(smoothed->open());
-    ASSERT_TRUE(smoothed->start());
+    ASSERT_TRUE(smoothed->open() && smoothed->start());
     std::atomic<bool> destroyed = false;
     std::atomic<int> outputs = 0, outputsAfterDestruction = 0, emitted = 0;
     SignalReceiver receiver;

@@ -2,6 +2,7 @@
 
 #include "host/core/geometry/Pose.h"
 #include "host/core/model/PointsOnImage.h"
+#include "tests/support/Poses.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +24,6 @@ Eigen::Vector3d gaussianVector(std::mt19937& random, double rms)
 {
     std::normal_distribution<double> gauss(0.0, rms / std::sqrt(3.0));
     return {gauss(random), gauss(random), gauss(random)};
-}
-
-Eigen::Matrix4d randomRigid(std::mt19937& random)
-{
-    std::normal_distribution<double> gauss;
-    const Eigen::Quaterniond rotation =
-        Eigen::Quaterniond(gauss(random), gauss(random), gauss(random), gauss(random)).normalized();
-    Eigen::Matrix4d transform = Eigen::Matrix4d::Identity();
-    transform.topLeftCorner<3, 3>() = rotation.toRotationMatrix();
-    transform.topRightCorner<3, 1>() = gaussianVector(random, 500.0);
-    return transform;
 }
 
 Eigen::Vector3d apply(const Eigen::Matrix4d& transform, const Eigen::Vector3d& p)
@@ -80,7 +70,7 @@ TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoiseFittingOnlyTh
 {
     std::mt19937 random(7);
     for (int trial = 0; trial < 20; ++trial) {
-        const Eigen::Matrix4d truth = randomRigid(random);
+        const Eigen::Matrix4d truth = Tesselon::Test::randomPose(random);
         PairedSets sets(randomPoints(random, 3 + trial % 5, 100.0), truth, random, 0.0);
         double error = -1.0;
         const Eigen::Matrix4d fitted = sets.pairs.fitRigid(&error);
@@ -88,7 +78,7 @@ TEST(PointCorrespondencesFit, RecoversTransformsExactlyWithoutNoiseFittingOnlyTh
         EXPECT_LT(error, 1e-9);
     }
 
-    const Eigen::Matrix4d truth = randomRigid(random);
+    const Eigen::Matrix4d truth = Tesselon::Test::randomPose(random);
     PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
     sets.first->setPoint(2, *sets.first->point(2) + Eigen::Vector3d(30.0, 0.0, 0.0));
 
@@ -106,7 +96,7 @@ TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds
     constexpr int kPoints = 8;
     std::mt19937 random(11);
     for (int trial = 0; trial < 50; ++trial) {
-        const Eigen::Matrix4d truth = randomRigid(random);
+        const Eigen::Matrix4d truth = Tesselon::Test::randomPose(random);
         const Points points = randomPoints(random, kPoints, 80.0);
         PairedSets sets(points, truth, random, kNoise);
         double error = 0.0;
@@ -142,7 +132,7 @@ TEST(PointCorrespondences, PairsByIndexMeasuresResidualsAndRefusesDegenerateOrIn
     EXPECT_THROW(PointCorrespondences(nullptr, std::make_shared<PointsOnImage>()), std::invalid_argument);
 
     std::mt19937 random(13);
-    const Eigen::Matrix4d truth = randomRigid(random);
+    const Eigen::Matrix4d truth = Tesselon::Test::randomPose(random);
     PairedSets sets(randomPoints(random, 5, 100.0), truth, random, 0.0);
     sets.second->setPoint(1, *sets.second->point(1) + Eigen::Vector3d(0.0, 3.0, 4.0));
     sets.first->addPoint({1, 2, 3});  // unpaired: no residual
@@ -195,7 +185,7 @@ TEST(PointCorrespondencesTargetError, PredictionMatchesMonteCarloGrowsAwayFromTh
     const Points fiducials = {{-60, -10, 0}, {60, -10, 5}, {-50, 15, -10},
                               {55, 12, 8},   {0, 20, 20},  {5, -5, -20}};
     const Eigen::Vector3d target(10.0, 100.0, 0.0);
-    const Eigen::Matrix4d truth = randomRigid(random);
+    const Eigen::Matrix4d truth = Tesselon::Test::randomPose(random);
 
     double squaredTre = 0.0, squaredFleEstimate = 0.0, predicted = 0.0;
     for (int trial = 0; trial < kTrials; ++trial) {

@@ -33,8 +33,7 @@ protected:
         configuration.setParam("port", m_server->port());
         configuration.setParam("toolTimeout", toolTimeout);
         m_stream.configure(&configuration);
-        ASSERT_TRUE(m_stream.open());
-        ASSERT_TRUE(m_stream.start());
+        ASSERT_TRUE(m_stream.open() && m_stream.start());
         ASSERT_TRUE(waitUntil([&] { return m_server->clientCount() == 1; }));
     }
 

@@ -369,8 +369,7 @@ TEST(SimulatedTracker, PausedWorkerKeepsSimulatingButEmitsNothingAndRestartingKe
     SimulatedTracker tracker;
     set(tracker, "rate", "1000");
     ReadingBackRecorder counter(tracker);
-    ASSERT_TRUE(tracker.open());
-    ASSERT_TRUE(tracker.start());
+    ASSERT_TRUE(tracker.open() && tracker.start());
     ASSERT_TRUE(counter.waitFor(20));
     ASSERT_TRUE(tracker.pause());
     EXPECT_EQ(tracker.state(), Stream::Paused);
