@@ -1,6 +1,7 @@
 #include "host/core/geometry/Geometry.h"
 
 #include "host/core/geometry/Pose.h"
+#include "tests/support/Poses.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +18,13 @@ namespace Tesselon {
 namespace {
 
 using Poses = std::vector<Eigen::Matrix4d>;
+using Tesselon::Test::randomUnitVector;
 
 constexpr double kOrientationNoiseDegrees = 0.1;
 
 double radians(double degrees)
 {
     return degrees * std::numbers::pi / 180.0;
-}
-
-Eigen::Vector3d randomUnit(std::mt19937& random)
-{
-    std::normal_distribution<double> gauss;
-    return Eigen::Vector3d(gauss(random), gauss(random), gauss(random)).normalized();
 }
 
 Eigen::Vector3d gaussianVector(std::mt19937& random, double rms)
@@ -70,9 +66,10 @@ struct Recording
 Recording coneRecording(std::mt19937& random, double coneDegrees, double noiseMm, std::size_t samples = 300)
 {
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
-    const Eigen::Vector3d tipDirection = randomUnit(random);
-    Recording recording{{}, (100.0 + 150.0 * uniform(random)) * tipDirection, 300.0 * randomUnit(random)};
-    const Eigen::Vector3d up = randomUnit(random);
+    const Eigen::Vector3d tipDirection = randomUnitVector(random);
+    Recording recording{
+        {}, (100.0 + 150.0 * uniform(random)) * tipDirection, 300.0 * randomUnitVector(random)};
+    const Eigen::Vector3d up = randomUnitVector(random);
     const Eigen::Matrix3d upright = Eigen::Quaterniond::FromTwoVectors(-tipDirection, up).toRotationMatrix();
     const double orientationNoise = noiseMm > 0.0 ? radians(kOrientationNoiseDegrees) : 0.0;
     for (std::size_t i = 0; i < samples; ++i) {
@@ -99,7 +96,7 @@ std::vector<std::size_t> slip(Poses& poses, std::size_t stride, std::mt19937& ra
     std::uniform_real_distribution<double> length(5.0, 20.0);
     std::vector<std::size_t> moved;
     for (std::size_t i = stride / 2; i < poses.size(); i += stride) {
-        poses[i].topRightCorner<3, 1>() += length(random) * randomUnit(random);
+        poses[i].topRightCorner<3, 1>() += length(random) * randomUnitVector(random);
         moved.push_back(i);
     }
     return moved;
