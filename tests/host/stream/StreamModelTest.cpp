@@ -69,8 +69,7 @@ class ScriptedStream : public Stream
 public:
     ScriptedStream() : Stream("Scripted") {}
 
-    bool result = true;
-    bool throwing = false;
+    bool result = true, throwing = false;
 
 protected:
     bool openImpl() override { return run(); }

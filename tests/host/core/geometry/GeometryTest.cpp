@@ -36,10 +36,7 @@ Eigen::Vector3d gaussianVector(std::mt19937& random, double rms)
 Eigen::Matrix4d poseWithTipAt(const Eigen::Matrix3d& rotation, const Eigen::Vector3d& tipInMarker,
                               const Eigen::Vector3d& pivot)
 {
-    Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
-    pose.topLeftCorner<3, 3>() = rotation;
-    pose.topRightCorner<3, 1>() = pivot - rotation * tipInMarker;
-    return pose;
+    return (Eigen::Translation3d(pivot - rotation * tipInMarker) * Eigen::Affine3d(rotation)).matrix();
 }
 
 // `copies` rounds of the tool tilted by `degrees` each way about x and y with its tip at `pivot`.

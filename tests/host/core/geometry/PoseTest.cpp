@@ -33,8 +33,7 @@ TEST(PoseGeodesic, IsTheRelativeRotationAngleSymmetricExactAtTheEndsAndAccurateN
     for (int trial = 0; trial < 100; ++trial) {
         const Eigen::Matrix3d a = randomRotation(random);
         const double expected = angle(random);
-        const Eigen::Matrix3d b = a * randomRotation(random);
-        const Eigen::Matrix3d c = a * turn(expected, b.col(0));
+        const Eigen::Matrix3d b = a * randomRotation(random), c = a * turn(expected, b.col(0));
         EXPECT_NEAR(Pose::geodesicDistance(a, c), expected, 1e-12);
         EXPECT_NEAR(Pose::geodesicDistance(a, b), Pose::geodesicDistance(b, a), 1e-15);
     }

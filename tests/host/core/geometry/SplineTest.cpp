@@ -74,8 +74,7 @@ TEST_P(SplineShapes, LengthMatchesADensePolylineAndTangentsFollowTheCurve)
     for (int steps : {50000, 100000}) {
         double polyline = 0.0;
         for (int i = 0; i < steps; ++i) {
-            const double from = last * i / steps;
-            const double to = last * (i + 1) / steps;
+            const double from = last * i / steps, to = last * (i + 1) / steps;
             const Eigen::Vector3d step = spline.evaluate(to) - spline.evaluate(from);
             polyline += step.norm();
             // Within a segment, the midpoint tangent is parallel to the chord up to the step squared.
@@ -100,8 +99,7 @@ TEST_P(SplineShapes, ControlPointsArcLengthAndNearestPointRoundTrip)
         EXPECT_LT((spline.evaluate(static_cast<double>(i)) - spline.controlPoints()[i]).norm(), 1e-12) << i;
     const double length = spline.getCurveLength();
     for (int i = 0; i <= 200; ++i) {
-        const double s = length * i / 200.0;
-        const double t = spline.arcLengthToSplineCoord(s);
+        const double s = length * i / 200.0, t = spline.arcLengthToSplineCoord(s);
         EXPECT_NEAR(spline.splineCoordToArcLength(t), s, 1e-9 * length) << s;
         EXPECT_NEAR(spline.calculateNearestPointArcLength(spline.evaluate(t)), s, 1e-6 * length) << s;
     }

@@ -163,10 +163,7 @@ std::unique_ptr<SharedImageSet> awkwardImage(std::array<int, 3> dimensions, cons
     for (float& value : values)
         value = static_cast<float>(std::rand()) / 7.0f - 1000.0f;
     auto image = std::make_unique<SharedImageSet>(dimensions, Eigen::Vector3d(0.3, 1.0 / 3, 2.5), values);
-    Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
-    pose.topLeftCorner<3, 3>() = rotation;
-    pose.topRightCorner<3, 1>() << -123.456, 0.1, 1e-7;
-    image->setMatrix(pose);
+    image->setMatrix((Eigen::Translation3d(-123.456, 0.1, 1e-7) * Eigen::Affine3d(rotation)).matrix());
     image->setModality(SharedImageSet::MR);
     return image;
 }

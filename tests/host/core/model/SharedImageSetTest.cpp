@@ -39,9 +39,8 @@ TEST(SharedImageSet, StoresXFastestChecksBoundsPlacesVoxelsAndRefusesGridsThatDo
     }
     EXPECT_EQ(SharedImageSet({4, 5, 1}, {1, 1, 1}, indexValues(1)).kind(), Data::Kind::Image);
 
-    Eigen::Matrix4d pose = Eigen::Matrix4d::Identity();
-    pose.topLeftCorner<3, 3>() << 0, -1, 0, 1, 0, 0, 0, 0, 1;
-    pose.topRightCorner<3, 1>() << 10, 20, 30;
+    Eigen::Matrix4d pose;
+    pose << 0, -1, 0, 10, 1, 0, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1;
     volume.setMatrix(pose);
 
     const Eigen::Vector4d world = volume.voxelToWorld() * Eigen::Vector4d(1, 2, 3, 1);

@@ -18,8 +18,7 @@ struct ObjSummary
 {
     int vertices = 0, normals = 0, faces = 0;
     double minZ = std::numeric_limits<double>::infinity();
-    double maxZ = -std::numeric_limits<double>::infinity();
-    double maxRadius = 0.0;
+    double maxZ = -std::numeric_limits<double>::infinity(), maxRadius = 0.0;
     bool unitNormals = true, indicesInRange = true;
 };
 

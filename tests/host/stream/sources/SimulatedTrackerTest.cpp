@@ -65,8 +65,7 @@ bool sameSample(const Sample& a, const Sample& b)
 
 struct RmsErrors
 {
-    double position = 0.0;
-    double orientationDegrees = 0.0;
+    double position = 0.0, orientationDegrees = 0.0;
 };
 
 RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
