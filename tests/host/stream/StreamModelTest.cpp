@@ -48,9 +48,8 @@ TEST(TrackerID, TextFormRoundTripsAnyIdModelAndName)
 TEST(TrackerID, TextFormEdgeCasesBareIdsDroppedNamesAndHashOfTheIdOnly)
 {
     for (const TrackerID& id : {TrackerID(), TrackerID("", "", ";"), TrackerID("\\", "\\\\", "x\\"),
-                                TrackerID(";;", "", ""), TrackerID("tool\\", "model;", "\\;")}) {
+                                TrackerID(";;", "", ""), TrackerID("tool\\", "model;", "\\;")})
         EXPECT_EQ(TrackerID::fromIDModelNameString(id.toIDModelNameString()), id) << id.toIDModelNameString();
-    }
     for (const char* bare : {"8700340", "Pointer tool", ""})
         EXPECT_EQ(TrackerID::fromIDModelNameString(bare), TrackerID(bare)) << bare;
     const TrackerID id("42", "Model A", "Pointer");

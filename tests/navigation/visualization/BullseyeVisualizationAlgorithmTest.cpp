@@ -73,13 +73,9 @@ TEST_F(BullseyeTest, LookingAlongTheUpVectorStillGivesARotation)
 TEST_F(BullseyeTest, OverlayGivesDepthAlongThePathAndOffsetAcrossIt)
 {
     // A needle on the path, pointing back up it: depth grows from A, no offset, its back 50 mm shallower.
-    const Eigen::Matrix4d onPath = [&] {
-        Eigen::Matrix4d toolToWorld = Eigen::Matrix4d::Identity();
-        toolToWorld.topLeftCorner<3, 3>() =
-            Eigen::Quaterniond::FromTwoVectors(Eigen::Vector3d::UnitZ(), -direction).toRotationMatrix();
-        toolToWorld.block<3, 1>(0, 3) = a + 40 * direction;
-        return toolToWorld;
-    }();
+    const Eigen::Matrix4d onPath = (Eigen::Translation3d(a + 40 * direction) *
+                                    Eigen::Quaterniond::FromTwoVectors(Eigen::Vector3d::UnitZ(), -direction))
+                                       .matrix();
     Eigen::Vector2d tip, back;
     bullseye.computeOverlayParameters(tip, back, onPath);
     EXPECT_TRUE(tip.isApprox(Eigen::Vector2d(0, 40)));
