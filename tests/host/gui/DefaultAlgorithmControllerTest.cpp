@@ -59,8 +59,7 @@ public:
     Parameter<Eigen::Vector3d> offset{"offset", Eigen::Vector3d(1, 2, 3), this};
     Parameter<Eigen::Matrix4d> pose{"pose", Eigen::Matrix4d::Identity(), this};
 
-    int computeCount = 0, seenIterations = 0;
-    int failWith = Success;
+    int computeCount = 0, seenIterations = 0, failWith = Success;
     const char* throwWith = nullptr;
 };
 

@@ -21,11 +21,7 @@ using Poses = std::vector<Eigen::Matrix4d>;
 using Tesselon::Test::randomUnitVector;
 
 constexpr double kOrientationNoiseDegrees = 0.1;
-
-double radians(double degrees)
-{
-    return degrees * std::numbers::pi / 180.0;
-}
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 
 Eigen::Vector3d gaussianVector(std::mt19937& random, double rms)
 {
@@ -68,13 +64,14 @@ Recording coneRecording(std::mt19937& random, double coneDegrees, double noiseMm
         {}, (100.0 + 150.0 * uniform(random)) * tipDirection, 300.0 * randomUnitVector(random)};
     const Eigen::Vector3d up = randomUnitVector(random);
     const Eigen::Matrix3d upright = Eigen::Quaterniond::FromTwoVectors(-tipDirection, up).toRotationMatrix();
-    const double orientationNoise = noiseMm > 0.0 ? radians(kOrientationNoiseDegrees) : 0.0;
+    const double orientationNoise = noiseMm > 0.0 ? kRadiansPerDegree * kOrientationNoiseDegrees : 0.0;
     for (std::size_t i = 0; i < samples; ++i) {
         const double azimuth =
             2.0 * std::numbers::pi * 3.0 * static_cast<double>(i) / static_cast<double>(samples);
         const Eigen::Vector3d tiltAxis = Eigen::AngleAxisd(azimuth, up) * up.unitOrthogonal();
         const Eigen::Matrix3d rotation =
-            Eigen::AngleAxisd(radians(coneDegrees) * (0.6 + 0.4 * uniform(random)), tiltAxis) * upright;
+            Eigen::AngleAxisd(kRadiansPerDegree * coneDegrees * (0.6 + 0.4 * uniform(random)), tiltAxis) *
+            upright;
         Eigen::Matrix4d pose = poseWithTipAt(rotation, recording.tipInMarker, recording.pivot);
         // The measured orientation is off by the noise; the true one placed the marker.
         const Eigen::Vector3d wobble = gaussianVector(random, orientationNoise);
@@ -134,7 +131,7 @@ TEST(PivotFit, NoisyConesGiveSmallErrorsAndResidualsMatchingTheNoise)
             EXPECT_EQ(fit.samplesUsed, fit.samples);
             EXPECT_LT((fit.tipInMarker - algebraic.tipInMarker).norm(), 1e-9);
             // Position noise plus the lever of the orientation noise across the tip's two normal directions.
-            const double lever = radians(kOrientationNoiseDegrees) * recording.tipInMarker.norm();
+            const double lever = kRadiansPerDegree * kOrientationNoiseDegrees * recording.tipInMarker.norm();
             EXPECT_NEAR(fit.rmsResidual, std::sqrt(noise * noise + 2.0 / 3.0 * lever * lever),
                         0.1 * noise + 0.02);
             EXPECT_LE(fit.minResidual, fit.meanResidual);
@@ -249,8 +246,8 @@ TEST(PivotFit, RefusesMotionsThatCannotDetermineTheTipAndRangeIsTheLargestTurnFr
         swing.push_back(
             poseWithTipAt(Pose::eulerToMat({angle, 0, 0}, {0, 0, 0}).topLeftCorner<3, 3>(), tip, pivot));
         // Turning about the shaft itself is single-axis too.
-        spin.push_back(poseWithTipAt(Eigen::AngleAxisd(radians(angle), tip.normalized()).toRotationMatrix(),
-                                     tip, pivot));
+        spin.push_back(poseWithTipAt(
+            Eigen::AngleAxisd(kRadiansPerDegree * angle, tip.normalized()).toRotationMatrix(), tip, pivot));
     }
     expectRefused(swing, oneAxis);
     expectRefused(spin, oneAxis);

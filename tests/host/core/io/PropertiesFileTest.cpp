@@ -10,9 +10,9 @@
 #include <bit>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,9 +31,7 @@ Properties roundTrip(const Properties& properties)
 std::string fileContents(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 TEST(PropertiesFileRoundTrip, KeepsEveryValueTypeAndRepeatedChildrenAndAttributesInOrder)

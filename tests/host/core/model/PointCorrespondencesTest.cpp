@@ -106,9 +106,8 @@ TEST(PointCorrespondencesFit, RecoversTransformsFromNoisyPointsWithinNoiseBounds
         // Expected rotation error ~ FLE / (sqrt(N) * spread) = 0.004 rad; expected error at the centroid
         // ~ FLE / sqrt(N) = 0.18 mm. The bounds are five times those.
         EXPECT_LT(Pose::geodesicDistance(fitted, truth), 0.02);
-        Eigen::Vector3d centroid = Eigen::Vector3d::Zero();
-        for (const auto& p : points)
-            centroid += p / kPoints;
+        const Eigen::Vector3d centroid =
+            Eigen::Map<const Eigen::Matrix3Xd>(points[0].data(), 3, kPoints).rowwise().mean();
         EXPECT_LT((apply(fitted, centroid) - apply(truth, centroid)).norm(), 0.9);
         // E[FRE^2] = (1 - 2/N) FLE^2: 0.43 mm; a single trial scatters around it.
         EXPECT_GT(error, 0.1);

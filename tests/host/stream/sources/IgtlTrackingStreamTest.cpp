@@ -191,10 +191,8 @@ TEST_F(IgtlTrackingStreamTest, DamagedMessagesAreLoggedOncePerKindAndSkipped)
     sendAndWait(IgtlMessageWriter::transform("Needle", stylusToTracker, 4.0));
     EXPECT_EQ(latest("Needle")->timestamp, DeviceTime(4000));
 
-    int badCrcLines = 0;
-    for (const auto& message : log->messages())
-        badCrcLines += message.text.find("bad CRC") != std::string::npos;
-    EXPECT_EQ(badCrcLines, 1);
+    const auto isBadCrc = [](const LogMessage& m) { return m.text.find("bad CRC") != std::string::npos; };
+    EXPECT_EQ(std::ranges::count_if(log->messages(), isBadCrc), 1);
     EXPECT_TRUE(log->contains("bad header"));
 }
 

@@ -30,9 +30,8 @@ using Fiducial = TrackingInstrumentFiducialsData::Fiducial;
 
 std::vector<Sample> generate(SimulatedTracker& tracker, int count)
 {
-    std::vector<Sample> samples;
-    for (int i = 0; i < count; ++i)
-        samples.push_back(tracker.generateSample());
+    std::vector<Sample> samples(static_cast<std::size_t>(count));
+    std::ranges::generate(samples, [&] { return tracker.generateSample(); });
     return samples;
 }
 
@@ -124,9 +123,7 @@ TEST(SimulatedTracker, SameSeedReproducesSamplesAndAnotherSeedDoesNot)
         set(*tracker, "dropoutPeriod", "1");
         set(*tracker, "dropoutDuration", "0.2");
     }
-    const std::vector<Sample> a = generate(first, 120);
-    const std::vector<Sample> b = generate(second, 120);
-    const std::vector<Sample> c = generate(other, 120);
+    const std::vector<Sample> a = generate(first, 120), b = generate(second, 120), c = generate(other, 120);
     int differing = 0;
     for (std::size_t i = 0; i < a.size(); ++i) {
         ASSERT_TRUE(sameSample(a[i], b[i])) << i;
