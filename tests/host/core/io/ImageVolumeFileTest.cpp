@@ -275,11 +275,7 @@ TEST_F(ImageVolumeFileTest, NiftiPlacesVoxelsInLpsByQformOrTheWinningSformAndSca
         return Eigen::Vector3d(1 - 3 * index.y(), 2 + 2 * index.x(), 3 + 4 * index.z());
     });
 
-    NiftiHeader plain;
-    plain.datatype = 4;  // int16
-    plain.bitpix = 16;
-    plain.slope = 2;
-    plain.intercept = -1;
+    const NiftiHeader plain{.datatype = 4, .bitpix = 16, .slope = 2, .intercept = -1};  // int16, scaled
     const auto unplaced =
         ImageVolumeFile::read(written("plain.nii", niftiFile(plain, bytesOf(indexValues<std::int16_t>()))));
     EXPECT_EQ(unplaced->valueAt(1, 2, 3), 137.0f);
