@@ -12,8 +12,7 @@
 #include <Eigen/Geometry>
 
 using namespace Tesselon;
-using Tesselon::Test::LogCapture;
-using Tesselon::Test::SignalSpy;
+using namespace Tesselon::Test;
 
 namespace {
 

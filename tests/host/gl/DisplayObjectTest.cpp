@@ -15,9 +15,7 @@
 #include <numbers>
 
 using namespace Tesselon;
-using Tesselon::Test::LogCapture;
-using Tesselon::Test::SignalSpy;
-using Tesselon::Test::translation;
+using namespace Tesselon::Test;
 
 namespace {
 

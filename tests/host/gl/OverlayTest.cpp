@@ -8,8 +8,7 @@
 #include <limits>
 
 using namespace Tesselon;
-using Tesselon::Test::LogCapture;
-using Tesselon::Test::SignalSpy;
+using namespace Tesselon::Test;
 
 namespace {
 

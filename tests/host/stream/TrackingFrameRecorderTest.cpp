@@ -15,14 +15,14 @@
 namespace Tesselon {
 namespace {
 
-namespace support = Tesselon::Test;
+using namespace Tesselon::Test;
 using namespace std::chrono_literals;
 
 TrackingInstrument tracked(const std::string& id, double quality, bool visible,
                            std::optional<DeviceTime> timestamp,
                            const Eigen::Matrix4d& matrix = Eigen::Matrix4d::Identity())
 {
-    TrackingInstrument instrument = support::instrument(id, matrix, quality);
+    TrackingInstrument instrument = Tesselon::Test::instrument(id, matrix, quality);
     instrument.visible = visible;
     instrument.timestamp = timestamp;
     return instrument;
@@ -42,13 +42,12 @@ TEST(TrackingFrameRecorder, RecordsSamplesBetweenStartAndStopAsFramesOfInstrumen
     std::mt19937 random(3);
     std::vector<TrackingInstrument> instruments;
     for (const Case& c : cases)
-        instruments.push_back(
-            tracked(c.id, c.quality, c.visible, DeviceTime(1000), support::randomPose(random)));
+        instruments.push_back(tracked(c.id, c.quality, c.visible, DeviceTime(1000), randomPose(random)));
     // A pose in another frame than the tracker's goes by its own name.
     instruments.push_back(tracked("relative-0", 1.0, true, DeviceTime(1000)));
     instruments.back().transformName = "NeedleToReference";
 
-    support::ManualTrackingStream stream;
+    ManualTrackingStream stream;
     TrackingFrameRecorder recorder(&stream);
     stream.emitInstruments(instruments);
     recorder.start();
@@ -91,7 +90,7 @@ TEST(TrackingFrameRecorder, FrameTimeIsTheNewestDeviceTimeElseTheSteadyClockFrom
                           {{{}}, {}, -1.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seconds);
-        support::ManualTrackingStream stream;
+        ManualTrackingStream stream;
         TrackingFrameRecorder recorder(&stream);
         recorder.start();
         for (int k = 0; k < 2; ++k) {
@@ -126,7 +125,7 @@ TEST(TrackingFrameRecorder, RecordsAWorkerThreadStreamWhileOtherThreadsReadAndDe
                 ASSERT_GT(copy.frames[i].timestamp, copy.frames[i - 1].timestamp);
         }
     });
-    EXPECT_TRUE(support::waitUntil([&] { return recorder->recording().frames.size() >= 50; }));
+    EXPECT_TRUE(waitUntil([&] { return recorder->recording().frames.size() >= 50; }));
     reading = false;
     reader.join();
     // Destroyed while the stream still emits: its slot must never run afterwards.

@@ -12,10 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace Tesselon;
-using Tesselon::Test::instrument;
-using Tesselon::Test::ManualTrackingStream;
-using Tesselon::Test::SampleRecorder;
-using Tesselon::Test::translation;
+using namespace Tesselon::Test;
 
 namespace {
 

@@ -11,8 +11,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::expectEachNamed;
-using Tesselon::Test::Malformed;
+using namespace Tesselon::Test;
 
 const std::string end = "ElementType = MET_FLOAT\nElementDataFile = LOCAL\n";
 

@@ -20,10 +20,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::caught;
-using Tesselon::Test::expectEachNamed;
-using Tesselon::Test::expectNames;
-using Tesselon::Test::Malformed;
+using namespace Tesselon::Test;
 
 using Point = PointList::Point;
 

@@ -20,8 +20,7 @@ namespace Tesselon {
 namespace {
 
 using Attributes = Properties::Attributes;
-using Tesselon::Test::caught;
-using Tesselon::Test::expectNames;
+using namespace Tesselon::Test;
 
 Properties roundTrip(const Properties& properties)
 {

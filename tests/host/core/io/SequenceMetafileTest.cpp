@@ -14,10 +14,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::caught;
-using Tesselon::Test::expectEachNamed;
-using Tesselon::Test::expectNames;
-using Tesselon::Test::Malformed;
+using namespace Tesselon::Test;
 
 using namespace std::string_literals;
 

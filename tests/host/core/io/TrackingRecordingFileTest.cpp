@@ -16,8 +16,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::caught;
-using Tesselon::Test::expectNames;
+using namespace Tesselon::Test;
 
 const std::string dataDir = TESSELON_TEST_DATA_DIR;
 const std::string landmarkRecording = dataDir + "/EightLandmarkPointsTrackedForPhantomRegistration.igs.mha";

@@ -12,10 +12,7 @@
 namespace Tesselon {
 namespace {
 
-using Tesselon::Test::caught;
-using Tesselon::Test::expectEachNamed;
-using Tesselon::Test::expectNames;
-using Tesselon::Test::Malformed;
+using namespace Tesselon::Test;
 
 const std::string identity = "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1";
 
