@@ -181,8 +181,7 @@ struct NiftiHeader
     std::int16_t datatype = 16;  // float32
     std::int16_t bitpix = 32;
     std::array<float, 8> pixdim{1, 0.5f, 1.5f, 2, 0, 0, 0, 0};  // pixdim[0] is qfac
-    float slope = 0;
-    float intercept = 0;
+    float slope = 0, intercept = 0;
     std::int16_t qformCode = 0;
     std::int16_t sformCode = 0;
     std::array<float, 6> quaternion{};  // b, c, d, then the offset
