@@ -19,9 +19,7 @@ namespace {
 class Listener : public SignalReceiver
 {
 public:
-    explicit Listener(std::atomic<int>* callsOnDeadListeners = nullptr) : m_callsOnDead(callsOnDeadListeners)
-    {
-    }
+    explicit Listener(std::atomic<int>* callsOnDead = nullptr) : m_callsOnDead(callsOnDead) {}
     ~Listener() override
     {
         disconnectAll();
