@@ -9,6 +9,7 @@ class QWidget;
 namespace Tesselon {
 
 class Algorithm;
+class ApplicationController;
 
 /// The base of every algorithm panel the host shows: it knows its algorithm, receives host signals and
 /// names itself. Panels derive from a QWidget and from this class; `AlgorithmControllerFactory` hands them
@@ -32,12 +33,16 @@ public:
     void setTitle(QString title);
 
     Algorithm* algorithm() const { return m_algorithm; }
+    /// The host's views and annotations, set by the host before `init`; null for a panel shown alone.
+    ApplicationController* applicationController() const { return m_application; }
+    void setApplicationController(ApplicationController* application) { m_application = application; }
     /// Connect host signals here; a subclass whose slots read its own members calls
     /// `signalReceiver()->disconnectAll()` first in its destructor.
     SignalReceiver* signalReceiver() { return &m_signalReceiver; }
 
 private:
     Algorithm* m_algorithm;
+    ApplicationController* m_application = nullptr;
     QString m_title;
     SignalReceiver m_signalReceiver;
 };

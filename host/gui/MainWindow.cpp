@@ -6,6 +6,7 @@
 #include "host/core/model/AlgorithmControllerFactory.h"
 #include "host/core/model/Mesh.h"
 #include "host/core/model/SharedImageSet.h"
+#include "host/gl/ApplicationController.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/GlPoint.h"
 #include "host/gl/ViewGroup.h"
@@ -67,8 +68,8 @@ MainWindow::MainWindow(Session& session, std::vector<AlgorithmControllerFactory*
     : QMainWindow(parent),
       m_session(session),
       m_controllerFactories(std::move(controllerFactories)),
-      m_views(std::make_unique<DisplayWidgetMulti>()),
-      m_display(new DisplayWidget(m_views.get())),
+      m_application(std::make_unique<ApplicationController>()),
+      m_display(new DisplayWidget(&m_application->display())),
       m_dataList(new QListWidget),
       m_panelLayout(new QVBoxLayout),
       m_log(new LogView),
@@ -105,8 +106,13 @@ MainWindow::~MainWindow()
     m_toolDisplays.clear();
     m_status->setStreams({});
     for (GlPoint* markups : m_session.markups())
-        m_views->viewGroup()->removeObject(markups);
+        views().viewGroup()->removeObject(markups);
     delete m_display;
+}
+
+DisplayWidgetMulti& MainWindow::views()
+{
+    return m_application->display();
 }
 
 void MainWindow::buildDocks()
@@ -236,7 +242,7 @@ void MainWindow::showData(Data* data, DataSource source)
     // Tools are drawn for the trackers the user connected; a derived stream's poses would double them.
     if (source != DataSource::AlgorithmOutput)
         m_toolDisplays[data] =
-            std::make_unique<TrackedToolsDisplay>(*stream, *m_views->viewGroup(), toolMesh());
+            std::make_unique<TrackedToolsDisplay>(*stream, *views().viewGroup(), toolMesh());
     watchTrackingStreams();
 }
 
@@ -251,13 +257,13 @@ void MainWindow::forgetData(Data* data)
 
 void MainWindow::showMarkups(GlPoint* markups)
 {
-    m_views->viewGroup()->addObject(markups);
+    views().viewGroup()->addObject(markups);
     refreshDataList();
 }
 
 void MainWindow::forgetMarkups(GlPoint* markups)
 {
-    m_views->viewGroup()->removeObject(markups);
+    views().viewGroup()->removeObject(markups);
     refreshDataList();
 }
 
@@ -333,12 +339,12 @@ void MainWindow::showPanel(Algorithm* algorithm)
     for (AlgorithmControllerFactory* factory : m_controllerFactories)
         if ((controller = factory->create(algorithm)))
             break;
-    if (!controller) {
-        auto* panel = new DefaultAlgorithmController(algorithm);
+    if (!controller)
+        controller = new DefaultAlgorithmController(algorithm);
+    if (auto* panel = dynamic_cast<DefaultAlgorithmController*>(controller))
         connect(panel, &DefaultAlgorithmController::computed, this,
                 [this, algorithm] { m_session.takeOutputs(*algorithm); });
-        controller = panel;
-    }
+    controller->setApplicationController(m_application.get());
     controller->init();
     auto* decorator = new DefaultControllerDecorator(controller);
     m_panels.push_back({algorithm, controller, decorator});

@@ -20,6 +20,7 @@ namespace Tesselon {
 class Algorithm;
 class AlgorithmController;
 class AlgorithmControllerFactory;
+class ApplicationController;
 class DisplayWidget;
 class DisplayWidgetMulti;
 class GlPoint;
@@ -50,7 +51,8 @@ public:
     /// The menus' entries: category → full algorithm ids, as offered for the current selection.
     std::map<std::string, std::vector<std::string>> offeredAlgorithms() const;
 
-    DisplayWidgetMulti& views() { return *m_views; }
+    DisplayWidgetMulti& views();
+    ApplicationController& application() { return *m_application; }
     DisplayWidget& display() { return *m_display; }
     /// Renders the views and grabs the whole window.
     QImage screenshot();
@@ -80,7 +82,7 @@ private:
 
     Session& m_session;
     std::vector<AlgorithmControllerFactory*> m_controllerFactories;
-    std::unique_ptr<DisplayWidgetMulti> m_views;
+    std::unique_ptr<ApplicationController> m_application;
     std::vector<Panel> m_panels;
     std::map<const Data*, std::unique_ptr<TrackedToolsDisplay>> m_toolDisplays;
     std::shared_ptr<const Mesh> m_toolMesh;

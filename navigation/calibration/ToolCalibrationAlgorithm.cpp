@@ -41,10 +41,10 @@ Eigen::Matrix4d translation(const Eigen::Vector3d& offset)
 /// A right-handed frame whose z axis is `axis`.
 Eigen::Matrix3d frameAround(const Eigen::Vector3d& axis)
 {
-    // Crossing with x fails for an axis along x; y serves there.
-    const Eigen::Vector3d helper =
-        std::abs(axis.x()) > 0.9 ? Eigen::Vector3d::UnitY() : Eigen::Vector3d::UnitX();
-    Eigen::Vector3d b = axis.cross(helper);
+    // The frame's roll follows from crossing with x; only an axis along x itself needs another helper.
+    Eigen::Vector3d b = axis.cross(Eigen::Vector3d::UnitX());
+    if (b.norm() < 1e-12)
+        b = axis.cross(Eigen::Vector3d::UnitY());
     if (b.squaredNorm() > 0.0)
         b.normalize();
     Eigen::Vector3d c = b.cross(axis);
@@ -74,9 +74,9 @@ Eigen::Vector3d rotationAxis(const Eigen::Matrix3d& rotation)
 }  // namespace
 
 ToolCalibrationAlgorithm::ToolCalibrationAlgorithm(std::vector<TrackingSequence*> sequences)
-    : m_sequences(std::move(sequences)), m_type(m_sequences.size() == 1 ? Pivot3d : PivotAndNeedleDir)
+    : m_sequences(std::move(sequences))
 {
-    configureDefaults();
+    registerParameters(m_sequences.size() == 1 ? Pivot3d : PivotAndNeedleDir);
 }
 
 ToolCalibrationAlgorithm::ToolCalibrationAlgorithm(TrackingSequence* pivoting, TrackingSequence* rotation)
@@ -84,10 +84,24 @@ ToolCalibrationAlgorithm::ToolCalibrationAlgorithm(TrackingSequence* pivoting, T
     for (TrackingSequence* sequence : {pivoting, rotation})
         if (sequence)
             m_sequences.push_back(sequence);
-    if (pivoting && !rotation)
-        m_type = Pivot3d;
-    else if (rotation && !pivoting)
-        m_type = NeedleDir;
+    const CalibrationType type = pivoting && !rotation   ? Pivot3d
+                                 : rotation && !pivoting ? NeedleDir
+                                                         : PivotAndNeedleDir;
+    registerParameters(type);
+}
+
+void ToolCalibrationAlgorithm::registerParameters(CalibrationType type)
+{
+    m_type.setDefaultValue(type);
+    m_type.setValue(type);
+    if (m_sequences.size() == 1) {
+        m_type.setLabel("Calibration Type");
+        m_type.setAttribute("values", "Pivot3d,NeedleDir");
+        registerParameter(&m_type);
+    }
+    m_flip.setLabel("Flip");
+    m_flip.setAttribute("tooltip", "Turn the result by half a turn about x, reversing the needle direction");
+    registerParameter(&m_flip);
     configureDefaults();
 }
 
@@ -101,24 +115,13 @@ bool ToolCalibrationAlgorithm::createCompatible(const DataList& data, Algorithm*
     return true;
 }
 
-void ToolCalibrationAlgorithm::configure(const Properties* properties)
-{
-    if (!properties)
-        return;
-    int type = m_type;
-    if (properties->param("CalibrationType", type) && (type == Pivot3d || type == NeedleDir))
-        m_type = static_cast<CalibrationType>(type);
-    properties->param("flip", m_flip);
-}
-
 void ToolCalibrationAlgorithm::configuration(Properties* properties) const
 {
+    // With two recordings the type is fixed, and the stored form has never recorded the flip either.
     if (!properties || m_sequences.size() != 1)
         return;
-    properties->setParam("CalibrationType", static_cast<int>(m_type));
+    Configurable::configuration(properties);
     properties->setParamType("CalibrationType", ParamType::Enumeration);
-    properties->setParamAttributes("CalibrationType", "values: 'Pivot3d,NeedleDir'");
-    properties->setParam("flip", m_flip);
 }
 
 bool ToolCalibrationAlgorithm::inputIsUsable() const
@@ -159,9 +162,9 @@ bool ToolCalibrationAlgorithm::computeCalibration()
 {
     if (m_sequences.size() == 1) {
         TrackingSequence& sequence = *m_sequences.front();
-        if (m_type == Pivot3d)
+        if (m_type.value() == Pivot3d)
             m_calibration = performPivotCalibration3d(sequence);
-        else if (m_type == NeedleDir)
+        else if (m_type.value() == NeedleDir)
             m_calibration = performNeedleDirectionCalibration(sequence);
         else {
             refuse(UnknownCalibrationType, "Unknown calibration type!");
@@ -278,7 +281,7 @@ void ToolCalibrationAlgorithm::rotateCalibration180()
         sequence->setCalibration(m_calibration);
         Log::log(Log::Info, category, "Calibration rotated by 180 is: \n" + text(m_calibration));
     }
-    m_flip = !m_flip;
+    m_flip = !m_flip.value();
     if (m_toolDirection)
         m_toolDirection = -*m_toolDirection;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/core/config/Parameter.h"
 #include "host/core/geometry/Geometry.h"
 #include "host/core/model/Algorithm.h"
 #include "host/stream/TrackingSequence.h"
@@ -38,7 +39,6 @@ public:
 
     static bool createCompatible(const DataList& data, Algorithm** out);
 
-    void configure(const Properties* properties) override;
     void configuration(Properties* properties) const override;
     void compute() override;
 
@@ -49,7 +49,7 @@ public:
     /// Turns every sequence's calibration by half a turn about its x axis, reversing the needle direction.
     void rotateCalibration180();
 
-    CalibrationType calibrationType() const { return m_type; }
+    CalibrationType calibrationType() const { return static_cast<CalibrationType>(m_type.value()); }
     bool flip() const { return m_flip; }
     void setFlip(bool flip) { m_flip = flip; }
     Eigen::Matrix4d calibration() const { return m_calibration; }
@@ -61,14 +61,16 @@ public:
     const std::string& problem() const { return m_problem; }
 
 private:
+    /// The type follows from the sequences; only a single sequence lets the user choose it.
+    void registerParameters(CalibrationType type);
     bool inputIsUsable() const;
     bool computeCalibration();
     void toolDirectionFromFiducials(const TrackingSequence& sequence, const Eigen::Vector3d& pivot);
     void refuse(int status, const std::string& problem);
 
     std::vector<TrackingSequence*> m_sequences;
-    bool m_flip = false;
-    CalibrationType m_type = PivotAndNeedleDir;
+    Parameter<int> m_type{"CalibrationType", PivotAndNeedleDir};
+    Parameter<bool> m_flip{"flip", false};
     std::optional<Eigen::Vector3d> m_pivotPosition;
     std::optional<Eigen::Vector3d> m_toolDirection;
     Eigen::Matrix4d m_calibration = Eigen::Matrix4d::Identity();

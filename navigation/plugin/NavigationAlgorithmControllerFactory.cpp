@@ -1,16 +1,36 @@
 #include "navigation/plugin/NavigationAlgorithmControllerFactory.h"
 
+#include "navigation/calibration/ToolCalibrationAlgorithm.h"
+#include "navigation/calibration/ToolCalibrationController.h"
 #include "navigation/plugin/NavigationIds.h"
 
 namespace Tesselon {
+namespace {
+
+/// The panel of `algorithm` when it is a `A`, else null.
+template <class A, class Controller>
+AlgorithmController* createFor(Algorithm* algorithm)
+{
+    if (auto* typed = dynamic_cast<A*>(algorithm))
+        return new Controller(typed);
+    return nullptr;
+}
+
+}  // namespace
 
 NavigationAlgorithmControllerFactory::NavigationAlgorithmControllerFactory()
     : AlgorithmControllerFactory(std::string(NavigationIds::factory), false)
 {
 }
 
-AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm*) const
+AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* algorithm) const
 {
+    // First match wins: a derived algorithm type must come before its base.
+    for (const auto create : {
+             &createFor<ToolCalibrationAlgorithm, ToolCalibrationController>,
+         })
+        if (AlgorithmController* controller = create(algorithm))
+            return controller;
     return nullptr;
 }
 

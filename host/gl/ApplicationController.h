@@ -1,0 +1,38 @@
+#pragma once
+
+#include "host/core/base/SignalReceiver.h"
+#include "host/gl/AnnotationModel.h"
+#include "host/gl/DisplayWidgetMulti.h"
+
+#include <set>
+
+namespace Tesselon {
+
+class GlObject;
+
+/// What the host hands to every panel: the views of the main display and the workspace's annotations,
+/// which it shows in all of them. Lives on the GUI thread.
+class ApplicationController : public SignalReceiver
+{
+public:
+    ApplicationController();
+    /// Removes the remaining annotations from the views before they go.
+    ~ApplicationController();
+
+    DisplayWidgetMulti& display() { return m_display; }
+    AnnotationModel& annotations() { return m_annotations; }
+
+    /// Keeps the object's edits out of the undo history; panels use it for objects that follow the tracker.
+    void ignoreAnnotationInHistory(const GlObject* object);
+    bool isIgnoredInHistory(const GlObject* object) const;
+
+private:
+    void showAnnotation(InteractiveObject* annotation);
+    void hideAnnotation(InteractiveObject* annotation);
+
+    DisplayWidgetMulti m_display;
+    AnnotationModel m_annotations;
+    std::set<const GlObject*> m_ignoredInHistory;
+};
+
+}  // namespace Tesselon
