@@ -69,9 +69,10 @@ TEST(ToolCalibrationAlgorithm, UnusableInputsAreRefused)
 
 TEST(ToolCalibrationAlgorithm, NeedleDirectionIsTheTurningAxisInAProperFrame)
 {
-    for (const Eigen::Vector3d& axis :
-         std::vector<Eigen::Vector3d>{Eigen::Vector3d(0.04, -0.03, -1.0).normalized(),
-                                      Eigen::Vector3d::UnitX(), Eigen::Vector3d(1, 1, 1).normalized()}) {
+    // An axis 12 degrees from x still takes its roll from crossing with x, as stored calibrations did.
+    for (const Eigen::Vector3d& axis : std::vector<Eigen::Vector3d>{
+             Eigen::Vector3d(0.04, -0.03, -1.0).normalized(), Eigen::Vector3d::UnitX(),
+             Eigen::Vector3d(1, 1, 1).normalized(), Eigen::Vector3d(1.0, 0.2, 0.1).normalized()}) {
         auto sequence = spinRecording(axis, 90.0, 20, pose({0, 1, 0}, 30, {5, 6, 7}));
         ToolCalibrationAlgorithm algorithm(nullptr, sequence.get());
         algorithm.compute();
@@ -81,6 +82,9 @@ TEST(ToolCalibrationAlgorithm, NeedleDirectionIsTheTurningAxisInAProperFrame)
         EXPECT_TRUE((frame.transpose() * frame).isIdentity(1e-9));
         EXPECT_NEAR(frame.determinant(), 1.0, 1e-9);
         EXPECT_TRUE((algorithm.calibration().topRightCorner<3, 1>().isZero()));
+        if (!axis.isApprox(Eigen::Vector3d::UnitX()))
+            EXPECT_TRUE(
+                frame.col(1).isApprox(frame.col(2).cross(Eigen::Vector3d::UnitX()).normalized(), 1e-9));
     }
 }
 
