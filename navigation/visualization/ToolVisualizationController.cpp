@@ -115,7 +115,8 @@ void ToolVisualizationController::init()
     fillInstrumentBoxes();
     if (ApplicationController* application = applicationController())
         application->annotations().annotationAboutToBeRemoved.connect(
-            signalReceiver(), [this](InteractiveObject* annotation) { forgetToolObject(annotation); });
+            signalReceiver(),
+            [this](InteractiveObject* annotation) { std::erase(m_toolObjects, annotation); });
     if (m_algorithm->autostart)
         onCompute();
 }
@@ -244,11 +245,6 @@ void ToolVisualizationController::addToolObject(std::unique_ptr<GlObject> object
     // The tool follows the tracker: its moves are no edits a user would undo.
     application->ignoreAnnotationInHistory(shown);
     m_toolObjects.push_back(annotation);
-}
-
-void ToolVisualizationController::forgetToolObject(InteractiveObject* annotation)
-{
-    std::erase(m_toolObjects, annotation);
 }
 
 void ToolVisualizationController::onUpdateRef()

@@ -61,7 +61,6 @@ private:
     void stop();
     std::shared_ptr<const Mesh> loadToolMesh();
     void addToolObject(std::unique_ptr<GlObject> object, bool visible);
-    void forgetToolObject(InteractiveObject* annotation);
     void showFiducials();
     void hideFiducials(std::size_t from = 0);
     void growFiducialPool(std::size_t count);

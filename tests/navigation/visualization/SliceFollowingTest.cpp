@@ -13,10 +13,10 @@ using namespace Tesselon::Test;
 
 namespace {
 
-Eigen::Matrix3d rows(std::initializer_list<std::initializer_list<double>> values)
-{
-    return Eigen::Matrix3d{values};
-}
+const Eigen::Matrix3d identity = Eigen::Matrix3d::Identity();
+const Eigen::Matrix3d swapXY{{0, 1, 0}, {1, 0, 0}, {0, 0, 1}};
+const Eigen::Matrix3d swapYZ{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+const Eigen::Matrix3d cycle{{0, 1, 0}, {0, 0, 1}, {1, 0, 0}};
 
 }  // namespace
 
@@ -30,23 +30,11 @@ TEST(SliceFollowing, SnapsToThePermutationClosestToTheToolAxesAndKeepsItAProperR
         Eigen::Matrix3d snapped;
     };
     const Case cases[] = {
-        {"aligned with the world", translation(5, 6, 7), {0, 1, 2}, Eigen::Matrix3d::Identity()},
-        {"45 degrees about z, a tie: the first permutation wins",
-         pose({0, 0, 1}, 45, {0, 0, 0}),
-         {0, 1, 2},
-         Eigen::Matrix3d::Identity()},
-        {"90 degrees about z swaps x and y, odd so negated",
-         pose({0, 0, 1}, 90, {0, 0, 0}),
-         {1, 0, 2},
-         -rows({{0, 1, 0}, {1, 0, 0}, {0, 0, 1}})},
-        {"80 degrees about x swaps y and z, odd so negated",
-         pose({1, 0, 0}, 80, {0, 0, 0}),
-         {0, 2, 1},
-         -rows({{1, 0, 0}, {0, 0, 1}, {0, 1, 0}})},
-        {"120 degrees about the diagonal cycles the axes, even so kept",
-         pose({1, 1, 1}, 120, {0, 0, 0}),
-         {2, 0, 1},
-         rows({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}})},
+        {"aligned", translation(5, 6, 7), {0, 1, 2}, identity},
+        {"all axes as close: the first wins", Eigen::Matrix4d::Ones(), {0, 1, 2}, identity},
+        {"90 about z swaps x, y; odd: negated", pose({0, 0, 1}, 90, {0, 0, 0}), {1, 0, 2}, -swapXY},
+        {"80 about x swaps y, z; odd: negated", pose({1, 0, 0}, 80, {0, 0, 0}), {0, 2, 1}, -swapYZ},
+        {"120 about the diagonal; even: kept", pose({1, 1, 1}, 120, {0, 0, 0}), {2, 0, 1}, cycle},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tool);
@@ -58,33 +46,21 @@ TEST(SliceFollowing, SnapsToThePermutationClosestToTheToolAxesAndKeepsItAProperR
     }
 }
 
-TEST(SliceFollowing, SnappedViewsOfAnAlignedToolAreTheAnatomicalPlanesThroughItsTip)
-{
-    const Eigen::Vector3d tip(10, -20, 30);
-    const SliceFollowing following({.withRotation = true, .snapToClosestAxis = true});
-    for (int view = 0; view < 3; ++view) {
-        SCOPED_TRACE(view);
-        const Eigen::Matrix4d expected = Slice::anatomical(static_cast<Slice::Plane>(view), tip).matrix();
-        EXPECT_TRUE(following.viewMatrix(view, translation(10, -20, 30), Eigen::Matrix4d::Identity())
-                        .isApprox(expected));
-    }
-}
-
-TEST(SliceFollowing, ViewsTurnWithTheToolOrOnlyTakeItsTip)
+TEST(SliceFollowing, ViewsSnapToTheAnatomicalPlanesOfAnAlignedToolOrOnlyTakeItsTip)
 {
     const Eigen::Matrix4d toolToWorld = pose({1, 2, 3}, 40, {10, 20, 30});
     const Eigen::Matrix4d viewToWorld = pose({0, 1, 0}, 15, {-5, 0, 5});
-
-    const SliceFollowing turning({.withRotation = true});
-    // The axial view looks down the shaft: its normal is the tool's -z.
-    EXPECT_TRUE(turning.viewMatrix(0, toolToWorld, viewToWorld)
-                    .isApprox(toolToWorld * Pose::eulerToMat({180, 0, 0}, Eigen::Vector3d::Zero())));
-
     const Eigen::Matrix4d moved =
         SliceFollowing({.withRotation = false}).viewMatrix(1, toolToWorld, viewToWorld);
     EXPECT_EQ(Eigen::Matrix3d(moved.topLeftCorner<3, 3>()),
               Eigen::Matrix3d(viewToWorld.topLeftCorner<3, 3>()));
-    EXPECT_EQ(Eigen::Vector3d(moved.topRightCorner<3, 1>()), Eigen::Vector3d(10, 20, 30));
+    EXPECT_EQ(Eigen::Vector3d(moved.col(3).head(3)), Eigen::Vector3d(10, 20, 30));
+    // A tool aligned with the world puts the snapped views on the anatomical planes through its tip.
+    const SliceFollowing snapping({.withRotation = true, .snapToClosestAxis = true});
+    for (int view = 0; view < 3; ++view)
+        EXPECT_TRUE(snapping.viewMatrix(view, translation(10, -20, 30), viewToWorld)
+                        .isApprox(Slice::anatomical(static_cast<Slice::Plane>(view), {10, -20, 30}).matrix()))
+            << "view " << view;
 }
 
 TEST(SliceFollowing, IgnoringInPlaneTranslationMovesAViewOnlyAlongItsNormal)

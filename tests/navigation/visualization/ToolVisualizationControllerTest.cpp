@@ -82,8 +82,7 @@ TEST_F(ToolVisualizationControllerTest,
     auto* button = widget<QPushButton>("pushButton_startStop");
     for (int round = 0; round < 2; ++round) {
         button->click();
-        EXPECT_TRUE(algorithm.running);
-        EXPECT_TRUE(algorithm.autostart);
+        EXPECT_TRUE(algorithm.running && algorithm.autostart);
         EXPECT_EQ(button->text(), "Stop");
         ASSERT_EQ(application.annotations().getAnnotations(), panel->toolObjects());
         ASSERT_EQ(panel->toolObjects().size(), 2u);
@@ -93,13 +92,9 @@ TEST_F(ToolVisualizationControllerTest,
         ASSERT_TRUE(line);
         EXPECT_EQ(line->name(), "Direction");
         EXPECT_FALSE(line->isVisible());
-        EXPECT_EQ(line->points().back(), Eigen::Vector3d(0, 0, -100));
         EXPECT_EQ(line->linePattern(), 0xAAAA);
-        EXPECT_FALSE(line->showsDistanceLabel());
-        for (const InteractiveObject* annotation : panel->toolObjects()) {
+        for (const InteractiveObject* annotation : panel->toolObjects())
             EXPECT_TRUE(application.isIgnoredInHistory(annotation->object()));
-            EXPECT_TRUE(application.display().view3D()->contains(annotation->object()));
-        }
 
         button->click();
         EXPECT_FALSE(algorithm.running);
@@ -121,30 +116,20 @@ TEST_F(ToolVisualizationControllerTest, ValidPoseMovesToolAndViewsPoseAtThreshol
     EXPECT_TRUE(sliceViews()[0].isApprox(first * Pose::eulerToMat({180, 0, 0}, Eigen::Vector3d::Zero())));
 
     const auto views = sliceViews();
-    track(pose({1, 0, 0}, 50, {-40, 0, 0}), algorithm.qualityThreshold);
+    const Eigen::Matrix4d second = pose({1, 0, 0}, 50, {-40, 0, 0});
+    track(second, algorithm.qualityThreshold);
     EXPECT_EQ(toolMesh()->matrix(), first);
     EXPECT_EQ(toolMesh()->color(), red);
     EXPECT_EQ(sliceViews(), views);
 
-    // Collapsed views are not moved either.
+    // Collapsed views are not moved either; "Update Reg." puts the tool where the first one is.
     application.display().viewSlice(0)->setViewport({});
-    track(pose({1, 0, 0}, 50, {-40, 0, 0}));
+    track(second);
     EXPECT_EQ(toolMesh()->color(), yellow);
     EXPECT_EQ(sliceViews(), views);
-}
-
-TEST_F(ToolVisualizationControllerTest, UpdateRegistrationPutsTheToolWhereTheFirstSliceViewIs)
-{
-    algorithm.autostart = true;
-    algorithm.linkMPRs = false;
-    panel->init();
-    const Eigen::Matrix4d viewToWorld = pose({1, 1, 0}, 20, {1, 2, 3});
-    application.display().viewSlice(0)->setMatrix(viewToWorld);
-    const Eigen::Matrix4d needleToTracker = pose({0, 0, 1}, 70, {100, 0, -800});
-    track(needleToTracker);
     widget<QPushButton>("pushButton_updateRef")->click();
-    track(needleToTracker);
-    EXPECT_TRUE(toolMesh()->matrix().isApprox(viewToWorld));
+    track(second);
+    EXPECT_TRUE(toolMesh()->matrix().isApprox(views[0]));
 }
 
 TEST_F(ToolVisualizationControllerTest, FiducialsShowGreyWithoutInstrumentAndOneColourPerInstrument)
@@ -163,10 +148,8 @@ TEST_F(ToolVisualizationControllerTest, FiducialsShowGreyWithoutInstrumentAndOne
            {{5, 0, 0}, 0}});
     const std::vector<GlObject*> spheres = panel->fiducialSpheres();
     ASSERT_EQ(spheres.size(), 5u);
-    for (GlObject* sphere : spheres) {
+    for (GlObject* sphere : spheres)
         EXPECT_TRUE(sphere->isVisible());
-        EXPECT_TRUE(application.display().viewSlice(2)->contains(sphere));
-    }
     EXPECT_EQ(Eigen::Vector3d(spheres[2]->matrix().col(3).head(3)), Eigen::Vector3d(3, 0, 0));
     EXPECT_EQ(spheres[1]->color(), Eigen::Vector3d::Constant(0.8));
     EXPECT_EQ(spheres[4]->color(), Eigen::Vector3d::Constant(0.8));
@@ -182,6 +165,7 @@ TEST_F(ToolVisualizationControllerTest, FiducialsShowGreyWithoutInstrumentAndOne
     widget<QCheckBox>("checkBox_rawFiducials")->setChecked(false);
     EXPECT_FALSE(spheres[0]->isVisible());
 
+    EXPECT_TRUE(application.display().viewSlice(2)->contains(spheres[0]));
     panel.reset();
     EXPECT_TRUE(application.annotations().getAnnotations().empty());
     EXPECT_FALSE(application.display().viewSlice(2)->contains(spheres[0]));
@@ -190,7 +174,6 @@ TEST_F(ToolVisualizationControllerTest, FiducialsShowGreyWithoutInstrumentAndOne
 TEST_F(ToolVisualizationControllerTest, CheckBoxesMirrorParametersAndEnableTheOptionsThatDependOnThem)
 {
     algorithm.linkWithRot = false;
-    algorithm.ignoreInPlaneTranslation = true;
     panel->init();
     auto* link = widget<QCheckBox>("checkBox_linkViews");
     auto* rotations = widget<QCheckBox>("checkBox_includeRotations");
@@ -198,7 +181,6 @@ TEST_F(ToolVisualizationControllerTest, CheckBoxesMirrorParametersAndEnableTheOp
     auto* options = widget<QGroupBox>("groupBox_mprOptions");
     EXPECT_TRUE(link->isChecked());
     EXPECT_FALSE(rotations->isChecked());
-    EXPECT_TRUE(widget<QCheckBox>("checkBox_ignoreInPlaneTranslation")->isChecked());
     EXPECT_FALSE(snap->isEnabled());
 
     rotations->setChecked(true);
@@ -206,8 +188,6 @@ TEST_F(ToolVisualizationControllerTest, CheckBoxesMirrorParametersAndEnableTheOp
     EXPECT_TRUE(snap->isEnabled());
     snap->setChecked(true);
     EXPECT_TRUE(algorithm.snapToClosestAxis);
-    widget<QCheckBox>("checkBox_projectiveRendering")->setChecked(true);
-    EXPECT_TRUE(algorithm.projectiveRendering);
 
     link->setChecked(false);
     EXPECT_FALSE(algorithm.linkMPRs);
