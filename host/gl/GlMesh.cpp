@@ -54,6 +54,11 @@ void GlMesh::setRenderMode(int mode)
     assign(m_renderMode, static_cast<RenderMode>(mode));
 }
 
+void GlMesh::setUseFaceNormals(bool faceNormals)
+{
+    assign(m_faceNormals, faceNormals);
+}
+
 void GlMesh::setProjective(bool projective)
 {
     assign(m_projective, projective);

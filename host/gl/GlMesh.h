@@ -50,6 +50,10 @@ public:
     /// Values outside the enumeration are logged and ignored.
     void setRenderMode(int mode);
 
+    /// Whether each face is shaded with its own normal (faceted) instead of the vertex normals (smooth).
+    bool usesFaceNormals() const { return m_faceNormals; }
+    void setUseFaceNormals(bool faceNormals);
+
     /// Whether slice views project the whole mesh onto the slice instead of cutting it.
     bool isProjective() const { return m_projective; }
     void setProjective(bool projective);
@@ -63,6 +67,7 @@ private:
     std::optional<Material> m_backMaterial;
     RenderMode m_renderMode = Surface;
     bool m_projective = false;
+    bool m_faceNormals = false;
 };
 
 }  // namespace Tesselon

@@ -39,6 +39,10 @@ void applyMaterial(const GlMesh& mesh, vtkActor* actor)
 {
     vtkProperty* property = actor->GetProperty();
     applyTerms(mesh.material(), property);
+    if (mesh.usesFaceNormals())
+        property->SetInterpolationToFlat();
+    else
+        property->SetInterpolationToGouraud();
     switch (mesh.renderMode()) {
         case GlMesh::Wireframe:
             property->SetRepresentationToWireframe();

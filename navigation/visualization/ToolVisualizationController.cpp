@@ -198,6 +198,7 @@ void ToolVisualizationController::start()
         auto tool = std::make_unique<GlMesh>(std::move(mesh));
         applyColorScheme(*tool, validColor);
         tool->setLineWidth(2.0);
+        tool->setUseFaceNormals(m_algorithm->useFaceNormals);
         addToolObject(std::move(tool), true);
     }
     addToolObject(directionLine(), false);

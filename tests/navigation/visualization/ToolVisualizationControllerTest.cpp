@@ -77,6 +77,7 @@ protected:
 TEST_F(ToolVisualizationControllerTest,
        StartAddsToolMeshAndHiddenDirectionLineStopRemovesThemStartAgainRecreates)
 {
+    algorithm.useFaceNormals = true;
     panel->init();
     EXPECT_EQ(algorithm.trackingTargetId.value(), "Needle") << "the box chose the first instrument";
     auto* button = widget<QPushButton>("pushButton_startStop");
@@ -88,6 +89,7 @@ TEST_F(ToolVisualizationControllerTest,
         ASSERT_EQ(panel->toolObjects().size(), 2u);
         EXPECT_TRUE(toolMesh()->isVisible());
         EXPECT_EQ(toolMesh()->color(), yellow);
+        EXPECT_TRUE(toolMesh()->usesFaceNormals());
         const auto* line = dynamic_cast<const GlLine*>(panel->toolObjects()[1]->object());
         ASSERT_TRUE(line);
         EXPECT_EQ(line->name(), "Direction");
