@@ -23,17 +23,26 @@ void GlMesh::setMesh(std::shared_ptr<const Mesh> mesh)
     assign(m_mesh, mesh);
 }
 
-void GlMesh::setMaterial(const Material& material)
+template <class Member>
+bool GlMesh::assignMaterial(Member& member, const Material& material)
 {
-    if (!isFinite(material)) {
-        reject(category, "Ignoring a material with non-finite terms.");
-        return;
-    }
+    if (!isFinite(material))
+        return reject(category, "Ignoring a material with non-finite terms.");
     Material clamped = material;
     clamped.ambient = clampedColor(material.ambient);
     clamped.diffuse = clampedColor(material.diffuse);
     clamped.specular = clampedColor(material.specular);
-    assign(m_material, clamped);
+    return assign(member, Member(clamped));
+}
+
+void GlMesh::setMaterial(const Material& material)
+{
+    assignMaterial(m_material, material);
+}
+
+void GlMesh::setBackMaterial(const Material& material)
+{
+    assignMaterial(m_backMaterial, material);
 }
 
 void GlMesh::setRenderMode(int mode)
@@ -43,6 +52,11 @@ void GlMesh::setRenderMode(int mode)
         return;
     }
     assign(m_renderMode, static_cast<RenderMode>(mode));
+}
+
+void GlMesh::setUseFaceNormals(bool faceNormals)
+{
+    assign(m_faceNormals, faceNormals);
 }
 
 void GlMesh::setProjective(bool projective)

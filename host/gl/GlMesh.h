@@ -3,6 +3,7 @@
 #include "host/gl/GlObject.h"
 
 #include <memory>
+#include <optional>
 
 namespace Tesselon {
 
@@ -40,20 +41,33 @@ public:
     const Material& material() const { return m_material; }
     /// Non-finite terms are logged and the material is left as it was; colours are clamped to [0, 1].
     void setMaterial(const Material& material);
+    /// The material of faces seen from behind (the inside of an open mesh); none (the default) draws them
+    /// like the front. Same rules as `setMaterial`.
+    const std::optional<Material>& backMaterial() const { return m_backMaterial; }
+    void setBackMaterial(const Material& material);
 
     RenderMode renderMode() const { return m_renderMode; }
     /// Values outside the enumeration are logged and ignored.
     void setRenderMode(int mode);
+
+    /// Whether each face is shaded with its own normal (faceted) instead of the vertex normals (smooth).
+    bool usesFaceNormals() const { return m_faceNormals; }
+    void setUseFaceNormals(bool faceNormals);
 
     /// Whether slice views project the whole mesh onto the slice instead of cutting it.
     bool isProjective() const { return m_projective; }
     void setProjective(bool projective);
 
 private:
+    template <class Member>
+    bool assignMaterial(Member& member, const Material& material);
+
     std::shared_ptr<const Mesh> m_mesh;
     Material m_material;
+    std::optional<Material> m_backMaterial;
     RenderMode m_renderMode = Surface;
     bool m_projective = false;
+    bool m_faceNormals = false;
 };
 
 }  // namespace Tesselon

@@ -26,14 +26,23 @@ namespace Tesselon {
 
 namespace {
 
-void applyMaterial(const GlMesh& mesh, vtkProperty* property)
+void applyTerms(const GlMesh::Material& material, vtkProperty* property)
 {
-    const GlMesh::Material& material = mesh.material();
     // VTK scales one colour by scalar coefficients; the mean keeps the weight of each Phong term.
     property->SetAmbient(material.ambient.mean());
     property->SetDiffuse(material.diffuse.mean());
     property->SetSpecular(material.specular.mean());
     property->SetSpecularPower(material.shininess);
+}
+
+void applyMaterial(const GlMesh& mesh, vtkActor* actor)
+{
+    vtkProperty* property = actor->GetProperty();
+    applyTerms(mesh.material(), property);
+    if (mesh.usesFaceNormals())
+        property->SetInterpolationToFlat();
+    else
+        property->SetInterpolationToGouraud();
     switch (mesh.renderMode()) {
         case GlMesh::Wireframe:
             property->SetRepresentationToWireframe();
@@ -46,6 +55,14 @@ void applyMaterial(const GlMesh& mesh, vtkProperty* property)
             property->SetRepresentationToSurface();
             break;
     }
+    if (!mesh.backMaterial()) {
+        actor->SetBackfaceProperty(nullptr);
+        return;
+    }
+    vtkNew<vtkProperty> back;
+    back->DeepCopy(property);
+    applyTerms(*mesh.backMaterial(), back);
+    actor->SetBackfaceProperty(back);
 }
 
 // A cut mesh is a thin outline; below this width (pixels) it is hard to see over the image.
@@ -182,7 +199,7 @@ void VtkObjectActor::updateProperties()
         property->LightingOff();
         property->SetLineWidth(static_cast<float>(std::max(m_object->lineWidth(), minimumOutlineWidth)));
     } else if (const auto* mesh = dynamic_cast<const GlMesh*>(m_object)) {
-        applyMaterial(*mesh, property);
+        applyMaterial(*mesh, m_actor);
     } else {
         property->LightingOff();
     }

@@ -3,6 +3,8 @@
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 #include "navigation/calibration/ToolCalibrationController.h"
 #include "navigation/plugin/NavigationIds.h"
+#include "navigation/visualization/ToolVisualizationAlgorithm.h"
+#include "navigation/visualization/ToolVisualizationController.h"
 
 namespace Tesselon {
 namespace {
@@ -28,6 +30,7 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
     // First match wins: a derived algorithm type must come before its base.
     for (const auto create : {
              &createFor<ToolCalibrationAlgorithm, ToolCalibrationController>,
+             &createFor<ToolVisualizationAlgorithm, ToolVisualizationController>,
          })
         if (AlgorithmController* controller = create(algorithm))
             return controller;

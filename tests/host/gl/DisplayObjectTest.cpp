@@ -132,7 +132,9 @@ TEST(GlShapes, KeepDefinedStateForInvalidAxesSizesModesMaterialsAndEnds)
     GlMesh::Material material;
     material.shininess = notANumber;
     mesh.setMaterial(material);
+    mesh.setBackMaterial(material);
     EXPECT_EQ(mesh.material(), GlMesh::Material());
+    EXPECT_FALSE(mesh.backMaterial());
 
     GlArrow arrow(Eigen::Vector3d::Zero(), Eigen::Vector3d(0, 0, 5));
     arrow.setEnds(Eigen::Vector3d(notANumber, 0, 0), Eigen::Vector3d::Ones());
