@@ -4,6 +4,7 @@
 #include "host/core/config/Properties.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 #include "host/stream/sources/SimulatedGroundTruthData.h"
+#include "host/stream/sources/SimulatedPhantom.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/SampleRecorder.h"
 #include "tests/support/WaitUntil.h"
@@ -38,6 +39,16 @@ std::vector<Sample> generate(SimulatedTracker& tracker, int count)
 void set(SimulatedTracker& tracker, const std::string& name, const std::string& text)
 {
     ASSERT_TRUE(tracker.parameter(name)->setText(text)) << name;
+}
+
+Eigen::Matrix4d truth(const Sample& sample, const std::string& id)
+{
+    return sample->component<SimulatedGroundTruthData>()->trueMarkerToTracker(id).value();
+}
+
+Eigen::Vector3d tipIn(const Eigen::Matrix4d& markerToTracker, const SimulatedInstrument& instrument)
+{
+    return (markerToTracker * instrument.tipOffset().homogeneous()).head<3>();
 }
 
 const std::vector<Fiducial>& fiducials(const Sample& sample)
@@ -310,8 +321,10 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
     Properties properties;
     properties.setParam("instruments", std::string(" needle,Pointer ,needle"));
     properties.setParam("rate", 250.0);
+    properties.setParamText("PointerMotion", "5");
     tracker.configure(&properties);
     EXPECT_EQ(updates.count, 1);
+    EXPECT_EQ(tracker.simulatedInstrument("Pointer")->motion().kind(), SimulatedMotion::Kind::DivotTour);
 
     const Sample sample = tracker.generateSample();
     ASSERT_EQ(sample->instruments().size(), 2u);
@@ -322,6 +335,7 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
 
     Properties written;
     tracker.configuration(&written);
+    EXPECT_EQ(written.paramText("PointerMotion"), "5");
     SimulatedTracker copy;
     copy.configure(&written);
     EXPECT_TRUE(sameSample(copy.generateSample(), sample));
@@ -340,7 +354,9 @@ TEST(SimulatedTracker, RejectsInvalidValuesWithOneMessageAndKeepsThePreviousValu
                                                                       {"orientationNoise", "inf"},
                                                                       {"instruments", "Needle,Scalpel"},
                                                                       {"dropoutPeriod", "-1"},
-                                                                      {"dropoutDuration", "nan"}};
+                                                                      {"dropoutDuration", "nan"},
+                                                                      {"NeedleMotion", "6"},
+                                                                      {"PointerMotion", "-1"}};
     SimulatedTracker tracker;
     for (const auto& [name, text] : invalid) {
         SCOPED_TRACE(name + " = " + text);
@@ -411,6 +427,7 @@ TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
             properties.setParam("instruments",
                                 std::string(i % 2 ? "Needle,Pivot" : "Reference,Pivot,Needle"));
             properties.setParam("positionNoise", 0.1 * i);
+            properties.setParamText("NeedleMotion", i % 2 ? "1" : "5");
             tracker->configure(&properties);
             tracker->dropOut("Pivot", 0.01);
             Properties read;
@@ -424,4 +441,120 @@ TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(counter.count(), atDestruction);
     EXPECT_TRUE(counter.ordered());
+}
+
+TEST(SimulatedTrackerMotion, EveryKnownToolHasAMotionChoiceThatDefaultsToItsScriptedMotion)
+{
+    SimulatedTracker tracker;
+    set(tracker, "seed", "3");
+    const std::vector<Sample> samples = generate(tracker, 30);
+    for (const std::string& id : SimulatedInstrument::knownIds()) {
+        SCOPED_TRACE(id);
+        const ParameterBase* motion = tracker.parameter(SimulatedTracker::motionParameterName(id));
+        ASSERT_NE(motion, nullptr);
+        EXPECT_EQ(motion->label(), id + " Motion");
+        EXPECT_EQ(motion->choiceTexts(),
+                  (std::vector<std::string>{"At Rest", "Pivoting About Tip", "Turning About Shaft",
+                                            "Hand-Held", "Following Path", "Visiting Divots"}));
+        const SimulatedInstrument scripted = SimulatedInstrument::create(id, 3).value();
+        EXPECT_EQ(motion->text(), std::to_string(static_cast<int>(scripted.scriptedKind())));
+        for (const Sample& sample : samples)
+            ASSERT_EQ(truth(sample, id), scripted.trueMarkerToTracker(
+                                             sample->component<SimulatedGroundTruthData>()->timeSeconds()));
+    }
+    EXPECT_EQ(tracker.parameter("Pointer2Motion"), nullptr) << "numbered pointers keep their scripted motion";
+}
+
+TEST(SimulatedTrackerMotion, ChosenMotionStartsFromItsBeginningAtTheNextSample)
+{
+    using Kind = SimulatedMotion::Kind;
+    struct Case
+    {
+        const char* id;
+        Kind kind;
+    };
+    for (const Case& c :
+         {Case{"Needle", Kind::Still}, Case{"Needle", Kind::Pivot}, Case{"Pivot", Kind::Spin},
+          Case{"Reference", Kind::Wander}, Case{"Needle", Kind::Path}, Case{"Path", Kind::DivotTour}}) {
+        SCOPED_TRACE(testing::Message() << c.id << " " << static_cast<int>(c.kind));
+        SimulatedTracker tracker;
+        generate(tracker, 100);
+        set(tracker, SimulatedTracker::motionParameterName(c.id), std::to_string(static_cast<int>(c.kind)));
+        const SimulatedInstrument instrument = tracker.simulatedInstrument(c.id).value();
+        EXPECT_EQ(instrument.motion().kind(), c.kind);
+        std::vector<Eigen::Matrix4d> poses;
+        for (const Sample& sample : generate(tracker, 600))
+            poses.push_back(truth(sample, c.id));
+        EXPECT_TRUE(poses[0].isApprox(instrument.motionOfKind(c.kind).markerToTracker(0.0).matrix(), 1e-12));
+
+        const Eigen::Vector3d tip = tipIn(poses[0], instrument);
+        const Eigen::Vector3d shaft = poses[0].topLeftCorner<3, 3>() * instrument.needleAxis();
+        double tipTravel = 0.0, shaftTurn = 0.0, orientationChange = 0.0, offPath = 0.0;
+        for (const Eigen::Matrix4d& pose : poses) {
+            const Eigen::Vector3d moved = tipIn(pose, instrument) - tip;
+            tipTravel = std::max(tipTravel, moved.norm());
+            offPath = std::max(offPath, moved.cross(shaft).norm());
+            shaftTurn =
+                std::max(shaftTurn, (pose.topLeftCorner<3, 3>() * instrument.needleAxis() - shaft).norm());
+            orientationChange = std::max(
+                orientationChange, (pose.topLeftCorner<3, 3>() - poses[0].topLeftCorner<3, 3>()).norm());
+        }
+        const bool tipFixed = c.kind == Kind::Still || c.kind == Kind::Pivot || c.kind == Kind::Spin;
+        EXPECT_EQ(tipTravel < 1e-9, tipFixed) << tipTravel;
+        EXPECT_EQ(shaftTurn < 1e-9, c.kind != Kind::Pivot && c.kind != Kind::Wander) << shaftTurn;
+        EXPECT_EQ(orientationChange < 1e-9,
+                  c.kind != Kind::Pivot && c.kind != Kind::Spin && c.kind != Kind::Wander);
+        if (c.kind == Kind::Path) {
+            EXPECT_LT(offPath, 1e-9) << "a path follows the shaft";
+            EXPECT_NEAR(tipTravel, 80.0, 0.1);
+        }
+        if (c.kind == Kind::Wander) {
+            EXPECT_GT(tipTravel, 10.0);
+            EXPECT_LT(tipTravel, 250.0);
+        }
+    }
+}
+
+TEST(SimulatedTrackerMotion, DivotTourRestsTheMeasuredTipInEachDivotInTurn)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "Pointer");
+    generate(tracker, 77);
+    set(tracker, "PointerMotion", "5");
+    const SimulatedInstrument pointer = tracker.simulatedInstrument("Pointer").value();
+    const std::vector<Eigen::Vector3d> divots = SimulatedPhantom::divotsInTracker();
+    // 3 s in a divot, 1.5 s to the next, at 60 Hz; then the tour starts over.
+    const std::vector<Sample> samples = generate(tracker, 8 * 270 + 180);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::size_t slot = i % 270;
+        const Eigen::Vector3d& divot = divots[(i / 270) % divots.size()];
+        const double distance = (tipIn(samples[i]->instrument("Pointer")->matrix, pointer) - divot).norm();
+        if (slot < 180) {
+            ASSERT_LT(distance, 1.5) << i;
+        } else if (slot > 200 && slot < 250) {
+            ASSERT_GT(distance, 2.0) << i;
+        }
+    }
+
+    // The tour starts over with the simulation, from the first divot.
+    ASSERT_TRUE(tracker.open());
+    EXPECT_LT((tipIn(truth(tracker.generateSample(), "Pointer"), pointer) - divots[0]).norm(), 1e-9);
+}
+
+TEST(SimulatedTrackerMotion, ChosenMotionSurvivesReseedingAndWaitsForItsInstrumentToBeListed)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "Reference");
+    set(tracker, "PointerMotion", "0");
+    generate(tracker, 10);
+    set(tracker, "instruments", "Reference,Pointer");
+    set(tracker, "seed", "9");
+    const SimulatedInstrument pointer = tracker.simulatedInstrument("Pointer").value();
+    EXPECT_EQ(pointer.motion().kind(), SimulatedMotion::Kind::Still);
+    const std::vector<Sample> samples = generate(tracker, 20);
+    EXPECT_EQ(truth(samples.front(), "Pointer"), truth(samples.back(), "Pointer"));
+    EXPECT_EQ(truth(samples.front(), "Pointer"), SimulatedInstrument::create("Pointer", 9)
+                                                     ->motionOfKind(SimulatedMotion::Kind::Still)
+                                                     .restingPose()
+                                                     .matrix());
 }
