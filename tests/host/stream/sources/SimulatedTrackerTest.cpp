@@ -46,11 +46,6 @@ Eigen::Matrix4d truth(const Sample& sample, const std::string& id)
     return sample->component<SimulatedGroundTruthData>()->trueMarkerToTracker(id).value();
 }
 
-double timeOf(const Sample& sample)
-{
-    return sample->component<SimulatedGroundTruthData>()->timeSeconds();
-}
-
 Eigen::Vector3d tipIn(const Eigen::Matrix4d& markerToTracker, const SimulatedInstrument& instrument)
 {
     return (markerToTracker * instrument.tipOffset().homogeneous()).head<3>();
@@ -89,9 +84,7 @@ RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
     int count = 0;
     for (const Sample& sample : generate(tracker, sampleCount)) {
         for (const TrackingInstrument& instrument : sample->instruments()) {
-            const Eigen::Matrix4d expected = sample->component<SimulatedGroundTruthData>()
-                                                 ->trueMarkerToTracker(instrument.id.ID())
-                                                 .value();
+            const Eigen::Matrix4d expected = truth(sample, instrument.id.ID());
             positionSum += (instrument.matrix - expected).topRightCorner<3, 1>().squaredNorm();
             const Eigen::AngleAxisd error(instrument.matrix.topLeftCorner<3, 3>() *
                                           expected.topLeftCorner<3, 3>().transpose());
@@ -188,9 +181,8 @@ TEST(SimulatedTracker, MeasuredPivotTipStaysAtTheDivotWithinNoise)
     double sum = 0.0, largest = 0.0;
     const std::vector<Sample> samples = generate(tracker, 1000);
     for (const Sample& sample : samples) {
-        const Eigen::Matrix4d pose = sample->instrument("Pivot")->matrix;
         const double error =
-            ((pose * pointer.tipOffset().homogeneous()).head<3>() - pointer.pivotPoint()).norm();
+            (tipIn(sample->instrument("Pivot")->matrix, pointer) - pointer.pivotPoint()).norm();
         sum += error * error;
         largest = std::max(largest, error);
     }
@@ -241,15 +233,10 @@ TEST(SimulatedTracker, DropOutHidesOneInstrumentForItsSimulatedDuration)
         EXPECT_EQ(pivot.visible, !hidden);
         EXPECT_EQ(pivot.quality == 0.0, hidden);
         ASSERT_TRUE(pivot.matrix.allFinite());
-        if (hidden) {
-            EXPECT_EQ(pivot.matrix, lastSeen);
-        }
+        EXPECT_TRUE(!hidden || pivot.matrix == lastSeen);
         EXPECT_TRUE(samples[i]->instrument("Needle")->visible);
-        const auto& sampleFiducials = fiducials(samples[i]);
-        const auto pivotFiducials =
-            std::count_if(sampleFiducials.begin(), sampleFiducials.end(),
-                          [&](const Fiducial& f) { return f.instrumentIdHash == pivotHash; });
-        EXPECT_EQ(pivotFiducials, hidden ? 0 : 4);
+        EXPECT_EQ(std::ranges::count(fiducials(samples[i]), pivotHash, &Fiducial::instrumentIdHash),
+                  hidden ? 0 : 4);
     }
 
     Tesselon::Test::LogCapture log;
@@ -278,12 +265,8 @@ TEST(SimulatedTracker, PeriodicDropoutsHideEachInstrumentForTheirShare)
         for (const TrackingInstrument& instrument : sample->instruments()) {
             ASSERT_TRUE(instrument.matrix.allFinite());
             hiddenCounts[instrument.id.ID()] += instrument.visible ? 0 : 1;
-            if (instrument.visible) {
-                ASSERT_GE(instrument.quality, 0.9);
-                ASSERT_LE(instrument.quality, 1.0);
-            } else {
-                ASSERT_EQ(instrument.quality, 0.0);
-            }
+            ASSERT_TRUE(instrument.visible ? instrument.quality >= 0.9 && instrument.quality <= 1.0
+                                           : instrument.quality == 0.0);
         }
     }
     ASSERT_EQ(hiddenCounts.size(), SimulatedInstrument::knownIds().size());
@@ -318,17 +301,15 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
     EXPECT_EQ(tracker.parameter("rate")->attribute("max"), "5000");
     EXPECT_TRUE(tracker.instruments().empty());
 
-    struct UpdateCounter : SignalReceiver
-    {
-        int count = 0;
-    } updates;
-    tracker.updated.connect(&updates, [&updates] { ++updates.count; });
+    int updates = 0;
+    SignalReceiver receiver;
+    tracker.updated.connect(&receiver, [&updates] { ++updates; });
     Properties properties;
     properties.setParam("instruments", std::string(" needle,Pointer ,needle"));
     properties.setParam("rate", 250.0);
     properties.setParamText("PointerMotion", "5");
     tracker.configure(&properties);
-    EXPECT_EQ(updates.count, 1);
+    EXPECT_EQ(updates, 1);
     EXPECT_EQ(tracker.simulatedInstrument("Pointer")->motion().kind(), SimulatedMotion::Kind::DivotTour);
 
     const Sample sample = tracker.generateSample();
@@ -351,24 +332,17 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
 
 TEST(SimulatedTracker, RejectsInvalidValuesWithOneMessageAndKeepsThePreviousValue)
 {
-    const std::vector<std::pair<std::string, std::string>> invalid = {{"rate", "0"},
-                                                                      {"rate", "-5"},
-                                                                      {"rate", "6000"},
-                                                                      {"rate", "nan"},
-                                                                      {"positionNoise", "-0.1"},
-                                                                      {"orientationNoise", "inf"},
-                                                                      {"instruments", "Needle,Scalpel"},
-                                                                      {"dropoutPeriod", "-1"},
-                                                                      {"dropoutDuration", "nan"},
-                                                                      {"NeedleMotion", "6"},
-                                                                      {"PointerMotion", "-1"}};
     SimulatedTracker tracker;
-    for (const auto& [name, text] : invalid) {
-        SCOPED_TRACE(name + " = " + text);
+    for (const std::string assignment :
+         {"rate=0", "rate=-5", "rate=6000", "rate=nan", "positionNoise=-0.1", "orientationNoise=inf",
+          "instruments=Needle,Scalpel", "dropoutPeriod=-1", "dropoutDuration=nan", "NeedleMotion=6",
+          "PointerMotion=-1"}) {
+        SCOPED_TRACE(assignment);
+        const std::string name = assignment.substr(0, assignment.find('='));
         const std::string before = tracker.parameter(name)->text();
         Tesselon::Test::LogCapture log;
         Properties properties;
-        properties.setParamText(name, text);
+        properties.setParamText(name, assignment.substr(name.size() + 1));
         tracker.configure(&properties);
         EXPECT_EQ(tracker.parameter(name)->text(), before);
         ASSERT_EQ(log->messages().size(), 1u);
@@ -462,7 +436,9 @@ TEST(SimulatedTrackerMotion, EachKnownToolsMotionIsAChoiceDefaultingToItsScripte
         const SimulatedInstrument scripted = SimulatedInstrument::create(id, 1).value();
         EXPECT_EQ(motion->text(), std::to_string(static_cast<int>(scripted.scriptedKind())));
         for (const Sample& sample : samples)
-            ASSERT_EQ(truth(sample, id), scripted.trueMarkerToTracker(timeOf(sample))) << id;
+            ASSERT_EQ(truth(sample, id), scripted.trueMarkerToTracker(
+                                             sample->component<SimulatedGroundTruthData>()->timeSeconds()))
+                << id;
     }
 }
 
@@ -488,24 +464,18 @@ TEST(SimulatedTrackerMotion, ChosenMotionStartsFromItsBeginningAtTheNextSample)
         for (const Sample& sample : generate(tracker, 600))
             poses.push_back(truth(sample, c.id));
         EXPECT_TRUE(poses[0].isApprox(instrument.motionOfKind(c.kind).markerToTracker(0.0).matrix(), 1e-12));
-        const auto largestChange = [&poses](auto quantity) {
-            double largest = 0.0;
-            for (const Eigen::Matrix4d& pose : poses)
-                largest = std::max(largest, (quantity(pose) - quantity(poses[0])).norm());
-            return largest;
-        };
-        const auto tip = [&](const Eigen::Matrix4d& pose) { return tipIn(pose, instrument); };
-        const auto shaft = [&](const Eigen::Matrix4d& pose) -> Eigen::Vector3d {
-            return pose.topLeftCorner<3, 3>() * instrument.needleAxis();
-        };
-        const auto orientation = [](const Eigen::Matrix4d& pose) -> Eigen::Matrix3d {
-            return pose.topLeftCorner<3, 3>();
-        };
-        EXPECT_EQ(largestChange(tip) < 1e-9, c.tipStays);
-        EXPECT_EQ(largestChange(shaft) < 1e-9, c.shaftStays);
-        EXPECT_EQ(largestChange(orientation) < 1e-9, c.orientationStays);
+        double tipMoved = 0.0, shaftTurned = 0.0, turned = 0.0;
+        for (const Eigen::Matrix4d& pose : poses) {
+            const Eigen::Matrix3d rotationChange = (pose - poses[0]).topLeftCorner<3, 3>();
+            tipMoved = std::max(tipMoved, (tipIn(pose, instrument) - tipIn(poses[0], instrument)).norm());
+            shaftTurned = std::max(shaftTurned, (rotationChange * instrument.needleAxis()).norm());
+            turned = std::max(turned, rotationChange.norm());
+        }
+        EXPECT_EQ(tipMoved < 1e-9, c.tipStays);
+        EXPECT_EQ(shaftTurned < 1e-9, c.shaftStays);
+        EXPECT_EQ(turned < 1e-9, c.orientationStays);
         if (c.kind == Kind::Path) {
-            EXPECT_NEAR(largestChange(tip), 80.0, 0.1) << "pushed 80 mm along the shaft";
+            EXPECT_NEAR(tipMoved, 80.0, 0.1) << "pushed 80 mm along the shaft";
         }
     }
 }
