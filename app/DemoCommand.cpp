@@ -10,6 +10,7 @@
 #include "host/stream/TrackingFrameRecorder.h"
 #include "host/stream/sources/IgtlTrackingStream.h"
 #include "host/stream/sources/PlaybackTrackingStream.h"
+#include "host/stream/sources/SimulatedPhantom.h"
 #include "host/stream/sources/SimulatedTracker.h"
 #include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 #include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
@@ -30,10 +31,6 @@
 namespace Tesselon {
 namespace {
 
-// The eight divots of a calibration phantom, in the phantom image's coordinates (mm).
-const Eigen::Vector3d phantomLandmarks[] = {{104.3, 5.0, 20.0}, {104.3, 45.0, 20.0}, {104.3, 45.0, 0.0},
-                                            {104.3, -5.0, 0.0}, {-34.3, 45.0, 15.0}, {-34.3, -5.0, 20.0},
-                                            {-34.3, -5.0, 0.0}, {-34.3, 45.0, 0.0}};
 // A target inside the phantom, away from every divot.
 const Eigen::Vector3d phantomTarget(35.0, 20.0, 60.0);
 
@@ -184,12 +181,11 @@ void DemoCommand::showRegistration()
     tracker.components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
         "Pointer", Eigen::Affine3d(Eigen::Translation3d(pointer.tipOffset())).matrix(), 0.0);
     SharedImageSet phantom({8, 8, 8}, Eigen::Vector3d(20, 10, 10), std::vector<float>(512, 0.0f), "Phantom");
-    const Eigen::Affine3d phantomToTracker =
-        Eigen::Translation3d(-120, 40, -1450) * Eigen::AngleAxisd(0.4, Eigen::Vector3d(1, 2, 1).normalized());
+    const Eigen::Affine3d phantomToTracker = SimulatedPhantom::phantomToTracker();
 
     LiveTrackingPointRegistrationAlgorithm registration(tracker, phantom);
     registration.trackedPoints().setTrackerId("Pointer");
-    for (const Eigen::Vector3d& landmark : phantomLandmarks) {
+    for (const Eigen::Vector3d& landmark : SimulatedPhantom::divots()) {
         const Eigen::Vector3d divot = phantomToTracker * landmark;
         tracker.setMotion(
             "Pointer", SimulatedMotion(SimulatedMotion::Pivot{divot, pointer.tipOffset(), 15.0, 3.0, 8.0}));

@@ -14,6 +14,7 @@
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/DisplayWidget.h"
 #include "host/gui/LogView.h"
+#include "host/gui/StreamController.h"
 #include "host/gui/TrackedToolsDisplay.h"
 #include "host/gui/TrackingStatusWidget.h"
 #include "host/stream/TrackingStream.h"
@@ -239,16 +240,26 @@ void MainWindow::showData(Data* data, DataSource source)
     auto* stream = dynamic_cast<TrackingStream*>(data);
     if (!stream)
         return;
-    // Tools are drawn for the trackers the user connected; a derived stream's poses would double them.
-    if (source != DataSource::AlgorithmOutput)
+    // Tools are drawn for the trackers the user connected; a derived stream's poses would double them, and
+    // its algorithm's panel sets it up.
+    if (source != DataSource::AlgorithmOutput) {
         m_toolDisplays[data] =
             std::make_unique<TrackedToolsDisplay>(*stream, *views().viewGroup(), toolMesh());
+        auto* panel = new DefaultControllerDecorator(new StreamController(nullptr, stream),
+                                                     QString::fromStdString(stream->name()));
+        m_streamPanels[data] = panel;
+        m_panelLayout->addWidget(panel);
+    }
     watchTrackingStreams();
 }
 
 void MainWindow::forgetData(Data* data)
 {
     m_toolDisplays.erase(data);
+    if (const auto panel = m_streamPanels.find(data); panel != m_streamPanels.end()) {
+        delete panel->second;
+        m_streamPanels.erase(panel);
+    }
     if (!m_session.volume())
         m_display->setVolume(nullptr);
     watchTrackingStreams();

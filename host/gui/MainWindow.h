@@ -85,6 +85,8 @@ private:
     std::unique_ptr<ApplicationController> m_application;
     std::vector<Panel> m_panels;
     std::map<const Data*, std::unique_ptr<TrackedToolsDisplay>> m_toolDisplays;
+    /// The panels of the connected streams, in the panel area.
+    std::map<const Data*, QWidget*> m_streamPanels;
     std::shared_ptr<const Mesh> m_toolMesh;
 
     DisplayWidget* m_display;

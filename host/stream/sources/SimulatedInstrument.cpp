@@ -1,5 +1,7 @@
 #include "host/stream/sources/SimulatedInstrument.h"
 
+#include "host/stream/sources/SimulatedPhantom.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -19,6 +21,12 @@ double radians(double degrees)
 Eigen::Quaterniond rotation(double degrees, const Eigen::Vector3d& axis)
 {
     return Eigen::Quaterniond(Eigen::AngleAxisd(radians(degrees), axis.normalized()));
+}
+
+// Mixing in the ID keeps tools with the same seed from wandering in step.
+std::uint64_t wanderSeed(std::string_view id, std::uint64_t seed)
+{
+    return seed ^ TrackerID(std::string(id)).idHash();
 }
 
 Eigen::Isometry3d placement(const Eigen::Vector3d& position, const Eigen::Quaterniond& orientation)
@@ -76,13 +84,12 @@ SimulatedInstrument pathFollower()
 
 SimulatedInstrument handHeldPointer(const std::string& id, std::uint64_t seed)
 {
-    const std::uint64_t idHash = TrackerID(id).idHash();
     const Eigen::Vector3d tip(-2.0, 1.0, -143.5);
     const Eigen::Isometry3d centre = placement({30.0, 10.0, -1280.0}, rotation(-20.0, {0.3, 1.0, 0.0}));
-    // Mixing in the ID keeps tools with the same seed from wandering in step.
-    return SimulatedInstrument(TrackerID(id, "SIM-PTR-4", id), tip, tip.normalized(), centre * tip,
-                               {{0, 0, 0}, {0, -50, 0}, {41, -83, 0}, {-36, -108, 0}},
-                               SimulatedMotion(SimulatedMotion::Wander{centre, seed ^ idHash, 60.0, 15.0}));
+    return SimulatedInstrument(
+        TrackerID(id, "SIM-PTR-4", id), tip, tip.normalized(), centre * tip,
+        {{0, 0, 0}, {0, -50, 0}, {41, -83, 0}, {-36, -108, 0}},
+        SimulatedMotion(SimulatedMotion::Wander{centre, wanderSeed(id, seed), 60.0, 15.0}));
 }
 
 }  // namespace
@@ -95,17 +102,20 @@ const std::vector<std::string>& SimulatedInstrument::knownIds()
 
 std::optional<SimulatedInstrument> SimulatedInstrument::create(std::string_view id, std::uint64_t seed)
 {
+    std::optional<SimulatedInstrument> made;
     if (id == "Reference")
-        return reference();
-    if (id == "Pivot")
-        return pivotPointer();
-    if (id == "Needle")
-        return needle();
-    if (id == "Path")
-        return pathFollower();
-    if (id.starts_with("Pointer"))
-        return handHeldPointer(std::string(id), seed);
-    return std::nullopt;
+        made = reference();
+    else if (id == "Pivot")
+        made = pivotPointer();
+    else if (id == "Needle")
+        made = needle();
+    else if (id == "Path")
+        made = pathFollower();
+    else if (id.starts_with("Pointer"))
+        made = handHeldPointer(std::string(id), seed);
+    if (made)
+        made->m_wanderSeed = wanderSeed(id, seed);
+    return made;
 }
 
 std::optional<std::string> SimulatedInstrument::canonicalId(std::string_view text)
@@ -139,7 +149,9 @@ SimulatedInstrument::SimulatedInstrument(TrackerID id, Eigen::Vector3d tipToMark
       m_needleAxis(needleAxis.normalized()),
       m_pivotPoint(std::move(pivotPoint)),
       m_fiducials(std::move(fiducials)),
-      m_motion(std::move(motion))
+      m_scripted(motion),
+      m_motion(std::move(motion)),
+      m_wanderSeed(wanderSeed(m_id.ID(), 0))
 {
 }
 
@@ -148,6 +160,35 @@ SimulatedInstrument SimulatedInstrument::withMotion(SimulatedMotion motion) cons
     SimulatedInstrument moved = *this;
     moved.m_motion = std::move(motion);
     return moved;
+}
+
+SimulatedMotion SimulatedInstrument::motionOfKind(SimulatedMotion::Kind kind) const
+{
+    using Kind = SimulatedMotion::Kind;
+    if (kind == m_scripted.kind())
+        return m_scripted;
+    const Eigen::Isometry3d rest = m_scripted.restingPose();
+    const Eigen::Vector3d shaft = rest.linear() * m_needleAxis;
+    const Eigen::Quaterniond orientation(rest.linear());
+    switch (kind) {
+        case Kind::Still:
+            return SimulatedMotion(SimulatedMotion::Still{rest});
+        case Kind::Pivot:
+            return SimulatedMotion(SimulatedMotion::Pivot{m_pivotPoint, m_tipToMarker, 30.0, 5.0, 8.0});
+        case Kind::Spin:
+            return SimulatedMotion(
+                SimulatedMotion::Spin{m_pivotPoint, m_tipToMarker, m_needleAxis, shaft, 150.0, 6.0});
+        case Kind::Wander:
+            return SimulatedMotion(SimulatedMotion::Wander{rest, m_wanderSeed, 60.0, 15.0});
+        case Kind::Path:
+            // As a needle is pushed in and drawn back along a planned path.
+            return SimulatedMotion(SimulatedMotion::Path{m_pivotPoint, m_pivotPoint + 80.0 * shaft,
+                                                         m_tipToMarker, orientation, 10.0});
+        case Kind::DivotTour:
+            return SimulatedMotion(
+                SimulatedMotion::DivotTour{SimulatedPhantom::divotsInTracker(), m_tipToMarker, orientation});
+    }
+    return m_scripted;
 }
 
 Eigen::Matrix4d SimulatedInstrument::trueMarkerToTracker(double timeSeconds) const

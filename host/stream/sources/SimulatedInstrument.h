@@ -13,9 +13,9 @@
 
 namespace Tesselon {
 
-/// One simulated tool: its identity, its true geometry (tip, needle axis, marker spheres) and its scripted
-/// motion. The geometry is the ground truth that calibrations and demos measure their errors against.
-/// An immutable value: copies may be read on any thread.
+/// One simulated tool: its identity, its true geometry (tip, needle axis, marker spheres) and its motion,
+/// at first the one scripted for it. The geometry is the ground truth that calibrations and demos measure
+/// their errors against. An immutable value: copies may be read on any thread.
 class SimulatedInstrument
 {
 public:
@@ -45,6 +45,12 @@ public:
 
     /// The same tool moving another way.
     SimulatedInstrument withMotion(SimulatedMotion motion) const;
+    /// The kind of motion scripted for the tool.
+    SimulatedMotion::Kind scriptedKind() const { return m_scripted.kind(); }
+    /// The tool moving this way: its scripted motion if of this kind, otherwise one about its resting pose
+    /// with the tip at `pivotPoint` (turning about its shaft, sliding 80 mm along it and back, hand-held
+    /// about the resting pose, a tour of the `SimulatedPhantom`'s divots).
+    SimulatedMotion motionOfKind(SimulatedMotion::Kind kind) const;
 
     Eigen::Matrix4d trueMarkerToTracker(double timeSeconds) const;
     Eigen::Vector3d trueTipInTracker(double timeSeconds) const;
@@ -55,7 +61,10 @@ private:
     Eigen::Vector3d m_needleAxis;
     Eigen::Vector3d m_pivotPoint;
     std::vector<Eigen::Vector3d> m_fiducials;
+    SimulatedMotion m_scripted;
     SimulatedMotion m_motion;
+    /// Of the hand-held motion made for it; `create` mixes in the tracker's seed.
+    std::uint64_t m_wanderSeed;
 };
 
 }  // namespace Tesselon

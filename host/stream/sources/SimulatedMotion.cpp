@@ -1,5 +1,6 @@
 #include "host/stream/sources/SimulatedMotion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -86,6 +87,31 @@ Eigen::Isometry3d pose(const SimulatedMotion::Path& path, const SimulatedMotion:
     return poseWithTipAt(path.markerToTrackerRotation.toRotationMatrix(), path.tipToMarker, tip);
 }
 
+Eigen::Isometry3d pose(const SimulatedMotion::DivotTour& tour, const SimulatedMotion::WanderPhases&,
+                       double time)
+{
+    const Eigen::Matrix3d rotation = tour.markerToTrackerRotation.toRotationMatrix();
+    if (tour.divots.empty())
+        return poseWithTipAt(rotation, tour.tipToMarker, Eigen::Vector3d::Zero());
+    const double stay = tour.restSeconds + tour.moveSeconds;
+    if (!(stay > 0.0) || !std::isfinite(time))
+        return poseWithTipAt(rotation, tour.tipToMarker, tour.divots.front());
+    const std::size_t count = tour.divots.size();
+    const double cycle = stay * static_cast<double>(count);
+    // Times before the tour's start (a simulation restarted) wrap round like later ones.
+    const double phase = time - cycle * std::floor(time / cycle);
+    const std::size_t index = std::min(static_cast<std::size_t>(phase / stay), count - 1);
+    const Eigen::Vector3d& divot = tour.divots[index];
+    const double moving = phase - stay * static_cast<double>(index) - tour.restSeconds;
+    if (moving <= 0.0)
+        return poseWithTipAt(rotation, tour.tipToMarker, divot);
+    const double progress = 0.5 * (1.0 - std::cos(pi * moving / tour.moveSeconds));
+    const Eigen::Vector3d towardsMarker = -(rotation * tour.tipToMarker).normalized();
+    const Eigen::Vector3d tip = divot + progress * (tour.divots[(index + 1) % count] - divot) +
+                                tour.liftMm * std::sin(pi * progress) * towardsMarker;
+    return poseWithTipAt(rotation, tour.tipToMarker, tip);
+}
+
 Eigen::Isometry3d pose(const SimulatedMotion::Wander& wander, const SimulatedMotion::WanderPhases& phases,
                        double time)
 {
@@ -113,10 +139,31 @@ SimulatedMotion::SimulatedMotion(Parameters parameters) : m_parameters(std::move
         m_wanderPhases = drawWanderPhases(wander->seed);
 }
 
+SimulatedMotion::Kind SimulatedMotion::kind() const
+{
+    return static_cast<Kind>(m_parameters.index());
+}
+
 Eigen::Isometry3d SimulatedMotion::markerToTracker(double timeSeconds) const
 {
-    return std::visit([&](const auto& motion) { return pose(motion, m_wanderPhases, timeSeconds); },
-                      m_parameters);
+    const double time = timeSeconds - m_startSeconds;
+    return std::visit([&](const auto& motion) { return pose(motion, m_wanderPhases, time); }, m_parameters);
+}
+
+SimulatedMotion SimulatedMotion::startingAt(double seconds) const
+{
+    SimulatedMotion started = *this;
+    started.m_startSeconds = seconds;
+    return started;
+}
+
+Eigen::Isometry3d SimulatedMotion::restingPose() const
+{
+    if (const auto* still = std::get_if<Still>(&m_parameters))
+        return still->markerToTracker;
+    if (const auto* wander = std::get_if<Wander>(&m_parameters))
+        return wander->centre;
+    return markerToTracker(m_startSeconds);
 }
 
 }  // namespace Tesselon

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <variant>
+#include <vector>
 
 namespace Tesselon {
 
@@ -14,6 +15,17 @@ namespace Tesselon {
 class SimulatedMotion
 {
 public:
+    /// What a motion does: the index of its alternative in `Parameters`, in the order users are offered.
+    enum class Kind
+    {
+        Still,
+        Pivot,
+        Spin,
+        Wander,
+        Path,
+        DivotTour
+    };
+
     /// Not moving at all (a reference marker).
     struct Still
     {
@@ -65,13 +77,35 @@ public:
         double rotationAmplitudeDegrees = 15.0;  ///< the largest rotation-vector component
     };
 
-    using Parameters = std::variant<Still, Pivot, Spin, Path, Wander>;
+    /// A pointer put into one divot after another: the tip rests in each for `restSeconds` with a fixed
+    /// orientation, then is lifted `liftMm` along the shaft on its way to the next in `moveSeconds`; after
+    /// the last divot the tour starts over. Without divots the tip rests at the tracker's origin.
+    struct DivotTour
+    {
+        std::vector<Eigen::Vector3d> divots;  ///< tracker frame
+        Eigen::Vector3d tipToMarker = Eigen::Vector3d::Zero();
+        Eigen::Quaterniond markerToTrackerRotation = Eigen::Quaterniond::Identity();
+        double restSeconds = 3.0;
+        double moveSeconds = 1.5;
+        double liftMm = 15.0;
+    };
+
+    using Parameters = std::variant<Still, Pivot, Spin, Wander, Path, DivotTour>;
+    static_assert(std::variant_size_v<Parameters> == static_cast<std::size_t>(Kind::DivotTour) + 1);
 
     SimulatedMotion() = default;
     explicit SimulatedMotion(Parameters parameters);
 
     const Parameters& parameters() const { return m_parameters; }
+    Kind kind() const;
     Eigen::Isometry3d markerToTracker(double timeSeconds) const;
+
+    /// The same motion begun at `seconds` of simulated time instead of 0, so that it starts from its
+    /// beginning (a tour from its first divot) when a user picks it.
+    SimulatedMotion startingAt(double seconds) const;
+    double startSeconds() const { return m_startSeconds; }
+    /// The pose the motion moves about: a still pose, a wander's centre, otherwise the pose at its start.
+    Eigen::Isometry3d restingPose() const;
 
     /// Sinusoid phases of a wander motion: 3 position and 3 rotation axes, 3 terms each.
     using WanderPhases = std::array<double, 18>;
@@ -79,6 +113,7 @@ public:
 private:
     Parameters m_parameters;
     WanderPhases m_wanderPhases{};
+    double m_startSeconds = 0.0;
 };
 
 }  // namespace Tesselon

@@ -21,6 +21,9 @@ constexpr std::string_view category = "SimulatedTracker";
 constexpr double minimumRate = 1.0;
 constexpr double maximumRate = 5000.0;
 constexpr double minimumQuality = 0.92;
+// In the order of SimulatedMotion::Kind.
+constexpr const char* motionChoices =
+    "At Rest,Pivoting About Tip,Turning About Shaft,Hand-Held,Following Path,Visiting Divots";
 
 std::string joined(const std::vector<std::string>& parts)
 {
@@ -126,6 +129,15 @@ SimulatedTracker::SimulatedTracker(std::string name) : TrackingStream(std::move(
     });
     m_dropoutPeriod.setAttribute("min", "0");
     m_dropoutDuration.setAttribute("min", "0");
+    for (const std::string& id : SimulatedInstrument::knownIds()) {
+        const SimulatedMotion::Kind scripted = SimulatedInstrument::create(id, 0)->scriptedKind();
+        auto& motion = *m_motions.emplace_back(
+            std::make_unique<Parameter<SimulatedMotion::Kind>>(motionParameterName(id), scripted, this));
+        motion.setLabel(id + " Motion");
+        motion.setAttribute("values", motionChoices);
+        motion.setAttribute("tooltip",
+                            fmt::format("How the simulated {} moves, from the next sample on", id));
+    }
     for (ParameterBase* parameter : parameters())
         parameter->valueChanged.connect(&m_parameterReceiver, [this] { applyParameters(); });
     std::lock_guard lock(m_mutex);
@@ -134,15 +146,24 @@ SimulatedTracker::SimulatedTracker(std::string name) : TrackingStream(std::move(
     resetSimulationLocked();
 }
 
+std::string SimulatedTracker::motionParameterName(std::string_view instrumentId)
+{
+    return std::string(instrumentId) + "Motion";
+}
+
 SimulatedTracker::Settings SimulatedTracker::settingsFromParameters() const
 {
+    std::vector<SimulatedMotion::Kind> motions;
+    for (const auto& motion : m_motions)
+        motions.push_back(motion->value());
     return {m_rate,
             m_seed,
             m_positionNoise,
             m_orientationNoise,
             parseInstrumentIds(m_instrumentList.value()).ids,
             m_dropoutPeriod,
-            m_dropoutDuration};
+            m_dropoutDuration,
+            std::move(motions)};
 }
 
 void SimulatedTracker::applyParameters()
@@ -151,11 +172,13 @@ void SimulatedTracker::applyParameters()
     std::unique_lock lock(m_mutex);
     const bool reseeded = wanted.seed != m_settings.seed;
     const bool instrumentsChanged = wanted.instrumentIds != m_settings.instrumentIds;
+    const std::vector<SimulatedMotion::Kind> previousMotions = m_settings.motions;
     m_settings = wanted;
     if (reseeded)
         m_random.seed(static_cast<std::uint64_t>(m_settings.seed));
     if (reseeded || instrumentsChanged)
         rebuildInstrumentsLocked();
+    applyChangedMotionsLocked(previousMotions);
     lock.unlock();
     if (instrumentsChanged) {
         updated.emitSignal();
@@ -173,6 +196,13 @@ void SimulatedTracker::rebuildInstrumentsLocked()
         const auto previous =
             std::find_if(m_instruments.begin(), m_instruments.end(),
                          [&](const InstrumentState& s) { return s.instrument.id().ID() == id; });
+        // A motion chosen earlier goes on where it is; one chosen for an instrument not listed then starts
+        // with the simulation.
+        if (const auto chosen = chosenMotionLocked(id)) {
+            const double start =
+                previous != m_instruments.end() ? previous->instrument.motion().startSeconds() : 0.0;
+            instrument = instrument->withMotion(instrument->motionOfKind(*chosen).startingAt(start));
+        }
         InstrumentState state{*instrument, -std::numeric_limits<double>::infinity(),
                               instrument->trueMarkerToTracker(m_latestTime)};
         // An instrument that stays keeps its dropout and the last pose it reported, so reconfiguring
@@ -187,6 +217,31 @@ void SimulatedTracker::rebuildInstrumentsLocked()
     m_instruments = std::move(rebuilt);
 }
 
+void SimulatedTracker::applyChangedMotionsLocked(const std::vector<SimulatedMotion::Kind>& previous)
+{
+    const double nextSampleTime = m_nextTimeMs / 1000.0;
+    for (std::size_t index = 0; index < m_settings.motions.size(); ++index) {
+        if (index < previous.size() && m_settings.motions[index] == previous[index])
+            continue;
+        const std::string& id = SimulatedInstrument::knownIds()[index];
+        for (InstrumentState& state : m_instruments)
+            if (state.instrument.id().ID() == id)
+                state.instrument = state.instrument.withMotion(
+                    state.instrument.motionOfKind(m_settings.motions[index]).startingAt(nextSampleTime));
+    }
+}
+
+std::optional<SimulatedMotion::Kind> SimulatedTracker::chosenMotionLocked(
+    const std::string& instrumentId) const
+{
+    const auto& ids = SimulatedInstrument::knownIds();
+    const auto found = std::find(ids.begin(), ids.end(), instrumentId);
+    const auto index = static_cast<std::size_t>(found - ids.begin());
+    if (index >= m_settings.motions.size())
+        return std::nullopt;
+    return m_settings.motions[index];
+}
+
 void SimulatedTracker::resetSimulationLocked()
 {
     m_random.seed(static_cast<std::uint64_t>(m_settings.seed));
@@ -194,6 +249,9 @@ void SimulatedTracker::resetSimulationLocked()
     m_latestTime = 0.0;
     m_latest.reset();
     for (InstrumentState& state : m_instruments) {
+        // The clock starts over, and so do the motions picked while it ran.
+        if (state.instrument.motion().startSeconds() != 0.0)
+            state.instrument = state.instrument.withMotion(state.instrument.motion().startingAt(0.0));
         state.hiddenUntil = -std::numeric_limits<double>::infinity();
         state.lastPose = state.instrument.trueMarkerToTracker(0.0);
     }

@@ -30,12 +30,18 @@ namespace Tesselon {
 /// start.
 ///
 /// Parameters: "rate" (Hz, 1-5000), "seed", "positionNoise" (mm, 3D RMS), "orientationNoise" (degrees RMS),
-/// "instruments" (comma-separated IDs), "dropoutPeriod" and "dropoutDuration" (seconds, 0 = none).
+/// "instruments" (comma-separated IDs), "dropoutPeriod" and "dropoutDuration" (seconds, 0 = none), and per
+/// known instrument ID its motion, "<ID>Motion" (a `SimulatedMotion::Kind`, by default the one scripted for
+/// it). A motion picked while running starts from its beginning at the next sample; one of an instrument
+/// that is not listed waits until it is. Numbered pointers keep their scripted motion.
 /// Invalid values are refused by the parameters themselves: logged, and the previous value kept.
 class SimulatedTracker : public TrackingStream
 {
 public:
     explicit SimulatedTracker(std::string name = "Simulated Tracker");
+
+    /// The name of the parameter that chooses how a known instrument moves.
+    static std::string motionParameterName(std::string_view instrumentId);
 
     /// The instruments of the latest sample; empty before the first one.
     std::vector<TrackingInstrument> instruments() const override;
@@ -49,7 +55,8 @@ public:
     void dropOut(const std::string& instrumentId, double durationSeconds);
 
     /// Gives an instrument another scripted motion from the latest sample on, as a user picks the tool
-    /// up for the next step of a procedure (for example pivoting it, then turning it). Any thread.
+    /// up for the next step of a procedure (for example pivoting it, then turning it). Any thread. Leaves
+    /// the motion parameters alone: choosing a motion there, or rebuilding the instruments, replaces it.
     bool setMotion(const std::string& instrumentId, const SimulatedMotion& motion);
 
     /// The simulated instruments (ground truth included), in the order of the samples.
@@ -75,6 +82,8 @@ private:
         std::vector<std::string> instrumentIds;
         double dropoutPeriod;
         double dropoutDuration;
+        /// Per known instrument ID, in the order of `SimulatedInstrument::knownIds`.
+        std::vector<SimulatedMotion::Kind> motions;
     };
 
     struct InstrumentState
@@ -90,6 +99,9 @@ private:
 
     // The *Locked functions expect m_mutex held.
     void rebuildInstrumentsLocked();
+    /// Starts the newly chosen motions at the next sample.
+    void applyChangedMotionsLocked(const std::vector<SimulatedMotion::Kind>& previous);
+    std::optional<SimulatedMotion::Kind> chosenMotionLocked(const std::string& instrumentId) const;
     void resetSimulationLocked();
     std::shared_ptr<const TrackingStreamData> generateLocked();
     bool isHiddenLocked(const InstrumentState& state, std::size_t index, double time) const;
@@ -106,6 +118,7 @@ private:
     Parameter<std::string> m_instrumentList{"instruments", {}, this};
     Parameter<double> m_dropoutPeriod{"dropoutPeriod", 0.0, this};
     Parameter<double> m_dropoutDuration{"dropoutDuration", 0.0, this};
+    std::vector<std::unique_ptr<Parameter<SimulatedMotion::Kind>>> m_motions;
     // Declared after the parameters so its connections end before they die.
     SignalReceiver m_parameterReceiver;
 

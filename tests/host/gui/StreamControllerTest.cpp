@@ -2,9 +2,11 @@
 #include "host/gui/ParameterWidget.h"
 #include "host/gui/StreamController.h"
 #include "host/stream/igtl/IgtlAddress.h"
+#include "host/stream/sources/SimulatedTracker.h"
 #include "tests/support/ManualTrackingStream.h"
 #include "tests/support/ProcessEventsUntil.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -70,6 +72,19 @@ TEST_F(StreamControllerTest, ShowsAndEditsTheStreamsParameters)
     ASSERT_NE(port, nullptr);
     port->setValue(IgtlAddress::defaultPort + 1);
     EXPECT_EQ(m_stream.port.value(), IgtlAddress::defaultPort + 1);
+}
+
+TEST(StreamController, SimulatedToolsMotionsAreChosenInComboBoxes)
+{
+    SimulatedTracker tracker;
+    StreamController panel(nullptr, &tracker);
+    for (const std::string& id : SimulatedInstrument::knownIds()) {
+        auto* motion = qobject_cast<QComboBox*>(panel.parameterWidget()->editor(id + "Motion"));
+        ASSERT_NE(motion, nullptr) << id;
+        EXPECT_EQ(motion->itemText(5), "Visiting Divots");
+        motion->setCurrentIndex(5);
+        EXPECT_EQ(tracker.simulatedInstrument(id)->motion().kind(), SimulatedMotion::Kind::DivotTour);
+    }
 }
 
 }  // namespace

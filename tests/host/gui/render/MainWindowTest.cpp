@@ -35,7 +35,8 @@ TEST(MainWindow, ShowsItsSessionAsItChangesAndOffersItsAlgorithmsForTheSelection
     session.createAlgorithm(NavigationIds::smoothedStream, {tracker});
     const auto* list = window.findChild<QListWidget*>();
     EXPECT_EQ(list->count(), 3);
-    EXPECT_EQ(window.findChildren<DefaultControllerDecorator*>().size(), 1);
+    EXPECT_EQ(window.findChildren<DefaultControllerDecorator*>().size(), 2)
+        << "the tracker's and the algorithm's";
 
     const std::vector<std::vector<Data*>> selections = {{}, {tracker}, {volume}, {tracker, volume}};
     for (const auto& selection : selections) {

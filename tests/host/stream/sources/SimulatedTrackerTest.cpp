@@ -4,6 +4,7 @@
 #include "host/core/config/Properties.h"
 #include "host/stream/TrackingInstrumentFiducialsData.h"
 #include "host/stream/sources/SimulatedGroundTruthData.h"
+#include "host/stream/sources/SimulatedPhantom.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/SampleRecorder.h"
 #include "tests/support/WaitUntil.h"
@@ -40,6 +41,16 @@ void set(SimulatedTracker& tracker, const std::string& name, const std::string& 
     ASSERT_TRUE(tracker.parameter(name)->setText(text)) << name;
 }
 
+Eigen::Matrix4d truth(const Sample& sample, const std::string& id)
+{
+    return sample->component<SimulatedGroundTruthData>()->trueMarkerToTracker(id).value();
+}
+
+Eigen::Vector3d tipIn(const Eigen::Matrix4d& markerToTracker, const SimulatedInstrument& instrument)
+{
+    return (markerToTracker * instrument.tipOffset().homogeneous()).head<3>();
+}
+
 const std::vector<Fiducial>& fiducials(const Sample& sample)
 {
     return sample->component<TrackingInstrumentFiducialsData>()->fiducials();
@@ -73,9 +84,7 @@ RmsErrors measureRmsErrors(SimulatedTracker& tracker, int sampleCount)
     int count = 0;
     for (const Sample& sample : generate(tracker, sampleCount)) {
         for (const TrackingInstrument& instrument : sample->instruments()) {
-            const Eigen::Matrix4d expected = sample->component<SimulatedGroundTruthData>()
-                                                 ->trueMarkerToTracker(instrument.id.ID())
-                                                 .value();
+            const Eigen::Matrix4d expected = truth(sample, instrument.id.ID());
             positionSum += (instrument.matrix - expected).topRightCorner<3, 1>().squaredNorm();
             const Eigen::AngleAxisd error(instrument.matrix.topLeftCorner<3, 3>() *
                                           expected.topLeftCorner<3, 3>().transpose());
@@ -172,9 +181,8 @@ TEST(SimulatedTracker, MeasuredPivotTipStaysAtTheDivotWithinNoise)
     double sum = 0.0, largest = 0.0;
     const std::vector<Sample> samples = generate(tracker, 1000);
     for (const Sample& sample : samples) {
-        const Eigen::Matrix4d pose = sample->instrument("Pivot")->matrix;
         const double error =
-            ((pose * pointer.tipOffset().homogeneous()).head<3>() - pointer.pivotPoint()).norm();
+            (tipIn(sample->instrument("Pivot")->matrix, pointer) - pointer.pivotPoint()).norm();
         sum += error * error;
         largest = std::max(largest, error);
     }
@@ -225,15 +233,10 @@ TEST(SimulatedTracker, DropOutHidesOneInstrumentForItsSimulatedDuration)
         EXPECT_EQ(pivot.visible, !hidden);
         EXPECT_EQ(pivot.quality == 0.0, hidden);
         ASSERT_TRUE(pivot.matrix.allFinite());
-        if (hidden) {
-            EXPECT_EQ(pivot.matrix, lastSeen);
-        }
+        EXPECT_TRUE(!hidden || pivot.matrix == lastSeen);
         EXPECT_TRUE(samples[i]->instrument("Needle")->visible);
-        const auto& sampleFiducials = fiducials(samples[i]);
-        const auto pivotFiducials =
-            std::count_if(sampleFiducials.begin(), sampleFiducials.end(),
-                          [&](const Fiducial& f) { return f.instrumentIdHash == pivotHash; });
-        EXPECT_EQ(pivotFiducials, hidden ? 0 : 4);
+        EXPECT_EQ(std::ranges::count(fiducials(samples[i]), pivotHash, &Fiducial::instrumentIdHash),
+                  hidden ? 0 : 4);
     }
 
     Tesselon::Test::LogCapture log;
@@ -262,12 +265,8 @@ TEST(SimulatedTracker, PeriodicDropoutsHideEachInstrumentForTheirShare)
         for (const TrackingInstrument& instrument : sample->instruments()) {
             ASSERT_TRUE(instrument.matrix.allFinite());
             hiddenCounts[instrument.id.ID()] += instrument.visible ? 0 : 1;
-            if (instrument.visible) {
-                ASSERT_GE(instrument.quality, 0.9);
-                ASSERT_LE(instrument.quality, 1.0);
-            } else {
-                ASSERT_EQ(instrument.quality, 0.0);
-            }
+            ASSERT_TRUE(instrument.visible ? instrument.quality >= 0.9 && instrument.quality <= 1.0
+                                           : instrument.quality == 0.0);
         }
     }
     ASSERT_EQ(hiddenCounts.size(), SimulatedInstrument::knownIds().size());
@@ -302,16 +301,16 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
     EXPECT_EQ(tracker.parameter("rate")->attribute("max"), "5000");
     EXPECT_TRUE(tracker.instruments().empty());
 
-    struct UpdateCounter : SignalReceiver
-    {
-        int count = 0;
-    } updates;
-    tracker.updated.connect(&updates, [&updates] { ++updates.count; });
+    int updates = 0;
+    SignalReceiver receiver;
+    tracker.updated.connect(&receiver, [&updates] { ++updates; });
     Properties properties;
     properties.setParam("instruments", std::string(" needle,Pointer ,needle"));
     properties.setParam("rate", 250.0);
+    properties.setParamText("PointerMotion", "5");
     tracker.configure(&properties);
-    EXPECT_EQ(updates.count, 1);
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(tracker.simulatedInstrument("Pointer")->motion().kind(), SimulatedMotion::Kind::DivotTour);
 
     const Sample sample = tracker.generateSample();
     ASSERT_EQ(sample->instruments().size(), 2u);
@@ -322,6 +321,7 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
 
     Properties written;
     tracker.configuration(&written);
+    EXPECT_EQ(written.paramText("PointerMotion"), "5");
     SimulatedTracker copy;
     copy.configure(&written);
     EXPECT_TRUE(sameSample(copy.generateSample(), sample));
@@ -332,22 +332,17 @@ TEST(SimulatedTracker, ConfigurationSelectsInstrumentsAndRoundTrips)
 
 TEST(SimulatedTracker, RejectsInvalidValuesWithOneMessageAndKeepsThePreviousValue)
 {
-    const std::vector<std::pair<std::string, std::string>> invalid = {{"rate", "0"},
-                                                                      {"rate", "-5"},
-                                                                      {"rate", "6000"},
-                                                                      {"rate", "nan"},
-                                                                      {"positionNoise", "-0.1"},
-                                                                      {"orientationNoise", "inf"},
-                                                                      {"instruments", "Needle,Scalpel"},
-                                                                      {"dropoutPeriod", "-1"},
-                                                                      {"dropoutDuration", "nan"}};
     SimulatedTracker tracker;
-    for (const auto& [name, text] : invalid) {
-        SCOPED_TRACE(name + " = " + text);
+    for (const std::string assignment :
+         {"rate=0", "rate=-5", "rate=6000", "rate=nan", "positionNoise=-0.1", "orientationNoise=inf",
+          "instruments=Needle,Scalpel", "dropoutPeriod=-1", "dropoutDuration=nan", "NeedleMotion=6",
+          "PointerMotion=-1"}) {
+        SCOPED_TRACE(assignment);
+        const std::string name = assignment.substr(0, assignment.find('='));
         const std::string before = tracker.parameter(name)->text();
         Tesselon::Test::LogCapture log;
         Properties properties;
-        properties.setParamText(name, text);
+        properties.setParamText(name, assignment.substr(name.size() + 1));
         tracker.configure(&properties);
         EXPECT_EQ(tracker.parameter(name)->text(), before);
         ASSERT_EQ(log->messages().size(), 1u);
@@ -411,6 +406,7 @@ TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
             properties.setParam("instruments",
                                 std::string(i % 2 ? "Needle,Pivot" : "Reference,Pivot,Needle"));
             properties.setParam("positionNoise", 0.1 * i);
+            properties.setParamText("NeedleMotion", i % 2 ? "1" : "5");
             tracker->configure(&properties);
             tracker->dropOut("Pivot", 0.01);
             Properties read;
@@ -424,4 +420,97 @@ TEST(SimulatedTracker, ReconfiguringAndDestroyingWhileRunningIsSafe)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(counter.count(), atDestruction);
     EXPECT_TRUE(counter.ordered());
+}
+
+TEST(SimulatedTrackerMotion, EachKnownToolsMotionIsAChoiceDefaultingToItsScriptedMotion)
+{
+    SimulatedTracker tracker;
+    const std::vector<Sample> samples = generate(tracker, 30);
+    for (const std::string& id : SimulatedInstrument::knownIds()) {
+        const ParameterBase* motion = tracker.parameter(SimulatedTracker::motionParameterName(id));
+        ASSERT_NE(motion, nullptr) << id;
+        EXPECT_EQ(motion->label(), id + " Motion");
+        EXPECT_EQ(motion->choiceTexts(),
+                  (std::vector<std::string>{"At Rest", "Pivoting About Tip", "Turning About Shaft",
+                                            "Hand-Held", "Following Path", "Visiting Divots"}));
+        const SimulatedInstrument scripted = SimulatedInstrument::create(id, 1).value();
+        EXPECT_EQ(motion->text(), std::to_string(static_cast<int>(scripted.scriptedKind())));
+        for (const Sample& sample : samples)
+            ASSERT_EQ(truth(sample, id), scripted.trueMarkerToTracker(
+                                             sample->component<SimulatedGroundTruthData>()->timeSeconds()))
+                << id;
+    }
+}
+
+TEST(SimulatedTrackerMotion, ChosenMotionStartsFromItsBeginningAtTheNextSample)
+{
+    using Kind = SimulatedMotion::Kind;
+    struct Case
+    {
+        const char* id;
+        Kind kind;
+        bool tipStays, shaftStays, orientationStays;
+    };
+    for (const Case& c :
+         {Case{"Needle", Kind::Still, true, true, true}, Case{"Needle", Kind::Pivot, true, false, false},
+          Case{"Pivot", Kind::Spin, true, true, false}, Case{"Reference", Kind::Wander, false, false, false},
+          Case{"Needle", Kind::Path, false, true, true}, Case{"Path", Kind::DivotTour, false, true, true}}) {
+        SCOPED_TRACE(testing::Message() << c.id << " " << static_cast<int>(c.kind));
+        SimulatedTracker tracker;
+        generate(tracker, 100);
+        set(tracker, SimulatedTracker::motionParameterName(c.id), std::to_string(static_cast<int>(c.kind)));
+        const SimulatedInstrument instrument = tracker.simulatedInstrument(c.id).value();
+        std::vector<Eigen::Matrix4d> poses;
+        for (const Sample& sample : generate(tracker, 600))
+            poses.push_back(truth(sample, c.id));
+        EXPECT_TRUE(poses[0].isApprox(instrument.motionOfKind(c.kind).markerToTracker(0.0).matrix(), 1e-12));
+        double tipMoved = 0.0, shaftTurned = 0.0, turned = 0.0;
+        for (const Eigen::Matrix4d& pose : poses) {
+            const Eigen::Matrix3d rotationChange = (pose - poses[0]).topLeftCorner<3, 3>();
+            tipMoved = std::max(tipMoved, (tipIn(pose, instrument) - tipIn(poses[0], instrument)).norm());
+            shaftTurned = std::max(shaftTurned, (rotationChange * instrument.needleAxis()).norm());
+            turned = std::max(turned, rotationChange.norm());
+        }
+        EXPECT_EQ(tipMoved < 1e-9, c.tipStays);
+        EXPECT_EQ(shaftTurned < 1e-9, c.shaftStays);
+        EXPECT_EQ(turned < 1e-9, c.orientationStays);
+        if (c.kind == Kind::Path) {
+            EXPECT_NEAR(tipMoved, 80.0, 0.1) << "pushed 80 mm along the shaft";
+        }
+    }
+}
+
+TEST(SimulatedTrackerMotion, DivotTourRestsTheMeasuredTipInEachDivotInTurnFromTheFirst)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "Pointer");
+    generate(tracker, 77);
+    set(tracker, "PointerMotion", "5");
+    const SimulatedInstrument pointer = tracker.simulatedInstrument("Pointer").value();
+    const std::vector<Eigen::Vector3d> divots = SimulatedPhantom::divotsInTracker();
+    // 3 s in a divot, 1.5 s to the next, at 60 Hz; after the last divot the tour starts over.
+    const std::vector<Sample> samples = generate(tracker, 8 * 270 + 180);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const Eigen::Vector3d tip = tipIn(samples[i]->instrument("Pointer")->matrix, pointer);
+        const double distance = (tip - divots[(i / 270) % divots.size()]).norm();
+        const std::size_t slot = i % 270;
+        if (slot < 180 || (slot > 200 && slot < 250)) {
+            ASSERT_EQ(distance < 1.5, slot < 180) << i << ": " << distance << " mm";
+        }
+    }
+    // Reopening starts the tour over with the clock.
+    ASSERT_TRUE(tracker.open());
+    EXPECT_LT((tipIn(truth(tracker.generateSample(), "Pointer"), pointer) - divots[0]).norm(), 1e-9);
+}
+
+TEST(SimulatedTrackerMotion, MotionChosenForAnUnlistedToolAppliesOnceListedAndSurvivesReseeding)
+{
+    SimulatedTracker tracker;
+    set(tracker, "instruments", "Reference");
+    set(tracker, "PointerMotion", "0");
+    set(tracker, "instruments", "Reference,Pointer");
+    set(tracker, "seed", "9");
+    const Eigen::Matrix4d rest = SimulatedInstrument::create("Pointer", 9)->motion().restingPose().matrix();
+    for (const Sample& sample : generate(tracker, 20))
+        ASSERT_EQ(truth(sample, "Pointer"), rest);
 }
