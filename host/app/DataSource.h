@@ -21,7 +21,8 @@ enum class DataSource
 
 /// The names workspace files give the sources, in the enumeration's order; files keep them forever.
 inline constexpr std::string_view dataSourceNames[] = {
-    "volume", "recording", "markups", "simulatedTracker", "igtl", "recordingSequence", "output", "liveRecording"};
+    "volume", "recording",         "markups", "simulatedTracker",
+    "igtl",   "recordingSequence", "output",  "liveRecording"};
 
 constexpr std::string_view dataSourceName(DataSource source)
 {

@@ -32,9 +32,8 @@ StreamRecordingWidget::StreamRecordingWidget(TrackingStream* stream, QWidget* pa
     m_status->setObjectName("recordingStatus");
     m_status->setWordWrap(true);
     m_instrument->setNoneText(tr("All"));
-    m_instrument->initFromTrackingStream(stream, TrackingInstrumentComboBox::ShowId |
-                                                     TrackingInstrumentComboBox::ShowName,
-                                         true);
+    m_instrument->initFromTrackingStream(
+        stream, TrackingInstrumentComboBox::ShowId | TrackingInstrumentComboBox::ShowName, true);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -71,8 +70,9 @@ void StreamRecordingWidget::stop()
     showRecording(false);
     auto sequences = takeSequences();
     if (sequences->empty()) {
-        m_status->setText(tr("Nothing was recorded: the stream sent no sample of the chosen instrument while "
-                             "recording. Start the stream, then record again."));
+        m_status->setText(
+            tr("Nothing was recorded: the stream sent no sample of the chosen instrument while "
+               "recording. Start the stream, then record again."));
         return;
     }
     std::size_t samples = 0;
@@ -109,11 +109,11 @@ std::shared_ptr<StreamRecordingWidget::Sequences> StreamRecordingWidget::takeSeq
     for (auto& data : output) {
         // The recorder makes nothing but sequences.
         std::unique_ptr<TrackingSequence> sequence(static_cast<TrackingSequence*>(data.release()));
-        sequence->setName(QString("%1 %2 recording %3")
-                              .arg(QString::fromStdString(m_stream->name()),
-                                   instrumentName(sequence->trackerId()))
-                              .arg(m_recordings)
-                              .toStdString());
+        sequence->setName(
+            QString("%1 %2 recording %3")
+                .arg(QString::fromStdString(m_stream->name()), instrumentName(sequence->trackerId()))
+                .arg(m_recordings)
+                .toStdString());
         sequences->push_back(std::move(sequence));
     }
     return sequences;

@@ -118,8 +118,9 @@ void CombinedTrackingStreamController::onAddInstrument()
         return;
     if (m_ui->comboBoxPreInstrument->currentText().isEmpty() ||
         m_ui->comboBoxPostInstrument->currentText().isEmpty()) {
-        const QString problem = tr("Choose a target and a reference instrument first: an output instrument "
-                                   "needs both, and an input stream without instruments offers none.");
+        const QString problem =
+            tr("Choose a target and a reference instrument first: an output instrument "
+               "needs both, and an input stream without instruments offers none.");
         m_ui->labelAddProblem->setText(problem);
         Log::warning(category, problem.toStdString());
         return;

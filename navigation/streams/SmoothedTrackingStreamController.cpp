@@ -23,9 +23,8 @@ void SmoothedTrackingStreamController::init()
     StreamController::init();
     if (!stream())
         return;
-    stream()->updated.connect(signalReceiver(), [this] {
-        QMetaObject::invokeMethod(this, "refresh", Qt::QueuedConnection);
-    });
+    stream()->updated.connect(signalReceiver(),
+                              [this] { QMetaObject::invokeMethod(this, "refresh", Qt::QueuedConnection); });
     // The base shows the stream's own parameters, which the GUI thread must not write.
     showParameters(nullptr);
     refresh();
