@@ -35,14 +35,17 @@ StreamRecordingWidget::StreamRecordingWidget(TrackingStream* stream, QWidget* pa
     m_instrument->initFromTrackingStream(
         stream, TrackingInstrumentComboBox::ShowId | TrackingInstrumentComboBox::ShowName, true);
 
+    // Two rows: a panel is narrow.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(tr("Record:"), this));
-    row->addWidget(m_instrument, 1);
-    row->addWidget(m_recordButton);
-    row->addWidget(m_stopButton);
-    layout->addLayout(row);
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(new QLabel(tr("Record:"), this));
+    choice->addWidget(m_instrument, 1);
+    layout->addLayout(choice);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_recordButton);
+    buttons->addWidget(m_stopButton);
+    layout->addLayout(buttons);
     layout->addWidget(m_status);
 
     connect(m_recordButton, &QPushButton::clicked, this, &StreamRecordingWidget::record);
