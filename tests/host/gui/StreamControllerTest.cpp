@@ -3,7 +3,6 @@
 #include "host/gui/StreamController.h"
 #include "host/stream/igtl/IgtlAddress.h"
 #include "tests/support/ManualTrackingStream.h"
-#include "tests/support/Poses.h"
 #include "tests/support/ProcessEventsUntil.h"
 
 #include <QLabel>
@@ -71,17 +70,6 @@ TEST_F(StreamControllerTest, ShowsAndEditsTheStreamsParameters)
     ASSERT_NE(port, nullptr);
     port->setValue(IgtlAddress::defaultPort + 1);
     EXPECT_EQ(m_stream.port.value(), IgtlAddress::defaultPort + 1);
-}
-
-TEST_F(StreamControllerTest, HandsOnTheRecordingsOfItsTrackingStream)
-{
-    std::size_t sequences = 0;
-    QObject::connect(&m_panel, &StreamController::recorded,
-                     [&](auto recorded) { sequences = recorded->size(); });
-    m_panel.recordingWidget()->record();
-    m_stream.emitInstruments({Tesselon::Test::instrument("N", Eigen::Matrix4d::Identity())});
-    m_panel.recordingWidget()->stop();
-    EXPECT_EQ(sequences, 1u);
 }
 
 }  // namespace

@@ -4,9 +4,7 @@
 #include "host/stream/TrackingSequence.h"
 #include "tests/support/ManualTrackingStream.h"
 #include "tests/support/Poses.h"
-
-#include <QLabel>
-#include <QPushButton>
+#include "tests/support/ProcessEventsUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -17,94 +15,74 @@ namespace {
 
 using namespace Tesselon::Test;
 
+TrackingInstrument needleAt(double x)
+{
+    return instrument("N", translation(x, 0, 0), 0.9, "Needle");
+}
+
+std::vector<TrackingInstrument> needleAndReference(double x)
+{
+    return {needleAt(x), instrument("R", translation(0, 0, 100), 1.0, "Reference")};
+}
+
 class StreamRecordingWidgetTest : public testing::Test
 {
 protected:
     StreamRecordingWidgetTest()
     {
-        m_stream.setInstruments({needleAt(0), reference()});
-        m_panel.emplace(&m_stream);
-        QObject::connect(&*m_panel, &StreamRecordingWidget::recorded, [this](auto sequences) {
+        QObject::connect(&m_panel, &StreamRecordingWidget::recorded, [this](auto sequences) {
             for (auto& sequence : *sequences)
-                m_recorded.push_back(std::move(sequence));
+                m_names.push_back(sequence->name());
+            m_last = std::move(sequences->front());
         });
     }
 
-    static TrackingInstrument needleAt(double x)
+    /// Records these needle positions, emitted with the reference on the stream's own thread.
+    void recordNeedleAt(std::vector<double> xs)
     {
-        return instrument("N", translation(x, 0, 0), 0.9, "Needle");
-    }
-    static TrackingInstrument reference()
-    {
-        return instrument("R", translation(0, 0, 100), 1.0, "Reference");
-    }
-
-    /// Emits on a thread of its own, as a tracker does.
-    void emitNeedleAndReferenceAt(std::vector<double> xs)
-    {
+        m_panel.record();
         std::thread([&] {
             for (double x : xs)
-                m_stream.emitInstruments({needleAt(x), reference()});
+                m_stream.emitInstruments(needleAndReference(x));
         }).join();
-    }
-
-    void click(const char* name) { m_panel->findChild<QPushButton*>(name)->click(); }
-
-    std::vector<std::string> recordedNames() const
-    {
-        std::vector<std::string> names;
-        for (const auto& sequence : m_recorded)
-            names.push_back(sequence->name());
-        return names;
+        m_panel.stop();
     }
 
     ManualTrackingStream m_stream{"Tracker"};
-    std::optional<StreamRecordingWidget> m_panel;
-    std::vector<std::unique_ptr<TrackingSequence>> m_recorded;
+    StreamRecordingWidget m_panel{&m_stream};
+    std::vector<std::string> m_names;
+    std::unique_ptr<TrackingSequence> m_last;
 };
 
-TEST_F(StreamRecordingWidgetTest, RecordsEveryInstrumentBetweenRecordAndStopWithTheirPoses)
+TEST_F(StreamRecordingWidgetTest, RecordsTheChosenInstrumentsPosesIntoNumberedSequences)
 {
-    auto* choice = m_panel->findChild<TrackingInstrumentComboBox*>("recordInstrument");
-    EXPECT_EQ(choice->itemText(0), "All");
-    EXPECT_EQ(choice->count(), 3);
-    EXPECT_FALSE(m_panel->findChild<QPushButton*>("stopRecording")->isEnabled());
-
-    emitNeedleAndReferenceAt({-1});
-    click("record");
-    EXPECT_FALSE(m_panel->findChild<QPushButton*>("record")->isEnabled());
-    emitNeedleAndReferenceAt({1, 2, 3});
-    click("stopRecording");
-    emitNeedleAndReferenceAt({4});
-
-    EXPECT_EQ(recordedNames(),
+    m_stream.emitInstruments({needleAt(-1)});
+    recordNeedleAt({1, 2, 3});
+    m_stream.emitInstruments({needleAt(4)});
+    EXPECT_EQ(m_names,
               (std::vector<std::string>{"Tracker Needle recording 1", "Tracker Reference recording 1"}));
-    ASSERT_EQ(m_recorded[0]->size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(m_recorded[0]->sample(i).markerToTracker, translation(double(i + 1), 0, 0));
-        EXPECT_DOUBLE_EQ(m_recorded[0]->sample(i).quality, 0.9);
-    }
-    EXPECT_EQ(m_recorded[0]->trackerId().ID(), "N");
-    EXPECT_EQ(m_panel->statusText(), "Recorded 6 samples of 2 instrument(s).");
+    ASSERT_EQ(m_last->size(), 3u) << "only what came between Record and Stop";
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(m_last->sample(i).markerToTracker, translation(double(i + 1), 0, 0));
+    EXPECT_DOUBLE_EQ(m_last->sample(0).quality, 0.9);
+    EXPECT_EQ(m_panel.statusText(), "Recorded 6 samples of 2 instrument(s).");
+
+    auto* choice = m_panel.findChild<TrackingInstrumentComboBox*>("recordInstrument");
+    m_stream.setInstruments(needleAndReference(0));
+    m_stream.updated.emitSignal();
+    ASSERT_TRUE(processEventsUntil([&] { return choice->count() == 3; })) << "All and both instruments";
+    EXPECT_EQ(choice->itemText(0), "All");
+    ASSERT_TRUE(choice->selectInstrument("R"));
+    recordNeedleAt({1, 2});
+    EXPECT_EQ(m_names.back(), "Tracker Reference recording 2");
+    EXPECT_EQ(m_names.size(), 3u);
 }
 
-TEST_F(StreamRecordingWidgetTest, RecordsOnlyTheChosenInstrumentNumberingRecordingsAndReportsAnEmptyOne)
+TEST_F(StreamRecordingWidgetTest, AnEmptyRecordingAddsNothingAndSaysSo)
 {
-    click("record");
-    click("stopRecording");
-    EXPECT_TRUE(m_recorded.empty()) << "an empty recording adds nothing";
-    EXPECT_EQ(m_panel->statusText().left(20), "Nothing was recorded");
-
-    for (int recording = 1; recording <= 2; ++recording) {
-        ASSERT_TRUE(
-            m_panel->findChild<TrackingInstrumentComboBox*>("recordInstrument")->selectInstrument("R"));
-        click("record");
-        emitNeedleAndReferenceAt({1, 2});
-        click("stopRecording");
-    }
-    EXPECT_EQ(recordedNames(),
-              (std::vector<std::string>{"Tracker Reference recording 1", "Tracker Reference recording 2"}));
-    EXPECT_EQ(m_recorded[1]->size(), 2u);
+    recordNeedleAt({});
+    EXPECT_TRUE(m_names.empty());
+    EXPECT_TRUE(m_panel.statusText().startsWith("Nothing was recorded"));
 }
 
 }  // namespace

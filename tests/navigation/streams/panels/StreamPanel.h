@@ -9,8 +9,8 @@
 
 namespace Tesselon::Test {
 
-/// A stream creation algorithm and its panel, made as the host makes them: the algorithm's stream is
-/// created and handed out before the panel is made and initialised.
+/// A stream creation algorithm and its panel, made as the host makes them: the stream is created and
+/// handed out before the panel is made and initialised.
 template <class Algorithm, class Panel>
 struct StreamPanel
 {
@@ -19,8 +19,6 @@ struct StreamPanel
     explicit StreamPanel(DataList inputs) : algorithm(inputs) { panel.init(); }
 
     StreamType& stream() { return static_cast<StreamType&>(*output); }
-
-    /// The panel's widget of this type and name; a test failure when there is none.
     template <class T>
     T* child(const char* name)
     {
@@ -29,14 +27,11 @@ struct StreamPanel
         return found;
     }
 
-    static std::unique_ptr<Data> computedOutput(Algorithm& algorithm)
-    {
+    Algorithm algorithm;
+    std::unique_ptr<Data> output = [this] {
         algorithm.compute();
         return std::move(algorithm.takeOutput().at(0));
-    }
-
-    Algorithm algorithm;
-    std::unique_ptr<Data> output = computedOutput(algorithm);
+    }();
     Panel panel{&algorithm};
 };
 
