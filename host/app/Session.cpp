@@ -3,10 +3,12 @@
 #include "host/core/base/Log.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/io/PointListFile.h"
+#include "host/core/io/TrackingRecordingFile.h"
 #include "host/core/model/AlgorithmFactory.h"
 #include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlPoint.h"
 #include "host/stream/StreamAlgorithm.h"
+#include "host/stream/TrackingSequence.h"
 #include "host/stream/igtl/IgtlAddress.h"
 #include "host/stream/sources/IgtlTrackingStream.h"
 #include "host/stream/sources/PlaybackTrackingStream.h"
@@ -22,6 +24,8 @@ namespace Tesselon {
 namespace {
 
 constexpr std::string_view category = "Session";
+// The configuration key naming the transform of a recording that a sequence holds.
+constexpr const char* transformKey = "transform";
 
 template <class T>
 std::unique_ptr<T> startedStream(std::unique_ptr<T> stream)
@@ -86,6 +90,37 @@ TrackingStream* Session::openRecording(const std::string& path)
     looping.setParam("loop", true);
     playback->configure(&looping);
     return addData(startedStream(std::move(playback)), DataSource::Recording, path);
+}
+
+std::vector<TrackingSequence*> Session::openRecordingAsSequences(const std::string& path)
+{
+    const TrackingRecording recording = TrackingRecordingFile::read(path);
+    std::vector<TrackingSequence*> added;
+    for (const std::string& transform : recording.transformNames())
+        added.push_back(addRecordingSequence(recording, path, transform));
+    return added;
+}
+
+TrackingSequence* Session::addRecordingSequence(const TrackingRecording& recording, const std::string& path,
+                                                const std::string& transform)
+{
+    auto sequence = TrackingSequence::fromRecording(recording, transform);
+    // Named and identified as the recording's playback names the instrument.
+    const std::string instrument = PlaybackTrackingStream::instrumentId(transform);
+    sequence->setTrackerId(TrackerID(instrument));
+    sequence->setName(std::filesystem::path(path).filename().string() + " " + instrument);
+    TrackingSequence* added = addData(std::move(sequence), DataSource::RecordingSequence, path);
+    m_data.back().entry.configuration.setParam(transformKey, transform);
+    return added;
+}
+
+std::vector<TrackingSequence*> Session::addRecordedSequences(
+    std::vector<std::unique_ptr<TrackingSequence>> sequences)
+{
+    std::vector<TrackingSequence*> added;
+    for (auto& sequence : sequences)
+        added.push_back(addData(std::move(sequence), DataSource::LiveRecording));
+    return added;
 }
 
 TrackingStream* Session::connectSimulatedTracker(const Properties* configuration)
@@ -193,7 +228,7 @@ Workspace Session::workspace() const
     Workspace workspace;
     std::vector<int> savedIndex(m_data.size(), -1);
     for (std::size_t i = 0; i < m_data.size(); ++i) {
-        if (m_data[i].entry.type == DataSource::AlgorithmOutput)
+        if (!isSavedDataSource(m_data[i].entry.type))
             continue;
         Workspace::DataEntry entry = m_data[i].entry;
         if (const auto* stream = dynamic_cast<const Stream*>(m_data[i].object.get()))
@@ -251,7 +286,13 @@ Data* Session::restoreData(const Workspace::DataEntry& entry)
             return connectSimulatedTracker(&entry.configuration);
         case DataSource::Igtl:
             return connectIgtl(IgtlAddress::parse(entry.source));
+        case DataSource::RecordingSequence: {
+            std::string transform;
+            entry.configuration.param(transformKey, transform);
+            return addRecordingSequence(TrackingRecordingFile::read(entry.source), entry.source, transform);
+        }
         case DataSource::AlgorithmOutput:
+        case DataSource::LiveRecording:
             break;
     }
     throw std::runtime_error("its algorithm makes it again.");

@@ -17,6 +17,8 @@ class AlgorithmFactory;
 class Data;
 class GlPoint;
 class SharedImageSet;
+class TrackingRecording;
+class TrackingSequence;
 class TrackingStream;
 struct IgtlAddress;
 
@@ -37,6 +39,12 @@ public:
     SharedImageSet* openVolume(const std::string& path);
     /// The recording plays in a loop.
     TrackingStream* openRecording(const std::string& path);
+    /// Each transform of the recording as one tracking sequence, in the recording's order, named after the
+    /// file and the instrument.
+    std::vector<TrackingSequence*> openRecordingAsSequences(const std::string& path);
+    /// Sequences recorded from a stream in this session; a workspace cannot keep them.
+    std::vector<TrackingSequence*> addRecordedSequences(
+        std::vector<std::unique_ptr<TrackingSequence>> sequences);
     TrackingStream* connectSimulatedTracker(const Properties* configuration = nullptr);
     TrackingStream* connectIgtl(const IgtlAddress& address);
     /// Markups are points on the volume; throws without a volume.
@@ -92,6 +100,8 @@ private:
     template <class T>
     T* addData(std::unique_ptr<T> data, DataSource source, std::string location = {});
     Data* restoreData(const Workspace::DataEntry& entry);
+    TrackingSequence* addRecordingSequence(const TrackingRecording& recording, const std::string& path,
+                                           const std::string& transform);
     std::vector<int> indicesOf(const DataList& inputs) const;
 
     std::vector<AlgorithmFactory*> m_algorithmFactories;

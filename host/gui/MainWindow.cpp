@@ -17,6 +17,7 @@
 #include "host/gui/StreamController.h"
 #include "host/gui/TrackedToolsDisplay.h"
 #include "host/gui/TrackingStatusWidget.h"
+#include "host/stream/TrackingSequence.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/igtl/IgtlAddress.h"
 
@@ -30,6 +31,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -56,9 +58,10 @@ std::vector<std::string> orderedCategories(
 
 QString dataLabel(const Data& data)
 {
-    const char* kind = dynamic_cast<const TrackingStream*>(&data)   ? "Stream"
-                       : dynamic_cast<const SharedImageSet*>(&data) ? "Volume"
-                                                                    : "Data";
+    const char* kind = dynamic_cast<const TrackingStream*>(&data)     ? "Stream"
+                       : dynamic_cast<const SharedImageSet*>(&data)   ? "Volume"
+                       : dynamic_cast<const TrackingSequence*>(&data) ? "Sequence"
+                                                                      : "Data";
     return QString("%1  [%2]").arg(QString::fromStdString(data.name()), kind);
 }
 
@@ -104,6 +107,8 @@ MainWindow::~MainWindow()
     // Panels go before the algorithms they show; tool displays and markups before the views.
     while (!m_panels.empty())
         removePanel(m_panels.back().algorithm);
+    for (const auto& [stream, panel] : m_streamPanels)
+        delete panel;
     m_toolDisplays.clear();
     m_status->setStreams({});
     for (GlPoint* markups : m_session.markups())
@@ -135,7 +140,7 @@ void MainWindow::buildDocks()
     auto* panelDock = new QDockWidget(tr("Algorithms"), this);
     panelDock->setObjectName("AlgorithmDock");
     panelDock->setWidget(scroll);
-    panelDock->setMinimumWidth(320);
+    panelDock->setMinimumWidth(400);
     addDockWidget(Qt::RightDockWidgetArea, panelDock);
 
     auto* logDock = new QDockWidget(tr("Log"), this);
@@ -159,7 +164,7 @@ void MainWindow::buildMenus()
                   [this](const std::string& path) { m_session.openVolume(path); });
     addOpenAction(tr("Open &Recording..."), tr("Open Recording"),
                   tr("Recordings (*.mha *.mhd *.txt *.csv *.tsv)"),
-                  [this](const std::string& path) { m_session.openRecording(path); });
+                  [this](const std::string& path) { openRecording(path); });
     addOpenAction(tr("Open &Markups..."), tr("Open Markups"), tr("Point lists (*.json *.csv)"),
                   [this](const std::string& path) { m_session.openMarkups(path); });
     file->addSeparator();
@@ -222,6 +227,22 @@ std::map<std::string, std::vector<std::string>> MainWindow::offeredAlgorithms() 
     return offered;
 }
 
+void MainWindow::openRecording(const std::string& path)
+{
+    QMessageBox question(QMessageBox::Question, tr("Open Recording"),
+                         tr("Play the recording as a tracking stream, or load each of its instruments as a "
+                            "tracking sequence (for a tool calibration, for example)?"),
+                         QMessageBox::Cancel, this);
+    QPushButton* play = question.addButton(tr("Play as Stream"), QMessageBox::AcceptRole);
+    QPushButton* load = question.addButton(tr("Load as Sequences"), QMessageBox::AcceptRole);
+    question.setDefaultButton(play);
+    question.exec();
+    if (question.clickedButton() == play)
+        m_session.openRecording(path);
+    else if (question.clickedButton() == load)
+        m_session.openRecordingAsSequences(path);
+}
+
 void MainWindow::runFileAction(const QString& title, const std::function<void()>& action)
 {
     try {
@@ -240,15 +261,11 @@ void MainWindow::showData(Data* data, DataSource source)
     auto* stream = dynamic_cast<TrackingStream*>(data);
     if (!stream)
         return;
-    // Tools are drawn for the trackers the user connected; a derived stream's poses would double them, and
-    // its algorithm's panel sets it up.
+    // Tools are drawn for the trackers the user connected; a derived stream's poses would double them.
     if (source != DataSource::AlgorithmOutput) {
         m_toolDisplays[data] =
             std::make_unique<TrackedToolsDisplay>(*stream, *views().viewGroup(), toolMesh());
-        auto* panel = new DefaultControllerDecorator(new StreamController(nullptr, stream),
-                                                     QString::fromStdString(stream->name()));
-        m_streamPanels[data] = panel;
-        m_panelLayout->addWidget(panel);
+        showStreamPanel(*stream);
     }
     watchTrackingStreams();
 }
@@ -355,11 +372,30 @@ void MainWindow::showPanel(Algorithm* algorithm)
     if (auto* panel = dynamic_cast<DefaultAlgorithmController*>(controller))
         connect(panel, &DefaultAlgorithmController::computed, this,
                 [this, algorithm] { m_session.takeOutputs(*algorithm); });
+    if (auto* panel = dynamic_cast<StreamController*>(controller))
+        takeRecordings(*panel);
     controller->setApplicationController(m_application.get());
     controller->init();
     auto* decorator = new DefaultControllerDecorator(controller);
     m_panels.push_back({algorithm, controller, decorator});
     m_panelLayout->addWidget(decorator);
+}
+
+void MainWindow::showStreamPanel(TrackingStream& stream)
+{
+    auto* panel = new StreamController(nullptr, &stream);
+    takeRecordings(*panel);
+    auto* decorator = new DefaultControllerDecorator(panel, QString::fromStdString(stream.name()));
+    m_streamPanels[&stream] = decorator;
+    m_panelLayout->addWidget(decorator);
+}
+
+void MainWindow::takeRecordings(StreamController& panel)
+{
+    connect(&panel, &StreamController::recorded, this,
+            [this](std::shared_ptr<StreamRecordingWidget::Sequences> sequences) {
+                m_session.addRecordedSequences(std::move(*sequences));
+            });
 }
 
 void MainWindow::removePanel(Algorithm* algorithm)

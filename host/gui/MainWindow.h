@@ -27,6 +27,7 @@ class GlPoint;
 class LogView;
 class Mesh;
 class Session;
+class StreamController;
 class TrackedToolsDisplay;
 class TrackingStatusWidget;
 class TrackingStream;
@@ -75,6 +76,11 @@ private:
     void forgetMarkups(GlPoint* markups);
     void showPanel(Algorithm* algorithm);
     void removePanel(Algorithm* algorithm);
+    /// The panel of a stream the user connected or opened, which no algorithm made.
+    void showStreamPanel(TrackingStream& stream);
+    /// Recordings made in a stream's panel join the data.
+    void takeRecordings(StreamController& panel);
+    void openRecording(const std::string& path);
     void refreshDataList();
     void watchTrackingStreams();
     const std::shared_ptr<const Mesh>& toolMesh();
@@ -85,7 +91,7 @@ private:
     std::unique_ptr<ApplicationController> m_application;
     std::vector<Panel> m_panels;
     std::map<const Data*, std::unique_ptr<TrackedToolsDisplay>> m_toolDisplays;
-    /// The panels of the connected streams, in the panel area.
+    // The decorated panels of the streams in `showStreamPanel`, owned by the panel layout's widget.
     std::map<const Data*, QWidget*> m_streamPanels;
     std::shared_ptr<const Mesh> m_toolMesh;
 

@@ -3,6 +3,7 @@
 #include "host/core/base/Log.h"
 #include "host/core/base/QtHelpers.h"
 #include "host/gui/ParameterWidget.h"
+#include "host/stream/TrackingStream.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,6 +43,11 @@ StreamController::StreamController(Algorithm* algorithm, Stream* stream, QWidget
     buttons->addWidget(m_stopButton);
     layout->addLayout(buttons);
     layout->addWidget(m_message);
+    if (auto* tracking = dynamic_cast<TrackingStream*>(m_stream)) {
+        m_recording = new StreamRecordingWidget(tracking, this);
+        layout->addWidget(m_recording);
+        connect(m_recording, &StreamRecordingWidget::recorded, this, &StreamController::recorded);
+    }
     layout->addWidget(m_parameters);
     layout->addStretch();
 
@@ -90,6 +96,14 @@ void StreamController::stop()
         return;
     Stream* stream = m_stream;
     runOperation([stream] { return stream->stop(); }, tr("The stream could not be stopped"));
+}
+
+void StreamController::showParameters(Configurable* configurable)
+{
+    auto* replacement = new ParameterWidget(configurable, this);
+    delete layout()->replaceWidget(m_parameters, replacement);
+    delete m_parameters;
+    m_parameters = replacement;
 }
 
 QString StreamController::stateText() const

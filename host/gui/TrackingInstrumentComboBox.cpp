@@ -38,6 +38,12 @@ void TrackingInstrumentComboBox::setSeparator(QString separator)
     rebuildItems();
 }
 
+void TrackingInstrumentComboBox::setNoneText(QString text)
+{
+    m_noneText = std::move(text);
+    rebuildItems();
+}
+
 void TrackingInstrumentComboBox::initFromTrackingStream(TrackingStream* stream, int formattingFlags,
                                                         bool offerNone)
 {
@@ -94,7 +100,7 @@ void TrackingInstrumentComboBox::rebuildItems()
     QStringList texts;
     QStringList ids;
     if (m_offerNone) {
-        texts << tr("None");
+        texts << m_noneText;
         ids << QString();
     }
     for (const TrackerID& instrument : m_instruments) {

@@ -36,6 +36,9 @@ public:
     /// The text between the parts of an item (" : " by default); existing items are relabelled.
     void setSeparator(QString separator);
     QString separator() const { return m_separator; }
+    /// The text of the item with an empty ID ("None" by default), for boxes where it means something
+    /// else, such as every instrument.
+    void setNoneText(QString text);
 
     /// Fills the box from the stream's instruments and refills it whenever the stream reports an update;
     /// a previous stream is forgotten. `offerNone` puts a first item "None" with an empty ID. The stream
@@ -61,6 +64,7 @@ private:
 
     bool m_allowEmpty;
     QString m_separator = QStringLiteral(" : ");
+    QString m_noneText = tr("None");
     int m_formattingFlags = ShowId;
     bool m_offerNone = false;
     std::vector<TrackerID> m_instruments;

@@ -17,6 +17,12 @@ public:
 
     /// Hands the created stream to the caller, who owns it from then on.
     std::vector<std::unique_ptr<Data>> takeOutput() override;
+    /// The stream the algorithm created, also after it was handed out (the host shows its panel then);
+    /// whoever took it keeps it alive while this is used.
+    Stream* createdStream() const { return stream() ? stream() : m_handedOut; }
+
+private:
+    Stream* m_handedOut = nullptr;
 };
 
 }  // namespace Tesselon

@@ -2,9 +2,14 @@
 
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 #include "navigation/calibration/ToolCalibrationController.h"
+#include "navigation/plugin/CreateStreamAlgorithm.h"
 #include "navigation/plugin/NavigationIds.h"
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
 #include "navigation/visualization/ToolVisualizationController.h"
+#include "navigation/streams/CombinedTrackingStream.h"
+#include "navigation/streams/CombinedTrackingStreamController.h"
+#include "navigation/streams/SmoothedTrackingStream.h"
+#include "navigation/streams/SmoothedTrackingStreamController.h"
 
 namespace Tesselon {
 namespace {
@@ -29,6 +34,10 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
 {
     // First match wins: a derived algorithm type must come before its base.
     for (const auto create : {
+             &createFor<CreateStreamAlgorithm<CombinedTrackingStream, true, true, true>,
+                        CombinedTrackingStreamController>,
+             &createFor<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>,
+                        SmoothedTrackingStreamController>,
              &createFor<ToolCalibrationAlgorithm, ToolCalibrationController>,
              &createFor<ToolVisualizationAlgorithm, ToolVisualizationController>,
          })

@@ -128,10 +128,15 @@ void SmoothedTrackingStream::configure(const Properties* properties)
 {
     if (!properties)
         return;
-    std::lock_guard lock(m_mutex);
-    Configurable::configure(properties);
-    updateHiddenAttributes();
-    resetSmoothing();
+    {
+        std::lock_guard lock(m_mutex);
+        Configurable::configure(properties);
+        updateHiddenAttributes();
+        resetSmoothing();
+    }
+    // Panels showing the configuration re-read it; outside the lock, so they may.
+    updated.emitSignal();
+    updatedThreadSafe.emitSignal();
 }
 
 void SmoothedTrackingStream::updateHiddenAttributes()

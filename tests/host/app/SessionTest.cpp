@@ -3,6 +3,7 @@
 #include "host/core/model/Algorithm.h"
 #include "host/core/plugin/PluginLoader.h"
 #include "host/gl/GlPoint.h"
+#include "host/stream/TrackingSequence.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/igtl/IgtlAddress.h"
 #include "navigation/plugin/NavigationIds.h"
@@ -63,14 +64,23 @@ TEST_F(SessionTest, AWorkspaceRestoresEverySourceAndAlgorithmToTheSameFile)
     // Nothing listens there; the stream keeps trying, and the address is what is saved.
     m_session.connectIgtl({"127.0.0.1", 1});
     m_session.openMarkups(landmarks);
+    const std::vector<TrackingSequence*> loaded = m_session.openRecordingAsSequences(recording);
+    ASSERT_EQ(loaded.size(), 1u) << "one per instrument";
+    EXPECT_EQ(loaded[0]->name(), "pivot-recording-1151.txt Tool");
+    EXPECT_EQ(loaded[0]->size(), 1151u);
+    EXPECT_DOUBLE_EQ(loaded[0]->sample(0).markerToTracker(1, 3), -26.5338668823) << "the file's first pose";
+    std::vector<std::unique_ptr<TrackingSequence>> live;
+    live.push_back(std::make_unique<TrackingSequence>(TrackerID("N")));
+    EXPECT_EQ(m_session.sourceOf(*m_session.addRecordedSequences(std::move(live)).at(0)),
+              DataSource::LiveRecording);
     ASSERT_TRUE(smooth(m_session, stream));
-    EXPECT_EQ(m_session.data().size(), 5u) << "the smoothed stream joins the data";
+    EXPECT_EQ(m_session.data().size(), 7u) << "the smoothed stream joins the data";
     m_session.saveWorkspace(folder.filePath("saved.workspace").toStdString());
 
     Session restored(s_plugins->algorithmFactories());
     restored.openWorkspace(folder.filePath("saved.workspace").toStdString());
     restored.saveWorkspace(folder.filePath("again.workspace").toStdString());
-    EXPECT_EQ(restored.data().size(), 5u);
+    EXPECT_EQ(restored.data().size(), 6u) << "all but the live recording, which nothing could load again";
     EXPECT_EQ(restored.markups().size(), 1u);
     EXPECT_EQ(bytesOf(folder.filePath("again.workspace")), bytesOf(folder.filePath("saved.workspace")));
 }

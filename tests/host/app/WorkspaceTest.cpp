@@ -36,12 +36,17 @@ TEST(Workspace, RoundTripsThroughItsFile)
 
 TEST(Workspace, NamesEachSourceAsFilesAlwaysHave)
 {
-    const std::string_view names[] = {"volume", "recording", "markups", "simulatedTracker", "igtl"};
-    for (int source = 0; source < 5; ++source) {
-        EXPECT_EQ(dataSourceName(static_cast<DataSource>(source)), names[source]);
-        EXPECT_EQ(loadableDataSource(names[source]), static_cast<DataSource>(source));
+    const std::string_view names[] = {"volume", "recording",         "markups", "simulatedTracker",
+                                      "igtl",   "recordingSequence", "output",  "liveRecording"};
+    for (int source = 0; source < static_cast<int>(std::size(names)); ++source) {
+        const auto type = static_cast<DataSource>(source);
+        EXPECT_EQ(dataSourceName(type), names[source]);
+        // Outputs are made again by their algorithms; live recordings cannot be made again.
+        EXPECT_EQ(loadableDataSource(names[source]),
+                  isSavedDataSource(type) ? std::optional(type) : std::nullopt);
     }
-    EXPECT_EQ(loadableDataSource("output"), std::nullopt) << "outputs are made again, not loaded";
+    EXPECT_FALSE(isSavedDataSource(DataSource::AlgorithmOutput) ||
+                 isSavedDataSource(DataSource::LiveRecording));
 }
 
 TEST(Workspace, RefusesEntriesItCannotRestoreNamingThem)

@@ -4,8 +4,11 @@
 #include "host/core/model/SharedImageSet.h"
 #include "host/core/plugin/PluginLoader.h"
 #include "host/gui/DefaultControllerDecorator.h"
+#include "host/gui/StreamController.h"
 #include "host/stream/TrackingStream.h"
 #include "navigation/plugin/NavigationIds.h"
+#include "tests/support/SampleRecorder.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QListWidget>
 
@@ -33,10 +36,30 @@ TEST(MainWindow, ShowsItsSessionAsItChangesAndOffersItsAlgorithmsForTheSelection
     MainWindow window(session, plugins.controllerFactories());
     Data* tracker = session.connectSimulatedTracker();
     session.createAlgorithm(NavigationIds::smoothedStream, {tracker});
+    session.createAlgorithm(NavigationIds::combinedStream, {tracker});
     const auto* list = window.findChild<QListWidget*>();
-    EXPECT_EQ(list->count(), 3);
-    EXPECT_EQ(window.findChildren<DefaultControllerDecorator*>().size(), 2)
-        << "the tracker's and the algorithm's";
+    EXPECT_EQ(list->count(), 4);
+    // The tracker's own panel and the derived streams' panels, each with its stream although the session
+    // took it.
+    const auto panels = window.findChildren<StreamController*>();
+    ASSERT_EQ(panels.size(), 3);
+    EXPECT_EQ(window.findChildren<DefaultControllerDecorator*>().size(), 3);
+    std::vector<std::string> kinds;
+    for (const StreamController* panel : panels) {
+        kinds.push_back(panel->metaObject()->className());
+        EXPECT_NE(panel->recordingWidget(), nullptr);
+    }
+    EXPECT_EQ(kinds, (std::vector<std::string>{"Tesselon::StreamController",
+                                               "Tesselon::SmoothedTrackingStreamController",
+                                               "Tesselon::CombinedTrackingStreamController"}));
+
+    Tesselon::Test::SampleRecorder samples(*dynamic_cast<Stream*>(tracker));
+    panels[0]->recordingWidget()->record();
+    const std::size_t before = samples.count();
+    ASSERT_TRUE(Tesselon::Test::waitUntil([&] { return samples.count() >= before + 3; }));
+    panels[0]->recordingWidget()->stop();
+    ASSERT_GT(session.data().size(), 4u) << "the recording joins the data";
+    EXPECT_EQ(session.sourceOf(*session.data().back()), DataSource::LiveRecording);
 
     const std::vector<std::vector<Data*>> selections = {{}, {tracker}, {volume}, {tracker, volume}};
     for (const auto& selection : selections) {
@@ -50,6 +73,7 @@ TEST(MainWindow, ShowsItsSessionAsItChangesAndOffersItsAlgorithmsForTheSelection
     session.clear();
     EXPECT_EQ(list->count(), 0);
     EXPECT_TRUE(window.findChildren<DefaultControllerDecorator*>().isEmpty());
+    EXPECT_TRUE(window.findChildren<StreamController*>().isEmpty());
 }
 
 }  // namespace
