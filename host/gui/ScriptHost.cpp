@@ -16,10 +16,12 @@ namespace {
 constexpr std::size_t recentLogLines = 2000;
 
 const QString preludeName = "tesselon-prelude";
-// What the script interface adds in JavaScript: functions with any number of arguments, which an
-// invokable method cannot take.
+// What the script interface adds in JavaScript: a function with any number of arguments, which an
+// invokable method cannot take, and the check every test script makes. Errors thrown here are reported
+// at the caller's line.
 const QString prelude =
-    "tesselon.select = function () { tesselon.selectData([].concat.apply([], arguments)); };";
+    "tesselon.select = function () { tesselon.selectData([].concat.apply([], arguments)); };\n"
+    "tesselon.check = function (condition, message) { if (!condition) throw new Error(message); };";
 
 // Set by a statement appended to every program, so a program that ends early has thrown, even a value
 // that is no error object. A `var` statement leaves the program's value as it was.
