@@ -150,8 +150,14 @@ void MainWindow::buildDocks()
     consoleDock->setWidget(new ScriptConsole(*m_scriptHost));
     addDockWidget(Qt::BottomDockWidgetArea, consoleDock);
     splitDockWidget(logDock, consoleDock, Qt::Horizontal);
-    resizeDocks({logDock, consoleDock}, {1, 1}, Qt::Horizontal);
     consoleDock->hide();
+    // A dock shown later gets its minimum size; the console needs room for a few lines of script.
+    connect(consoleDock, &QDockWidget::visibilityChanged, this, [this, logDock, consoleDock](bool visible) {
+        if (!visible)
+            return;
+        resizeDocks({logDock, consoleDock}, {width() / 2, width() / 2}, Qt::Horizontal);
+        resizeDocks({consoleDock}, {height() / 4}, Qt::Vertical);
+    });
 }
 
 void MainWindow::buildMenus()

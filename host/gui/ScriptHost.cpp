@@ -9,6 +9,8 @@
 #include <QQmlEngine>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace Tesselon {
 namespace {
 
@@ -27,6 +29,35 @@ const QString prelude =
 // that is no error object. A `var` statement leaves the program's value as it was.
 const QString completedFlag = "__tesselonScriptCompleted";
 
+ScriptHost::Outcome failure(const QString& message)
+{
+    ScriptHost::Outcome outcome;
+    outcome.ok = false;
+    outcome.error = message;
+    return outcome;
+}
+
+// The error's location in the user's program of `lineCount` lines: its innermost frame outside the prelude.
+QString errorLocation(const QJSValue& error, const QString& fileName, int lineCount)
+{
+    // A construct left open at the end is found on the appended line; the user's last line is meant.
+    const auto located = [&](int line) {
+        return fileName + ":" + QString::number(std::min(line, lineCount));
+    };
+    // Frames read "function@url:line", innermost first.
+    for (const QString& frame : error.property("stack").toString().split('\n')) {
+        const int lineStart = frame.lastIndexOf(':');
+        if (lineStart < 0 || frame.contains(preludeName))
+            continue;
+        bool isNumber = false;
+        const int line = frame.mid(lineStart + 1).toInt(&isNumber);
+        if (isNumber)
+            return located(line);
+    }
+    const QJSValue line = error.property("lineNumber");
+    return line.isNumber() ? located(line.toInt()) : fileName;
+}
+
 }  // namespace
 
 ScriptHost::ScriptHost(MainWindow& window)
@@ -44,14 +75,6 @@ ScriptHost::ScriptHost(MainWindow& window)
 ScriptHost::~ScriptHost()
 {
     Log::removeSink(m_log);
-}
-
-ScriptHost::Outcome ScriptHost::failure(const QString& message) const
-{
-    Outcome outcome;
-    outcome.ok = false;
-    outcome.error = message;
-    return outcome;
 }
 
 ScriptHost::Outcome ScriptHost::runFile(const QString& path)
@@ -81,27 +104,11 @@ ScriptHost::Outcome ScriptHost::run(const QString& program, const QString& fileN
         return outcome;
     }
     if (value.isError())
-        return failure(errorLocation(value, fileName) + ": " + value.toString());
+        return failure(errorLocation(value, fileName, program.count('\n') + 1) + ": " + value.toString());
     if (!completed)
         return failure(fileName + ": uncaught exception: " + value.toString());
     outcome.value = value;
     return outcome;
-}
-
-QString ScriptHost::errorLocation(const QJSValue& error, const QString& fileName) const
-{
-    // Frames read "function@url:line", innermost first.
-    for (const QString& frame : error.property("stack").toString().split('\n')) {
-        const int lineStart = frame.lastIndexOf(':');
-        if (lineStart < 0 || frame.contains(preludeName))
-            continue;
-        bool isNumber = false;
-        const int line = frame.mid(lineStart + 1).toInt(&isNumber);
-        if (isNumber)
-            return fileName + ":" + QString::number(line);
-    }
-    const QJSValue line = error.property("lineNumber");
-    return line.isNumber() ? fileName + ":" + line.toString() : fileName;
 }
 
 QString ScriptHost::describe(const QJSValue& value)

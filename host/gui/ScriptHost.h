@@ -50,10 +50,6 @@ public:
     QString describe(const QJSValue& value);
 
 private:
-    Outcome failure(const QString& message) const;
-    /// The error's location in the user's program: its innermost frame outside the prelude.
-    QString errorLocation(const QJSValue& error, const QString& fileName) const;
-
     std::shared_ptr<CapturingLogSink> m_log;
     std::unique_ptr<QJSEngine> m_engine;
     std::unique_ptr<ScriptApi> m_api;
