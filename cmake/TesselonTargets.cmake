@@ -100,7 +100,7 @@ endfunction()
 function(tesselon_add_script_test name file)
   cmake_parse_arguments(ARG "" "TIMEOUT;EXPECT_ERROR" "" ${ARGN})
   if(NOT ARG_TIMEOUT)
-    set(ARG_TIMEOUT 60)
+    set(ARG_TIMEOUT 120)
   endif()
   get_filename_component(script ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   set(command xvfb-run -a -f ${CMAKE_CURRENT_BINARY_DIR}/script.${name}.xauth -s "-screen 0 1600x1000x24"
