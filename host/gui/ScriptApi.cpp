@@ -83,6 +83,25 @@ QStringList actionTexts(const QList<QAction*>& actions)
     return texts;
 }
 
+// Triggers the action; a modal dialog it opens would wait for an answer no script gives, so it is closed.
+// Returns the closed dialog's title and message, or nothing.
+QString triggerClosingDialogs(QAction& action)
+{
+    QString closed;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&closed] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto* box = qobject_cast<QMessageBox*>(dialog);
+        closed = dialog->windowTitle() + (box ? ": " + box->text() : QString());
+        dialog->reject();
+    });
+    watch.start(dialogPollMilliseconds);
+    action.trigger();
+    return closed;
+}
+
 QString titleOf(const MainWindow::Panel& panel)
 {
     if (const auto* decorator = qobject_cast<const DefaultControllerDecorator*>(panel.widget))
@@ -243,48 +262,44 @@ bool ScriptApi::isText(const QJSValue& value, const char* call, const char* argu
     return false;
 }
 
+QAction* ScriptApi::menuAction(const QString& path)
+{
+    QList<QAction*> actions = m_window.menuBar()->actions();
+    QAction* action = nullptr;
+    QString walked;
+    for (const QString& part : path.split(';')) {
+        if (action && action->menu())
+            actions = action->menu()->actions();
+        action = findAction(actions, part);
+        if (!action) {
+            fail(QString("No menu entry \"%1\" for the selection %2: %3 offers %4.")
+                     .arg(path, quotedList(selectedNames()),
+                          walked.isEmpty() ? QString("the menu bar") : "\"" + walked + "\"",
+                          quotedList(actionTexts(actions))));
+            return nullptr;
+        }
+        walked += (walked.isEmpty() ? "" : ";") + plainMenuText(action->text());
+    }
+    if (action->menu())
+        fail(QString("The menu entry \"%1\" is a menu; name one of its entries.").arg(path));
+    else if (!action->isEnabled())
+        fail(QString("The menu entry \"%1\" is disabled.").arg(path));
+    return action->menu() || !action->isEnabled() ? nullptr : action;
+}
+
 QJSValue ScriptApi::menu(const QJSValue& pathValue)
 {
     if (!isText(pathValue, "tesselon.menu(path)", "path"))
         return QJSValue(QJSValue::NullValue);
     const QString path = pathValue.toString();
-    const QStringList parts = path.split(';');
-    QList<QAction*> actions = m_window.menuBar()->actions();
-    QAction* action = nullptr;
-    QString walked;
-    for (const QString& part : parts) {
-        if (action && action->menu())
-            actions = action->menu()->actions();
-        action = findAction(actions, part);
-        if (!action)
-            return fail(QString("No menu entry \"%1\" for the selection %2: %3 offers %4.")
-                            .arg(path, quotedList(selectedNames()),
-                                 walked.isEmpty() ? QString("the menu bar") : "\"" + walked + "\"",
-                                 quotedList(actionTexts(actions))));
-        walked += (walked.isEmpty() ? "" : ";") + plainMenuText(action->text());
-    }
-    if (action->menu())
-        return fail(QString("The menu entry \"%1\" is a menu; name one of its entries.").arg(path));
-    if (!action->isEnabled())
-        return fail(QString("The menu entry \"%1\" is disabled.").arg(path));
-
-    QString dialogText;
-    QTimer dialogWatch;
-    connect(&dialogWatch, &QTimer::timeout, this, [&dialogText] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        const auto* box = qobject_cast<QMessageBox*>(dialog);
-        dialogText = dialog->windowTitle() + (box ? ": " + box->text() : QString());
-        dialog->reject();
-    });
-    dialogWatch.start(dialogPollMilliseconds);
+    QAction* action = menuAction(path);
+    if (!action)
+        return QJSValue(QJSValue::NullValue);
     const std::size_t panelsBefore = m_window.panels().size();
-    action->trigger();
-    dialogWatch.stop();
-    if (!dialogText.isEmpty())
+    const QString dialog = triggerClosingDialogs(*action);
+    if (!dialog.isEmpty())
         return fail(QString("The menu entry \"%1\" opened a dialog, which a script cannot answer: %2")
-                        .arg(path, dialogText));
+                        .arg(path, dialog));
     if (m_window.panels().size() > panelsBefore)
         return wrap(contentOf(m_window.panels().back()));
     // Algorithm entries carry their factory's id; one that shows no panel was not created.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QJSEngine;
 
 namespace Tesselon {
@@ -73,6 +74,8 @@ private:
     /// Whether the argument is text; throws naming the call and the argument when not.
     bool isText(const QJSValue& value, const char* call, const char* argument);
     QStringList selectedNames() const;
+    /// The enabled entry at "Menu;Entry"; null after throwing.
+    QAction* menuAction(const QString& path);
     TrackingStream* trackingStreamOf(const QJSValue& stream);
     /// The algorithm, or its stream, that has a parameter `key`; null after throwing.
     Configurable* ownerOfParameter(const MainWindow::Panel& panel, const QString& key);
