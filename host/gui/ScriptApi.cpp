@@ -212,20 +212,29 @@ QJSValue ScriptApi::data()
         QJSValue entry = m_engine.newObject();
         entry.setProperty("name", QString::fromStdString(all[i]->name()));
         entry.setProperty("kind", kindName(all[i]->kind()));
+        entry.setProperty("index", static_cast<int>(i));
         list.setProperty(static_cast<quint32>(i), entry);
     }
     return list;
 }
 
-Data* ScriptApi::dataNamed(const QString& name)
+Data* ScriptApi::dataOf(const QJSValue& data)
 {
-    QStringList names;
-    for (Data* data : m_window.session().data()) {
-        if (QString::fromStdString(data->name()) == name)
-            return data;
-        names << QString::fromStdString(data->name());
+    const std::vector<Data*> all = m_window.session().data();
+    const QJSValue index = data.isObject() ? data.property("index") : data;
+    if (index.isNumber()) {
+        if (index.toInt() >= 0 && index.toInt() < static_cast<int>(all.size()))
+            return all[static_cast<std::size_t>(index.toInt())];
+        fail(QString("No data at index %1; there are %2.").arg(index.toString()).arg(all.size()));
+        return nullptr;
     }
-    fail(QString("No data named \"%1\"; the data are %2.").arg(name, quotedList(names)));
+    QStringList names;
+    for (Data* candidate : all) {
+        if (QString::fromStdString(candidate->name()) == data.toString())
+            return candidate;
+        names << QString::fromStdString(candidate->name());
+    }
+    fail(QString("No data named \"%1\"; the data are %2.").arg(data.toString(), quotedList(names)));
     return nullptr;
 }
 
@@ -235,7 +244,7 @@ void ScriptApi::selectData(const QJSValue& names)
     const int count = names.isArray() ? names.property("length").toInt() : 1;
     for (int i = 0; i < count; ++i) {
         const QJSValue name = names.isArray() ? names.property(static_cast<quint32>(i)) : names;
-        Data* data = dataNamed(name.toString());
+        Data* data = dataOf(name);
         if (!data)
             return;
         selection.push_back(data);
@@ -408,8 +417,8 @@ QJSValue ScriptApi::setParameter(const QJSValue& panel, const QJSValue& key, con
 TrackingStream* ScriptApi::trackingStreamOf(const QJSValue& stream)
 {
     Data* data = nullptr;
-    if (stream.isString()) {
-        data = dataNamed(stream.toString());
+    if (!stream.isUndefined() && !stream.isQObject()) {
+        data = dataOf(stream);
     } else if (const MainWindow::Panel* panel = panelOf(stream, "tesselon.instruments(stream)", "stream")) {
         data = streamOf(*panel);
         if (!data)

@@ -31,9 +31,10 @@ public:
     /// The window, the engine and the log sink must outlive this object.
     ScriptApi(MainWindow& window, QJSEngine& engine, std::shared_ptr<CapturingLogSink> log);
 
-    /// [{name, kind}] of the session's data, in the list's order.
+    /// [{name, kind, index}] of the session's data, in the list's order. Wherever data is asked for, a name
+    /// means the first data of that name, and an entry of this list (or its index) that very data.
     Q_INVOKABLE QJSValue data();
-    /// Selects exactly the data with these names (a name or an array of names); nothing clears.
+    /// Selects exactly these data (one or an array); nothing clears.
     Q_INVOKABLE void selectData(const QJSValue& names = {});
     /// Runs "Menu;Entry" (texts as shown, without the '&' of shortcuts); returns the panel it created or
     /// null. A dialog the entry opens is closed and becomes the error, since a script cannot answer it.
@@ -50,7 +51,7 @@ public:
     Q_INVOKABLE QJSValue setParameter(const QJSValue& panel = {}, const QJSValue& key = {},
                                       const QJSValue& value = {});
     /// [{id, name, model, quality, valid, position: [x, y, z], pose: 16 numbers column-major}] of the
-    /// latest sample of a tracking stream, given by data name or by its panel; poses map the instrument
+    /// latest sample of a tracking stream, given as data or by its panel; poses map the instrument
     /// into the stream's frame (mm).
     Q_INVOKABLE QJSValue instruments(const QJSValue& stream = {});
     /// Runs the event loop for this long, so streams emit and panels update.
@@ -70,7 +71,7 @@ public:
 private:
     /// These throw a script error through the engine and return null when the argument names nothing.
     const MainWindow::Panel* panelOf(const QJSValue& panel, const char* call, const char* argument = "panel");
-    Data* dataNamed(const QString& name);
+    Data* dataOf(const QJSValue& data);
     /// Whether the argument is text; throws naming the call and the argument when not.
     bool isText(const QJSValue& value, const char* call, const char* argument);
     QStringList selectedNames() const;
