@@ -6,6 +6,7 @@
 #include "host/core/model/Algorithm.h"
 #include "host/gui/AlgorithmController.h"
 #include "host/gui/DefaultControllerDecorator.h"
+#include "host/gui/ScriptValues.h"
 #include "host/gui/StreamController.h"
 #include "host/stream/StreamAlgorithm.h"
 #include "host/stream/TrackingStream.h"
@@ -27,30 +28,6 @@ namespace {
 
 // How often a menu entry's modal dialog is looked for; it cannot be answered by the script.
 constexpr int dialogPollMilliseconds = 50;
-
-QString kindName(Data::Kind kind)
-{
-    switch (kind) {
-        case Data::Image:
-            return "Image";
-        case Data::Volume:
-            return "Volume";
-        case Data::Mesh:
-            return "Mesh";
-        case Data::PointSet:
-            return "PointSet";
-        case Data::Annotation:
-            return "Annotation";
-        case Data::TrackingSequence:
-            return "TrackingSequence";
-        case Data::Stream:
-            return "Stream";
-        case Data::TrackingStream:
-            return "TrackingStream";
-        default:
-            return "Data";
-    }
-}
 
 // A menu text as the user reads it: without shortcut markers and the ellipsis of entries that ask more.
 QString plainMenuText(QString text)
@@ -133,55 +110,6 @@ QStringList parameterNames(const Configurable* configurable)
     return names;
 }
 
-QJSValue numbers(QJSEngine& engine, const double* values, int count)
-{
-    QJSValue array = engine.newArray(static_cast<uint>(count));
-    for (int i = 0; i < count; ++i)
-        array.setProperty(static_cast<quint32>(i), values[i]);
-    return array;
-}
-
-QJSValue valueOf(QJSEngine& engine, const ParameterBase& parameter)
-{
-    const std::string text = parameter.text();
-    switch (parameter.type()) {
-        case ParamType::Bool:
-            return PropertyCodec<bool>::fromText(text).value_or(false);
-        case ParamType::Int:
-        case ParamType::Enumeration:
-        case ParamType::Double:
-            return PropertyCodec<double>::fromText(text).value_or(0.0);
-        case ParamType::Vector3:
-            if (const auto vector = PropertyCodec<Eigen::Vector3d>::fromText(text))
-                return numbers(engine, vector->data(), 3);
-            break;
-        default:
-            break;
-    }
-    return QString::fromStdString(text);
-}
-
-// The parameter's text for a script value: arrays as their numbers separated by spaces, a choice's text
-// as its index; everything else as JavaScript writes it.
-std::string textFor(const ParameterBase& parameter, const QJSValue& value)
-{
-    if (value.isArray()) {
-        QStringList parts;
-        const int length = value.property("length").toInt();
-        for (int i = 0; i < length; ++i)
-            parts << value.property(static_cast<quint32>(i)).toString();
-        return parts.join(' ').toStdString();
-    }
-    const std::string text = value.toString().toStdString();
-    if (value.isString()) {
-        const std::vector<std::string> choices = parameter.choiceTexts();
-        const auto choice = std::find(choices.begin(), choices.end(), text);
-        if (choice != choices.end())
-            return std::to_string(choice - choices.begin());
-    }
-    return text;
-}
-
 }  // namespace
 
 ScriptApi::ScriptApi(MainWindow& window, QJSEngine& engine, std::shared_ptr<CapturingLogSink> log)
@@ -211,7 +139,7 @@ QJSValue ScriptApi::data()
     for (std::size_t i = 0; i < all.size(); ++i) {
         QJSValue entry = m_engine.newObject();
         entry.setProperty("name", QString::fromStdString(all[i]->name()));
-        entry.setProperty("kind", kindName(all[i]->kind()));
+        entry.setProperty("kind", ScriptValues::kindName(all[i]->kind()));
         entry.setProperty("index", static_cast<int>(i));
         list.setProperty(static_cast<quint32>(i), entry);
     }
@@ -392,7 +320,7 @@ QJSValue ScriptApi::parameter(const QJSValue& panel, const QJSValue& key)
     Configurable* owner = found ? ownerOfParameter(*found, key.toString()) : nullptr;
     if (!owner)
         return QJSValue(QJSValue::NullValue);
-    return valueOf(m_engine, *owner->parameter(key.toString().toStdString()));
+    return ScriptValues::fromParameter(m_engine, *owner->parameter(key.toString().toStdString()));
 }
 
 QJSValue ScriptApi::setParameter(const QJSValue& panel, const QJSValue& key, const QJSValue& value)
@@ -406,12 +334,12 @@ QJSValue ScriptApi::setParameter(const QJSValue& panel, const QJSValue& key, con
         return QJSValue(QJSValue::NullValue);
     // The same call an edit in the panel makes, so the panel's editors and listeners follow.
     ParameterBase& parameter = *owner->parameter(key.toString().toStdString());
-    const std::string text = textFor(parameter, value);
+    const std::string text = ScriptValues::parameterText(parameter, value);
     if (!parameter.setText(text))
         return fail(QString("The parameter \"%1\" of the panel \"%2\" refused \"%3\"; it keeps \"%4\".")
                         .arg(key.toString(), titleOf(*found), QString::fromStdString(text),
                              QString::fromStdString(parameter.text())));
-    return valueOf(m_engine, parameter);
+    return ScriptValues::fromParameter(m_engine, parameter);
 }
 
 TrackingStream* ScriptApi::trackingStreamOf(const QJSValue& stream)
@@ -448,8 +376,8 @@ QJSValue ScriptApi::instruments(const QJSValue& stream)
         entry.setProperty("quality", instrument.quality);
         entry.setProperty("valid", instrument.visible);
         const Eigen::Vector3d position = instrument.matrix.topRightCorner<3, 1>();
-        entry.setProperty("position", numbers(m_engine, position.data(), 3));
-        entry.setProperty("pose", numbers(m_engine, instrument.matrix.data(), 16));
+        entry.setProperty("position", ScriptValues::numbers(m_engine, position.data(), 3));
+        entry.setProperty("pose", ScriptValues::numbers(m_engine, instrument.matrix.data(), 16));
         list.setProperty(static_cast<quint32>(i), entry);
     }
     return list;
