@@ -9,6 +9,7 @@
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/GlSliceView.h"
 #include "host/gui/MainWindow.h"
+#include "host/gui/ScriptHost.h"
 #include "host/stream/TrackingStream.h"
 #include "navigation/plugin/NavigationIds.h"
 
@@ -19,6 +20,7 @@
 #include <QPalette>
 #include <QStyleFactory>
 #include <QThread>
+#include <QTimer>
 
 #include <fmt/core.h>
 
@@ -101,11 +103,9 @@ void openExampleSession(Session& session, DisplayWidgetMulti& views)
     session.createAlgorithm(NavigationIds::smoothedStream, {tracker}, &kalman);
 }
 
-// Lets the tracker and the views settle, then writes the window's picture; false with a message on
-// standard error when it cannot.
+// Writes the window's picture; false with a message on standard error when it cannot.
 bool writeScreenshot(MainWindow& window, const std::string& path)
 {
-    processEventsFor(settleMilliseconds);
     const QImage image = window.screenshot();
     if (image.isNull() || !image.save(QString::fromStdString(path), "PNG")) {
         fmt::print(stderr, "tesselon gui: cannot write the screenshot {}.\n", path);
@@ -115,6 +115,24 @@ bool writeScreenshot(MainWindow& window, const std::string& path)
     return true;
 }
 
+// Runs the script inside the application's event loop, as the console does, so that what the panels
+// defer runs during the script's waits; then the optional screenshot. Returns the exit code.
+int runScript(MainWindow& window, const std::string& script, const std::string& screenshot)
+{
+    int code = 0;
+    QTimer::singleShot(0, &window, [&] {
+        const ScriptHost::Outcome outcome = window.scriptHost().runFile(QString::fromStdString(script));
+        if (!outcome.ok)
+            fmt::print(stderr, "{}\n", outcome.error.toStdString());
+        code = outcome.ok ? outcome.exitCode.value_or(0) : 1;
+        if (!screenshot.empty() && !writeScreenshot(window, screenshot) && code == 0)
+            code = 1;
+        QApplication::exit(code);
+    });
+    QApplication::exec();
+    return code;
+}
+
 }  // namespace
 
 GuiCommand::GuiCommand(CLI::App& program, HostContext& context)
@@ -122,16 +140,19 @@ GuiCommand::GuiCommand(CLI::App& program, HostContext& context)
 {
     options().add_option("--screenshot", m_screenshot, "Write a PNG of the window once loaded, then quit");
     options().add_option("--workspace", m_workspace, "Open this workspace instead of the example session");
+    options().add_option("--script", m_script,
+                         "Run this JavaScript file on the window, then quit (see \"Scripting the window\")");
 }
 
 int GuiCommand::run()
 {
     // The log view shows what the streams and algorithms report, connections included.
     Log::setMinimumLevel(Log::Info);
-    return showWindow(context(), m_workspace, m_screenshot);
+    return showWindow(context(), m_workspace, m_screenshot, m_script);
 }
 
-int GuiCommand::showWindow(HostContext& context, const std::string& workspace, const std::string& screenshot)
+int GuiCommand::showWindow(HostContext& context, const std::string& workspace, const std::string& screenshot,
+                           const std::string& script)
 {
     useWorkstationLook();
     Session session(context.plugins().algorithmFactories());
@@ -146,8 +167,12 @@ int GuiCommand::showWindow(HostContext& context, const std::string& workspace, c
         return 1;
     }
     window.show();
+    if (!script.empty())
+        return runScript(window, script, screenshot);
     if (screenshot.empty())
         return QApplication::exec();
+    // The tracker and the views settle first.
+    processEventsFor(settleMilliseconds);
     return writeScreenshot(window, screenshot) ? 0 : 1;
 }
 

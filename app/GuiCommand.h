@@ -8,7 +8,8 @@ namespace Tesselon {
 
 /// `tesselon gui`: the main window. Without a workspace it opens a session to look at: a synthetic CT
 /// volume and the simulated tracker placed inside it. `--screenshot FILE` renders the window once
-/// everything is loaded, writes a PNG and quits.
+/// everything is loaded, writes a PNG and quits. `--script FILE.js` runs the script on the window once it
+/// is up, then quits: a script error is printed as "FILE:LINE: message" and fails the program.
 class GuiCommand : public Command
 {
 public:
@@ -16,12 +17,14 @@ public:
     int run() override;
 
     /// Opens the main window on a new session with this workspace, or without one on the example
-    /// session; with a screenshot path, writes the window's picture there and returns instead of
-    /// running the window. Returns the exit code.
-    static int showWindow(HostContext& context, const std::string& workspace, const std::string& screenshot);
+    /// session; with a script, runs it and returns; with a screenshot path, writes the window's picture
+    /// there (after the script) and returns instead of running the window. Returns the exit code.
+    static int showWindow(HostContext& context, const std::string& workspace, const std::string& screenshot,
+                          const std::string& script = {});
 
 private:
     std::string m_screenshot;
+    std::string m_script;
     std::string m_workspace;
 };
 

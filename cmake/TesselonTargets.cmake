@@ -91,3 +91,27 @@ function(tesselon_add_generated_resources name)
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
   target_link_libraries(${name} PUBLIC Qt5::Core)
 endfunction()
+
+# An end-to-end script: `tesselon gui --script FILE` drives the real window on the example session under
+# Xvfb, labelled "script". It passes when the script ends without an error. With EXPECT_ERROR it passes only
+# when the program fails and prints a match of that regular expression, for scripts that prove the error
+# reporting. Each test has an authority file of its own: xvfb-run's shared temporary folder sometimes fails
+# to be removed when the program ends at once, which turned a pass into exit code 5.
+function(tesselon_add_script_test name file)
+  cmake_parse_arguments(ARG "" "TIMEOUT;EXPECT_ERROR" "" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  get_filename_component(script ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  set(command xvfb-run -a -f ${CMAKE_CURRENT_BINARY_DIR}/script.${name}.xauth -s "-screen 0 1600x1000x24"
+              $<TARGET_FILE:tesselon> gui --script ${script})
+  if(ARG_EXPECT_ERROR)
+    # The exit code is printed, so one expression checks the message and the failure together.
+    add_test(NAME script.${name} COMMAND sh -c "\"$@\"; echo \"exit code $?\"" sh ${command})
+    set_tests_properties(script.${name} PROPERTIES PASS_REGULAR_EXPRESSION "${ARG_EXPECT_ERROR}.*exit code [1-9]")
+  else()
+    add_test(NAME script.${name} COMMAND ${command})
+  endif()
+  set_tests_properties(script.${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "script"
+                       ENVIRONMENT_MODIFICATION "${TESSELON_RENDERING_ASAN_OPTIONS}")
+endfunction()

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build clang-format pkg-config
-  qtbase5-dev libeigen3-dev libfmt-dev libcli11-dev zlib1g-dev libgif-dev
+  qtbase5-dev qtdeclarative5-dev libeigen3-dev libfmt-dev libcli11-dev zlib1g-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev libvtk9-dev libvtk9-qt-dev libopenmpi-dev libassimp-dev libopenigtlink-dev
   xvfb xauth
 )

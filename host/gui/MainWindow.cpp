@@ -14,6 +14,8 @@
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/DisplayWidget.h"
 #include "host/gui/LogView.h"
+#include "host/gui/ScriptConsole.h"
+#include "host/gui/ScriptHost.h"
 #include "host/gui/StreamController.h"
 #include "host/gui/TrackedToolsDisplay.h"
 #include "host/gui/TrackingStatusWidget.h"
@@ -73,6 +75,7 @@ MainWindow::MainWindow(Session& session, std::vector<AlgorithmControllerFactory*
       m_session(session),
       m_controllerFactories(std::move(controllerFactories)),
       m_application(std::make_unique<ApplicationController>()),
+      m_scriptHost(std::make_unique<ScriptHost>(*this)),
       m_display(new DisplayWidget(&m_application->display())),
       m_dataList(new QListWidget),
       m_panelLayout(new QVBoxLayout),
@@ -147,6 +150,20 @@ void MainWindow::buildDocks()
     logDock->setObjectName("LogDock");
     logDock->setWidget(m_log);
     addDockWidget(Qt::BottomDockWidgetArea, logDock);
+
+    auto* consoleDock = new QDockWidget(tr("Script console"), this);
+    consoleDock->setObjectName("ScriptConsoleDock");
+    consoleDock->setWidget(new ScriptConsole(*m_scriptHost));
+    addDockWidget(Qt::BottomDockWidgetArea, consoleDock);
+    splitDockWidget(logDock, consoleDock, Qt::Horizontal);
+    consoleDock->hide();
+    // A dock shown later gets its minimum size; the console needs room for a few lines of script.
+    connect(consoleDock, &QDockWidget::visibilityChanged, this, [this, logDock, consoleDock](bool visible) {
+        if (!visible)
+            return;
+        resizeDocks({logDock, consoleDock}, {width() / 2, width() / 2}, Qt::Horizontal);
+        resizeDocks({consoleDock}, {height() / 4}, Qt::Vertical);
+    });
 }
 
 void MainWindow::buildMenus()
@@ -190,6 +207,10 @@ void MainWindow::buildMenus()
     });
     file->addSeparator();
     file->addAction(tr("&Quit"), this, &QWidget::close);
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* console = findChild<QDockWidget*>("ScriptConsoleDock")->toggleViewAction();
+    console->setText(tr("&Script console"));
+    view->addAction(console);
     rebuildAlgorithmMenus();
 }
 

@@ -26,6 +26,7 @@ class DisplayWidgetMulti;
 class GlPoint;
 class LogView;
 class Mesh;
+class ScriptHost;
 class Session;
 class StreamController;
 class TrackedToolsDisplay;
@@ -34,7 +35,7 @@ class TrackingStream;
 
 /// The host's main window, showing a `Session`: its data list, the File actions, the algorithm menus
 /// offered for the selected data, each created algorithm's panel in the side area, the views with the
-/// volume, markups and tracked tools, the log and a tracking lamp per instrument.
+/// volume, markups and tracked tools, the log, a tracking lamp per instrument and a script console.
 class MainWindow : public QMainWindow, public SignalReceiver
 {
     Q_OBJECT
@@ -58,7 +59,7 @@ public:
     /// Renders the views and grabs the whole window.
     QImage screenshot();
 
-private:
+    /// An open panel: the algorithm, its controller and the decorated widget shown in the side area.
     struct Panel
     {
         Algorithm* algorithm;
@@ -66,7 +67,12 @@ private:
         AlgorithmController* controller;
         QWidget* widget;
     };
+    /// The open panels, oldest first.
+    const std::vector<Panel>& panels() const { return m_panels; }
+    /// Runs scripts on this window, for `tesselon gui --script` and View > Script console alike.
+    ScriptHost& scriptHost() { return *m_scriptHost; }
 
+private:
     void buildMenus();
     void rebuildAlgorithmMenus();
     void buildDocks();
@@ -89,6 +95,7 @@ private:
     Session& m_session;
     std::vector<AlgorithmControllerFactory*> m_controllerFactories;
     std::unique_ptr<ApplicationController> m_application;
+    std::unique_ptr<ScriptHost> m_scriptHost;
     std::vector<Panel> m_panels;
     std::map<const Data*, std::unique_ptr<TrackedToolsDisplay>> m_toolDisplays;
     // The decorated panels of the streams in `showStreamPanel`, owned by the panel layout's widget.

@@ -7,13 +7,17 @@ namespace Tesselon {
 void CapturingLogSink::write(const LogMessage& message)
 {
     std::lock_guard lock(m_mutex);
+    if (m_capacity == 0)
+        return;
+    if (m_messages.size() == m_capacity)
+        m_messages.pop_front();
     m_messages.push_back(message);
 }
 
 std::vector<LogMessage> CapturingLogSink::messages() const
 {
     std::lock_guard lock(m_mutex);
-    return m_messages;
+    return {m_messages.begin(), m_messages.end()};
 }
 
 int CapturingLogSink::count(const std::string& text) const

@@ -1,0 +1,429 @@
+#include "host/gui/ScriptApi.h"
+
+#include "host/app/Session.h"
+#include "host/core/base/CapturingLogSink.h"
+#include "host/core/base/Log.h"
+#include "host/core/model/Algorithm.h"
+#include "host/gui/AlgorithmController.h"
+#include "host/gui/DefaultControllerDecorator.h"
+#include "host/gui/ScriptValues.h"
+#include "host/gui/StreamController.h"
+#include "host/stream/StreamAlgorithm.h"
+#include "host/stream/TrackingStream.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QImage>
+#include <QJSEngine>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QQmlEngine>
+#include <QTimer>
+
+#include <Eigen/Core>
+
+namespace Tesselon {
+namespace {
+
+// How often a menu entry's modal dialog is looked for; it cannot be answered by the script.
+constexpr int dialogPollMilliseconds = 50;
+
+// A menu text as the user reads it: without shortcut markers and the ellipsis of entries that ask more.
+QString plainMenuText(QString text)
+{
+    text.remove('&');
+    if (text.endsWith("..."))
+        text.chop(3);
+    return text;
+}
+
+QString quotedList(const QStringList& texts)
+{
+    return texts.isEmpty() ? QString("none") : "\"" + texts.join("\", \"") + "\"";
+}
+
+QAction* findAction(const QList<QAction*>& actions, const QString& text)
+{
+    for (QAction* action : actions)
+        if (!action->isSeparator() && plainMenuText(action->text()) == plainMenuText(text))
+            return action;
+    return nullptr;
+}
+
+QStringList actionTexts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (const QAction* action : actions)
+        if (!action->isSeparator() && action->isEnabled())
+            texts << plainMenuText(action->text());
+    return texts;
+}
+
+// Triggers the action; a modal dialog it opens would wait for an answer no script gives, so it is closed.
+// Returns the closed dialog's title and message, or nothing.
+QString triggerClosingDialogs(QAction& action)
+{
+    QString closed;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&closed] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto* box = qobject_cast<QMessageBox*>(dialog);
+        closed = dialog->windowTitle() + (box ? ": " + box->text() : QString());
+        dialog->reject();
+    });
+    watch.start(dialogPollMilliseconds);
+    action.trigger();
+    return closed;
+}
+
+QString titleOf(const MainWindow::Panel& panel)
+{
+    if (const auto* decorator = qobject_cast<const DefaultControllerDecorator*>(panel.widget))
+        return decorator->title();
+    return panel.controller->title();
+}
+
+QWidget* contentOf(const MainWindow::Panel& panel)
+{
+    QWidget* content = panel.controller->widget();
+    return content ? content : panel.widget;
+}
+
+Stream* streamOf(const MainWindow::Panel& panel)
+{
+    if (const auto* algorithm = dynamic_cast<const StreamAlgorithm*>(panel.algorithm))
+        return algorithm->stream();
+    if (const auto* controller = dynamic_cast<const StreamController*>(panel.controller))
+        return controller->stream();
+    return nullptr;
+}
+
+QStringList parameterNames(const Configurable* configurable)
+{
+    QStringList names;
+    if (configurable)
+        for (const ParameterBase* parameter : configurable->parameters())
+            names << QString::fromStdString(parameter->name());
+    return names;
+}
+
+}  // namespace
+
+ScriptApi::ScriptApi(MainWindow& window, QJSEngine& engine, std::shared_ptr<CapturingLogSink> log)
+    : m_window(window), m_engine(engine), m_log(std::move(log))
+{
+}
+
+QJSValue ScriptApi::fail(const QString& message)
+{
+    m_engine.throwError(message);
+    return QJSValue(QJSValue::NullValue);
+}
+
+QJSValue ScriptApi::wrap(QObject* object)
+{
+    if (!object)
+        return QJSValue(QJSValue::NullValue);
+    // The window owns its widgets; the script's garbage collector must never delete one.
+    QQmlEngine::setObjectOwnership(object, QQmlEngine::CppOwnership);
+    return m_engine.newQObject(object);
+}
+
+QJSValue ScriptApi::data()
+{
+    const std::vector<Data*> all = m_window.session().data();
+    QJSValue list = m_engine.newArray(static_cast<uint>(all.size()));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        QJSValue entry = m_engine.newObject();
+        entry.setProperty("name", QString::fromStdString(all[i]->name()));
+        entry.setProperty("kind", ScriptValues::kindName(all[i]->kind()));
+        entry.setProperty("index", static_cast<int>(i));
+        list.setProperty(static_cast<quint32>(i), entry);
+    }
+    return list;
+}
+
+Data* ScriptApi::dataOf(const QJSValue& data)
+{
+    const std::vector<Data*> all = m_window.session().data();
+    const QJSValue index = data.isObject() ? data.property("index") : data;
+    if (index.isNumber()) {
+        if (index.toInt() >= 0 && index.toInt() < static_cast<int>(all.size()))
+            return all[static_cast<std::size_t>(index.toInt())];
+        fail(QString("No data at index %1; there are %2.").arg(index.toString()).arg(all.size()));
+        return nullptr;
+    }
+    QStringList names;
+    for (Data* candidate : all) {
+        if (QString::fromStdString(candidate->name()) == data.toString())
+            return candidate;
+        names << QString::fromStdString(candidate->name());
+    }
+    fail(QString("No data named \"%1\"; the data are %2.").arg(data.toString(), quotedList(names)));
+    return nullptr;
+}
+
+void ScriptApi::selectData(const QJSValue& names)
+{
+    std::vector<Data*> selection;
+    const int count = names.isArray() ? names.property("length").toInt() : 1;
+    for (int i = 0; i < count; ++i) {
+        const QJSValue name = names.isArray() ? names.property(static_cast<quint32>(i)) : names;
+        Data* data = dataOf(name);
+        if (!data)
+            return;
+        selection.push_back(data);
+    }
+    m_window.select(selection);
+}
+
+QStringList ScriptApi::selectedNames() const
+{
+    QStringList names;
+    const DataList selection = m_window.selection();
+    for (const Data* data : selection.getAll())
+        names << QString::fromStdString(data->name());
+    return names;
+}
+
+bool ScriptApi::isText(const QJSValue& value, const char* call, const char* argument)
+{
+    if (value.isString())
+        return true;
+    fail(QString("%1: %2 %3.")
+             .arg(call, argument,
+                  value.isUndefined() ? "is missing" : "must be text, not " + value.toString()));
+    return false;
+}
+
+QAction* ScriptApi::menuAction(const QString& path)
+{
+    QList<QAction*> actions = m_window.menuBar()->actions();
+    QAction* action = nullptr;
+    QString walked;
+    for (const QString& part : path.split(';')) {
+        if (action && action->menu())
+            actions = action->menu()->actions();
+        action = findAction(actions, part);
+        if (!action) {
+            fail(QString("No menu entry \"%1\" for the selection %2: %3 offers %4.")
+                     .arg(path, quotedList(selectedNames()),
+                          walked.isEmpty() ? QString("the menu bar") : "\"" + walked + "\"",
+                          quotedList(actionTexts(actions))));
+            return nullptr;
+        }
+        walked += (walked.isEmpty() ? "" : ";") + plainMenuText(action->text());
+    }
+    if (action->menu())
+        fail(QString("The menu entry \"%1\" is a menu; name one of its entries.").arg(path));
+    else if (!action->isEnabled())
+        fail(QString("The menu entry \"%1\" is disabled.").arg(path));
+    return action->menu() || !action->isEnabled() ? nullptr : action;
+}
+
+QJSValue ScriptApi::menu(const QJSValue& pathValue)
+{
+    if (!isText(pathValue, "tesselon.menu(path)", "path"))
+        return QJSValue(QJSValue::NullValue);
+    const QString path = pathValue.toString();
+    QAction* action = menuAction(path);
+    if (!action)
+        return QJSValue(QJSValue::NullValue);
+    const std::size_t panelsBefore = m_window.panels().size();
+    const QString dialog = triggerClosingDialogs(*action);
+    if (!dialog.isEmpty())
+        return fail(QString("The menu entry \"%1\" opened a dialog, which a script cannot answer: %2")
+                        .arg(path, dialog));
+    if (m_window.panels().size() > panelsBefore)
+        return wrap(contentOf(m_window.panels().back()));
+    // Algorithm entries carry their factory's id; one that shows no panel was not created.
+    if (action->data().isValid())
+        return fail(QString("The menu entry \"%1\" created no algorithm; the log says why.").arg(path));
+    return QJSValue(QJSValue::NullValue);
+}
+
+QJSValue ScriptApi::panels()
+{
+    const auto& open = m_window.panels();
+    QJSValue list = m_engine.newArray(static_cast<uint>(open.size()));
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        QJSValue entry = m_engine.newObject();
+        entry.setProperty("title", titleOf(open[i]));
+        entry.setProperty("panel", wrap(contentOf(open[i])));
+        entry.setProperty("algorithm", QString::fromStdString(open[i].algorithm->factoryInfo().id));
+        list.setProperty(static_cast<quint32>(i), entry);
+    }
+    return list;
+}
+
+const MainWindow::Panel* ScriptApi::panelOf(const QJSValue& panel, const char* call, const char* argument)
+{
+    if (!panel.isQObject() && !isText(panel, call, argument))
+        return nullptr;
+    QStringList titles;
+    for (const MainWindow::Panel& open : m_window.panels()) {
+        const bool same = panel.isQObject()
+                              ? panel.toQObject() == contentOf(open) || panel.toQObject() == open.widget
+                              : panel.isString() && panel.toString() == titleOf(open);
+        if (same)
+            return &open;
+        titles << titleOf(open);
+    }
+    fail(QString("%1: %2 is no open panel; the panels are %3.")
+             .arg(call, panel.isQObject() ? QString("this object") : "\"" + panel.toString() + "\"",
+                  quotedList(titles)));
+    return nullptr;
+}
+
+QJSValue ScriptApi::widget(const QJSValue& panel, const QJSValue& objectName)
+{
+    constexpr const char* call = "tesselon.widget(panel, objectName)";
+    if (!isText(objectName, call, "objectName"))
+        return QJSValue(QJSValue::NullValue);
+    QObject* root = &m_window;
+    QString where = "the window";
+    if (!panel.isNull()) {
+        const MainWindow::Panel* found = panelOf(panel, call);
+        if (!found)
+            return QJSValue(QJSValue::NullValue);
+        root = found->widget;
+        where = "the panel \"" + titleOf(*found) + "\"";
+    }
+    QObject* child = root->findChild<QObject*>(objectName.toString());
+    if (!child)
+        return fail(QString("No widget named \"%1\" in %2.").arg(objectName.toString(), where));
+    return wrap(child);
+}
+
+Configurable* ScriptApi::ownerOfParameter(const MainWindow::Panel& panel, const QString& key)
+{
+    const std::string name = key.toStdString();
+    if (panel.algorithm->parameter(name))
+        return panel.algorithm;
+    Stream* stream = streamOf(panel);
+    if (stream && stream->parameter(name))
+        return stream;
+    QString known = "its algorithm has " + quotedList(parameterNames(panel.algorithm));
+    if (stream)
+        known += ", its stream " + quotedList(parameterNames(stream));
+    fail(QString("The panel \"%1\" has no parameter \"%2\"; %3.").arg(titleOf(panel), key, known));
+    return nullptr;
+}
+
+QJSValue ScriptApi::parameter(const QJSValue& panel, const QJSValue& key)
+{
+    constexpr const char* call = "tesselon.parameter(panel, key)";
+    const MainWindow::Panel* found = isText(key, call, "key") ? panelOf(panel, call) : nullptr;
+    Configurable* owner = found ? ownerOfParameter(*found, key.toString()) : nullptr;
+    if (!owner)
+        return QJSValue(QJSValue::NullValue);
+    return ScriptValues::fromParameter(m_engine, *owner->parameter(key.toString().toStdString()));
+}
+
+QJSValue ScriptApi::setParameter(const QJSValue& panel, const QJSValue& key, const QJSValue& value)
+{
+    constexpr const char* call = "tesselon.setParameter(panel, key, value)";
+    if (value.isUndefined())
+        return fail(QString(call) + ": value is missing.");
+    const MainWindow::Panel* found = isText(key, call, "key") ? panelOf(panel, call) : nullptr;
+    Configurable* owner = found ? ownerOfParameter(*found, key.toString()) : nullptr;
+    if (!owner)
+        return QJSValue(QJSValue::NullValue);
+    // The same call an edit in the panel makes, so the panel's editors and listeners follow.
+    ParameterBase& parameter = *owner->parameter(key.toString().toStdString());
+    const std::string text = ScriptValues::parameterText(parameter, value);
+    if (!parameter.setText(text))
+        return fail(QString("The parameter \"%1\" of the panel \"%2\" refused \"%3\"; it keeps \"%4\".")
+                        .arg(key.toString(), titleOf(*found), QString::fromStdString(text),
+                             QString::fromStdString(parameter.text())));
+    return ScriptValues::fromParameter(m_engine, parameter);
+}
+
+TrackingStream* ScriptApi::trackingStreamOf(const QJSValue& stream)
+{
+    Data* data = nullptr;
+    if (!stream.isUndefined() && !stream.isQObject()) {
+        data = dataOf(stream);
+    } else if (const MainWindow::Panel* panel = panelOf(stream, "tesselon.instruments(stream)", "stream")) {
+        data = streamOf(*panel);
+        if (!data)
+            fail(QString("The panel \"%1\" shows no stream.").arg(titleOf(*panel)));
+    }
+    if (!data)
+        return nullptr;
+    auto* tracking = dynamic_cast<TrackingStream*>(data);
+    if (!tracking)
+        fail(QString("\"%1\" is no tracking stream.").arg(QString::fromStdString(data->name())));
+    return tracking;
+}
+
+QJSValue ScriptApi::instruments(const QJSValue& stream)
+{
+    TrackingStream* tracking = trackingStreamOf(stream);
+    if (!tracking)
+        return QJSValue(QJSValue::NullValue);
+    const std::vector<TrackingInstrument> latest = tracking->instruments();
+    QJSValue list = m_engine.newArray(static_cast<uint>(latest.size()));
+    for (std::size_t i = 0; i < latest.size(); ++i) {
+        const TrackingInstrument& instrument = latest[i];
+        QJSValue entry = m_engine.newObject();
+        entry.setProperty("id", QString::fromStdString(instrument.id.ID()));
+        entry.setProperty("name", QString::fromStdString(instrument.id.name()));
+        entry.setProperty("model", QString::fromStdString(instrument.id.model()));
+        entry.setProperty("quality", instrument.quality);
+        entry.setProperty("valid", instrument.visible);
+        const Eigen::Vector3d position = instrument.matrix.topRightCorner<3, 1>();
+        entry.setProperty("position", ScriptValues::numbers(m_engine, position.data(), 3));
+        entry.setProperty("pose", ScriptValues::numbers(m_engine, instrument.matrix.data(), 16));
+        list.setProperty(static_cast<quint32>(i), entry);
+    }
+    return list;
+}
+
+void ScriptApi::wait(const QJSValue& milliseconds)
+{
+    if (!milliseconds.isNumber() || milliseconds.toNumber() < 0) {
+        fail("tesselon.wait(milliseconds): milliseconds must be a number of 0 or more, not " +
+             milliseconds.toString() + ".");
+        return;
+    }
+    // A loop of its own, so objects deleted later by the panels go during the wait.
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds.toInt(), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QJSValue ScriptApi::log()
+{
+    const std::vector<LogMessage> messages = m_log->messages();
+    QJSValue lines = m_engine.newArray(static_cast<uint>(messages.size()));
+    for (std::size_t i = 0; i < messages.size(); ++i)
+        lines.setProperty(static_cast<quint32>(i), QString("[%1] %2: %3")
+                                                       .arg(Log::levelName(messages[i].level),
+                                                            QString::fromStdString(messages[i].category),
+                                                            QString::fromStdString(messages[i].text)));
+    return lines;
+}
+
+void ScriptApi::screenshot(const QJSValue& path)
+{
+    if (isText(path, "tesselon.screenshot(path)", "path") &&
+        !m_window.screenshot().save(path.toString(), "PNG"))
+        fail(QString("Cannot write the screenshot \"%1\".").arg(path.toString()));
+}
+
+void ScriptApi::quit(const QJSValue& code)
+{
+    if (!code.isNumber()) {
+        fail("tesselon.quit(code): code must be a number, not " + code.toString() + ".");
+        return;
+    }
+    m_quitCode = code.toInt();
+    // Stops the script where it is, which no try block can catch; the host reads the code afterwards.
+    m_engine.setInterrupted(true);
+}
+
+}  // namespace Tesselon

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "host/gui/MainWindow.h"
+
+#include <QJSValue>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QAction;
+class QJSEngine;
+
+namespace Tesselon {
+
+class CapturingLogSink;
+class Configurable;
+class Data;
+class TrackingStream;
+
+/// The global `tesselon` of window scripts: the window's data, menus, panels, widgets, parameters and
+/// tracked instruments, for end-to-end tests and a user's automation. A wrong argument throws a script
+/// error that names what was not found and what there is instead. See "Scripting the window" in the
+/// README for the whole interface.
+class ScriptApi : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// The window, the engine and the log sink must outlive this object.
+    ScriptApi(MainWindow& window, QJSEngine& engine, std::shared_ptr<CapturingLogSink> log);
+
+    /// [{name, kind, index}] of the session's data, in the list's order. Wherever data is asked for, a name
+    /// means the first data of that name, and an entry of this list (or its index) that very data.
+    Q_INVOKABLE QJSValue data();
+    /// Selects exactly these data (one or an array); nothing clears.
+    Q_INVOKABLE void selectData(const QJSValue& names = {});
+    /// Runs "Menu;Entry" (texts as shown, without the '&' of shortcuts); returns the panel it created or
+    /// null. A dialog the entry opens is closed and becomes the error, since a script cannot answer it.
+    Q_INVOKABLE QJSValue menu(const QJSValue& path = {});
+    /// [{title, panel, algorithm}] of the open panels, oldest first; `algorithm` is the factory id.
+    Q_INVOKABLE QJSValue panels();
+    /// The object named `objectName` inside the panel (a panel object or title; null: the whole window).
+    Q_INVOKABLE QJSValue widget(const QJSValue& panel = {}, const QJSValue& objectName = {});
+    /// A parameter of the panel's algorithm, else of its stream: a number, a boolean, an array for a
+    /// 3-vector, text otherwise.
+    Q_INVOKABLE QJSValue parameter(const QJSValue& panel = {}, const QJSValue& key = {});
+    /// Sets the parameter as an edit in the panel would (a choice may be given by its text) and returns
+    /// the value it took, which a range may have clamped.
+    Q_INVOKABLE QJSValue setParameter(const QJSValue& panel = {}, const QJSValue& key = {},
+                                      const QJSValue& value = {});
+    /// [{id, name, model, quality, valid, position: [x, y, z], pose: 16 numbers column-major}] of the
+    /// latest sample of a tracking stream, given as data or by its panel; poses map the instrument
+    /// into the stream's frame (mm).
+    Q_INVOKABLE QJSValue instruments(const QJSValue& stream = {});
+    /// Runs the event loop for this long, so streams emit and panels update.
+    Q_INVOKABLE void wait(const QJSValue& milliseconds = {});
+    /// The recent log, oldest first, as "[level] category: text" lines.
+    Q_INVOKABLE QJSValue log();
+    /// Writes a PNG of the window, views included.
+    Q_INVOKABLE void screenshot(const QJSValue& path = {});
+    /// Ends the script at once; the program then exits with this code.
+    Q_INVOKABLE void quit(const QJSValue& code = 0);
+
+    /// The code asked for by `quit` in the current run, if any.
+    std::optional<int> quitCode() const { return m_quitCode; }
+    /// Forgets the quit request before a new run.
+    void resetQuit() { m_quitCode.reset(); }
+
+private:
+    /// These throw a script error through the engine and return null when the argument names nothing.
+    const MainWindow::Panel* panelOf(const QJSValue& panel, const char* call, const char* argument = "panel");
+    Data* dataOf(const QJSValue& data);
+    /// Whether the argument is text; throws naming the call and the argument when not.
+    bool isText(const QJSValue& value, const char* call, const char* argument);
+    QStringList selectedNames() const;
+    /// The enabled entry at "Menu;Entry"; null after throwing.
+    QAction* menuAction(const QString& path);
+    TrackingStream* trackingStreamOf(const QJSValue& stream);
+    /// The algorithm, or its stream, that has a parameter `key`; null after throwing.
+    Configurable* ownerOfParameter(const MainWindow::Panel& panel, const QString& key);
+
+    QJSValue wrap(QObject* object);
+    QJSValue fail(const QString& message);
+
+    MainWindow& m_window;
+    QJSEngine& m_engine;
+    std::shared_ptr<CapturingLogSink> m_log;
+    std::optional<int> m_quitCode;
+};
+
+}  // namespace Tesselon
