@@ -109,9 +109,7 @@ MainWindow::~MainWindow()
     disconnectAll();
     // Panels go before the algorithms they show; tool displays and markups before the views.
     while (!m_panels.empty())
-        removePanel(m_panels.back().algorithm);
-    for (const auto& [stream, panel] : m_streamPanels)
-        delete panel;
+        erasePanel(std::prev(m_panels.end()));
     m_toolDisplays.clear();
     m_status->setStreams({});
     for (GlPoint* markups : m_session.markups())
@@ -294,10 +292,10 @@ void MainWindow::showData(Data* data, DataSource source)
 void MainWindow::forgetData(Data* data)
 {
     m_toolDisplays.erase(data);
-    if (const auto panel = m_streamPanels.find(data); panel != m_streamPanels.end()) {
-        delete panel->second;
-        m_streamPanels.erase(panel);
-    }
+    if (const auto panel = std::find_if(m_panels.begin(), m_panels.end(),
+                                        [data](const Panel& p) { return p.stream == data; });
+        panel != m_panels.end())
+        erasePanel(panel);
     if (!m_session.volume())
         m_display->setVolume(nullptr);
     watchTrackingStreams();
@@ -407,7 +405,7 @@ void MainWindow::showStreamPanel(TrackingStream& stream)
     auto* panel = new StreamController(nullptr, &stream);
     takeRecordings(*panel);
     auto* decorator = new DefaultControllerDecorator(panel, QString::fromStdString(stream.name()));
-    m_streamPanels[&stream] = decorator;
+    m_panels.push_back({nullptr, panel, decorator, &stream});
     m_panelLayout->addWidget(decorator);
 }
 
@@ -423,8 +421,12 @@ void MainWindow::removePanel(Algorithm* algorithm)
 {
     const auto panel = std::find_if(m_panels.begin(), m_panels.end(),
                                     [algorithm](const Panel& p) { return p.algorithm == algorithm; });
-    if (panel == m_panels.end())
-        return;
+    if (algorithm && panel != m_panels.end())
+        erasePanel(panel);
+}
+
+void MainWindow::erasePanel(std::vector<Panel>::iterator panel)
+{
     if (!dynamic_cast<QWidget*>(panel->controller))
         delete panel->controller;
     delete panel->widget;

@@ -59,13 +59,15 @@ public:
     /// Renders the views and grabs the whole window.
     QImage screenshot();
 
-    /// An open panel: the algorithm, its controller and the decorated widget shown in the side area.
+    /// An open panel: the algorithm, its controller and the decorated widget shown in the side area. A
+    /// connected stream's own panel has no algorithm but the stream.
     struct Panel
     {
         Algorithm* algorithm;
         /// Owned by `widget` when it is a widget itself, else by the window.
         AlgorithmController* controller;
         QWidget* widget;
+        const Data* stream = nullptr;
     };
     /// The open panels, oldest first.
     const std::vector<Panel>& panels() const { return m_panels; }
@@ -82,6 +84,7 @@ private:
     void forgetMarkups(GlPoint* markups);
     void showPanel(Algorithm* algorithm);
     void removePanel(Algorithm* algorithm);
+    void erasePanel(std::vector<Panel>::iterator panel);
     /// The panel of a stream the user connected or opened, which no algorithm made.
     void showStreamPanel(TrackingStream& stream);
     /// Recordings made in a stream's panel join the data.
@@ -98,8 +101,6 @@ private:
     std::unique_ptr<ScriptHost> m_scriptHost;
     std::vector<Panel> m_panels;
     std::map<const Data*, std::unique_ptr<TrackedToolsDisplay>> m_toolDisplays;
-    // The decorated panels of the streams in `showStreamPanel`, owned by the panel layout's widget.
-    std::map<const Data*, QWidget*> m_streamPanels;
     std::shared_ptr<const Mesh> m_toolMesh;
 
     DisplayWidget* m_display;

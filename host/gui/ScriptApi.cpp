@@ -4,6 +4,7 @@
 #include "host/core/base/CapturingLogSink.h"
 #include "host/core/base/Log.h"
 #include "host/core/model/Algorithm.h"
+#include "host/gl/DisplayWidgetMulti.h"
 #include "host/gui/AlgorithmController.h"
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/ScriptValues.h"
@@ -94,10 +95,11 @@ QWidget* contentOf(const MainWindow::Panel& panel)
 
 Stream* streamOf(const MainWindow::Panel& panel)
 {
-    if (const auto* algorithm = dynamic_cast<const StreamAlgorithm*>(panel.algorithm))
-        return algorithm->stream();
     if (const auto* controller = dynamic_cast<const StreamController*>(panel.controller))
         return controller->stream();
+    // The session takes an algorithm's stream before its panel is made.
+    if (const auto* algorithm = dynamic_cast<const StreamAlgorithm*>(panel.algorithm))
+        return algorithm->createdStream();
     return nullptr;
 }
 
@@ -253,7 +255,9 @@ QJSValue ScriptApi::panels()
         QJSValue entry = m_engine.newObject();
         entry.setProperty("title", titleOf(open[i]));
         entry.setProperty("panel", wrap(contentOf(open[i])));
-        entry.setProperty("algorithm", QString::fromStdString(open[i].algorithm->factoryInfo().id));
+        entry.setProperty("algorithm", open[i].algorithm
+                                           ? QString::fromStdString(open[i].algorithm->factoryInfo().id)
+                                           : QString());
         list.setProperty(static_cast<quint32>(i), entry);
     }
     return list;
@@ -301,7 +305,7 @@ QJSValue ScriptApi::widget(const QJSValue& panel, const QJSValue& objectName)
 Configurable* ScriptApi::ownerOfParameter(const MainWindow::Panel& panel, const QString& key)
 {
     const std::string name = key.toStdString();
-    if (panel.algorithm->parameter(name))
+    if (panel.algorithm && panel.algorithm->parameter(name))
         return panel.algorithm;
     Stream* stream = streamOf(panel);
     if (stream && stream->parameter(name))
@@ -381,6 +385,15 @@ QJSValue ScriptApi::instruments(const QJSValue& stream)
         list.setProperty(static_cast<quint32>(i), entry);
     }
     return list;
+}
+
+QJSValue ScriptApi::sliceView(const QJSValue& index)
+{
+    const bool valid =
+        index.isNumber() && index.toInt() >= 0 && index.toInt() < DisplayWidgetMulti::sliceViewCount;
+    if (!valid)
+        return fail("tesselon.sliceView(index): index must be 0, 1 or 2, not " + index.toString() + ".");
+    return ScriptValues::numbers(m_engine, m_window.views().viewSlice(index.toInt())->matrix().data(), 16);
 }
 
 void ScriptApi::wait(const QJSValue& milliseconds)

@@ -54,6 +54,8 @@ public:
     /// latest sample of a tracking stream, given as data or by its panel; poses map the instrument
     /// into the stream's frame (mm).
     Q_INVOKABLE QJSValue instruments(const QJSValue& stream = {});
+    /// The pose of slice view 0 (axial), 1 (coronal) or 2 (sagittal): 16 numbers, column-major.
+    Q_INVOKABLE QJSValue sliceView(const QJSValue& index = {});
     /// Runs the event loop for this long, so streams emit and panels update.
     Q_INVOKABLE void wait(const QJSValue& milliseconds = {});
     /// The recent log, oldest first, as "[level] category: text" lines.

@@ -19,11 +19,17 @@ constexpr std::size_t recentLogLines = 2000;
 
 const QString preludeName = "tesselon-prelude";
 // What the script interface adds in JavaScript: a function with any number of arguments, which an
-// invokable method cannot take, and the check every test script makes. Errors thrown here are reported
+// invokable method cannot take, the check every test script makes, and choosing a combo box item by the
+// start of its text, which a box's own invokable methods do not offer. Errors thrown here are reported
 // at the caller's line.
 const QString prelude =
     "tesselon.select = function () { tesselon.selectData([].concat.apply([], arguments)); };\n"
-    "tesselon.check = function (condition, message) { if (!condition) throw new Error(message); };";
+    "tesselon.check = function (condition, message) { if (!condition) throw new Error(message); };\n"
+    "tesselon.choose = function (box, prefix) {\n"
+    "  for (var i = 0; i < box.count; ++i) { box.currentIndex = i; if (box.currentText.indexOf(prefix) === "
+    "0) return; }\n"
+    "  throw new Error('No item starting with \"' + prefix + '\" in ' + box.objectName + '.');\n"
+    "};";
 
 // Set by a statement appended to every program, so a program that ends early has thrown, even a value
 // that is no error object. A `var` statement leaves the program's value as it was.

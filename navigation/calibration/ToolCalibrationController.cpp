@@ -25,6 +25,7 @@ void ToolCalibrationController::init()
 {
     DefaultAlgorithmController::init();
     m_rotateButton = new QPushButton(tr("Rotate 180"), this);
+    m_rotateButton->setObjectName("rotate180");
     connect(m_rotateButton, &QPushButton::clicked, this, [this] {
         m_algorithm->rotateCalibration180();
         showResult();

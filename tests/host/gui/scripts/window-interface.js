@@ -1,7 +1,8 @@
 // The script interface on the real window: a File entry, the data list, an algorithm menu, a panel's
 // widgets and parameters, a tracker's instruments and the log.
 var before = tesselon.data();
-tesselon.check(tesselon.menu("File;Connect Simulated Tracker") === null, "a File entry opens no panel");
+var trackerPanel = tesselon.menu("File;Connect Simulated Tracker");
+tesselon.check(tesselon.widget(trackerPanel, "record").text === "Record", "the new tracker has its own panel");
 var data = tesselon.data();
 var tracker = data[data.length - 1];
 tesselon.check(data.length === before.length + 1 && tracker.kind === "TrackingStream",
