@@ -52,6 +52,7 @@ public:
     void setWindowLevel(double window, double level);
     /// In 3D views, the world point the volume's three planes pass through (the slice views' centre).
     void setPlanesCentre(const Eigen::Vector3d& centre) { m_planesCentre = centre; }
+    const Eigen::Vector3d& planesCentre() const { return m_planesCentre; }
 
     /// A caption in the top left corner, e.g. the view's name, in RGB [0, 1].
     void setLabel(const std::string& text, const Eigen::Vector3d& rgb);
