@@ -8,7 +8,7 @@ namespace Tesselon {
 
 /// `tesselon gui`: the main window. Without a workspace it opens a session to look at: a synthetic CT
 /// volume and the simulated tracker placed inside it. `--screenshot FILE` renders the window once
-/// everything is loaded, writes a PNG and quits.
+/// everything is loaded, writes a PNG and quits; `--measure SECONDS` prints what the window costs.
 class GuiCommand : public Command
 {
 public:
@@ -23,6 +23,7 @@ public:
 private:
     std::string m_screenshot;
     std::string m_workspace;
+    double m_measureSeconds = 0.0;
 };
 
 }  // namespace Tesselon
