@@ -243,6 +243,11 @@ void VtkViewRenderer::writeCameraToModel()
     volumeView->setCamera(moved);
 }
 
+long long VtkViewRenderer::resliceCount() const
+{
+    return m_slices->resliceCount();
+}
+
 void VtkViewRenderer::requestUpdate()
 {
     if (!m_synchronizing && onUpdateNeeded)

@@ -67,6 +67,8 @@ public:
     void synchronize();
     /// Writes the VTK camera into the view's model camera after the user moved it (3D views only).
     void writeCameraToModel();
+    /// How many times the volume's slices were cut since it was set (see `VtkVolumeSlices`).
+    long long resliceCount() const;
 
     /// Called whenever something shown changed and the window should render again.
     std::function<void()> onUpdateNeeded;
