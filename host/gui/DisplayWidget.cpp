@@ -16,6 +16,9 @@
 #include <Eigen/Geometry>
 #include <QGridLayout>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QScreen>
 
@@ -54,6 +57,23 @@ int frameIntervalMilliseconds(const QScreen* screen)
     return static_cast<int>(1000.0 / trusted);
 }
 
+/// Whether OpenGL draws on the processor (Mesa's software rasterizers), asked once of a scratch context.
+bool openGLDrawsOnProcessor()
+{
+    static const bool software = [] {
+        QOffscreenSurface surface;
+        surface.create();
+        QOpenGLContext context;
+        if (!context.create() || !context.makeCurrent(&surface))
+            return false;
+        const auto* name = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+        const QByteArray renderer = QByteArray(name ? name : "").toLower();
+        context.doneCurrent();
+        return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("swrast");
+    }();
+    return software;
+}
+
 /// Calls a function whenever a VTK object fires an event.
 class EventRelay
 {
@@ -87,8 +107,9 @@ DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent)
         vtkNew<vtkGenericOpenGLRenderWindow> window;
         widget->setRenderWindow(window);
         // Slice views draw the image resampled to exactly their pixels and flat outlines over it, which
-        // multisampling does not improve but makes several times dearer to fill; meshes in 3D keep it.
-        if (index != 0)
+        // multisampling does not improve but makes several times dearer to fill. Meshes in 3D keep it
+        // where a graphics card pays for it, not the processor.
+        if (index != 0 || openGLDrawsOnProcessor())
             window->SetMultiSamples(0);
         auto renderer = std::make_unique<VtkViewRenderer>(viewAt(index));
         renderer->addTo(window);
