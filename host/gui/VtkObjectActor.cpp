@@ -134,9 +134,12 @@ void VtkObjectActor::setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vec
 {
     if (!m_cutter)
         return;
-    m_planeOrigin = origin;
-    m_planeNormal = normal;
-    m_reachedCutPlane = reachesCutPlane();
+    // Changes of the object update the reach themselves; here only a moved plane does.
+    if (origin != m_planeOrigin || normal != m_planeNormal) {
+        m_planeOrigin = origin;
+        m_planeNormal = normal;
+        m_reachedCutPlane = reachesCutPlane();
+    }
     const bool projective = static_cast<const GlMesh*>(m_object)->isProjective();
     if (projective != m_showsProjection) {
         m_showsProjection = projective;
