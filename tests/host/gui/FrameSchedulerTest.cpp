@@ -13,26 +13,10 @@ namespace {
 
 using namespace Tesselon::Test;
 
-class FrameSchedulerDrawing : public ::testing::Test
+TEST(FrameScheduler, AViewAskedForRightAfterAFrameWaitsForTheNextRefresh)
 {
-protected:
     std::vector<int> drawn;
-    FrameScheduler scheduler{3, [this](int index) { drawn.push_back(index); }};
-};
-
-TEST_F(FrameSchedulerDrawing, DrawsEachAskedViewOnceAndNoOther)
-{
-    scheduler.setFrameInterval(0);
-    for (int i = 0; i < 10; ++i)
-        scheduler.request(2);
-    scheduler.request(0);
-    scheduler.request(7);
-    ASSERT_TRUE(processEventsUntil([&] { return !scheduler.isPending(0) && !scheduler.isPending(2); }));
-    EXPECT_EQ(drawn, (std::vector<int>{0, 2}));
-}
-
-TEST_F(FrameSchedulerDrawing, AViewAskedForRightAfterAFrameWaitsForTheNextRefresh)
-{
+    FrameScheduler scheduler(3, [&](int index) { drawn.push_back(index); });
     scheduler.requestAll();
     ASSERT_TRUE(processEventsUntil([&] { return drawn.size() == 3; }));
     // A refresh a minute long: nothing a test does in between comes close to it.
