@@ -2,6 +2,7 @@
 
 #include "app/HostContext.h"
 #include "app/SyntheticPhantom.h"
+#include "app/WindowCostMeasurement.h"
 #include "host/app/Session.h"
 #include "host/core/base/Log.h"
 #include "host/core/io/ImageVolumeFile.h"
@@ -142,12 +143,18 @@ GuiCommand::GuiCommand(CLI::App& program, HostContext& context)
     options().add_option("--workspace", m_workspace, "Open this workspace instead of the example session");
     options().add_option("--script", m_script,
                          "Run this JavaScript file on the window, then quit (see \"Scripting the window\")");
+    options()
+        .add_option("--measure", m_measureSeconds,
+                    "Print the CPU use and each view's frame rate over this many seconds, then quit")
+        ->check(CLI::PositiveNumber);
 }
 
 int GuiCommand::run()
 {
     // The log view shows what the streams and algorithms report, connections included.
     Log::setMinimumLevel(Log::Info);
+    if (m_measureSeconds > 0.0)
+        WindowCostMeasurement::schedule(m_measureSeconds);
     return showWindow(context(), m_workspace, m_screenshot, m_script);
 }
 

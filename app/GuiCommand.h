@@ -10,6 +10,7 @@ namespace Tesselon {
 /// volume and the simulated tracker placed inside it. `--screenshot FILE` renders the window once
 /// everything is loaded, writes a PNG and quits. `--script FILE.js` runs the script on the window once it
 /// is up, then quits: a script error is printed as "FILE:LINE: message" and fails the program.
+/// `--measure SECONDS` prints what the window costs.
 class GuiCommand : public Command
 {
 public:
@@ -26,6 +27,7 @@ private:
     std::string m_screenshot;
     std::string m_script;
     std::string m_workspace;
+    double m_measureSeconds = 0.0;
 };
 
 }  // namespace Tesselon

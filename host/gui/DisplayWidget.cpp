@@ -3,6 +3,7 @@
 #include "host/core/model/SharedImageSet.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/InteractiveButtonOverlay.h"
+#include "host/gui/FrameScheduler.h"
 #include "host/gui/VtkViewRenderer.h"
 
 #include <QVTKOpenGLNativeWidget.h>
@@ -15,8 +16,11 @@
 #include <Eigen/Geometry>
 #include <QGridLayout>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
-#include <QTimer>
+#include <QScreen>
 
 namespace Tesselon {
 
@@ -40,6 +44,35 @@ const std::array<std::pair<int, int>, 4> gridCells{{{0, 0}, {0, 1}, {1, 0}, {1, 
 constexpr double cameraDistanceInDiagonals = 2.0;
 // A slice view shows the volume's largest extent with this much room around it.
 constexpr double sliceMargin = 1.1;
+// Frames when the screen does not say its refresh rate, and the range trusted when it does (Hz).
+constexpr double defaultRefreshRate = 60.0;
+constexpr double lowestRefreshRate = 30.0;
+constexpr double highestRefreshRate = 240.0;
+
+int frameIntervalMilliseconds(const QScreen* screen)
+{
+    const double rate = screen ? screen->refreshRate() : 0.0;
+    const double trusted =
+        rate >= lowestRefreshRate && rate <= highestRefreshRate ? rate : defaultRefreshRate;
+    return static_cast<int>(1000.0 / trusted);
+}
+
+/// Whether OpenGL draws on the processor (Mesa's software rasterizers), asked once of a scratch context.
+bool openGLDrawsOnProcessor()
+{
+    static const bool software = [] {
+        QOffscreenSurface surface;
+        surface.create();
+        QOpenGLContext context;
+        if (!context.create() || !context.makeCurrent(&surface))
+            return false;
+        const auto* name = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+        const QByteArray renderer = QByteArray(name ? name : "").toLower();
+        context.doneCurrent();
+        return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("swrast");
+    }();
+    return software;
+}
 
 /// Calls a function whenever a VTK object fires an event.
 class EventRelay
@@ -54,8 +87,13 @@ private:
 
 }  // namespace
 
-DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent) : QWidget(parent), m_model(model)
+DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent)
+    : QWidget(parent),
+      m_model(model),
+      m_scheduler(new FrameScheduler(
+          viewCount, [this](int index) { renderView(index); }, this))
 {
+    m_scheduler->setFrameInterval(frameIntervalMilliseconds(screen()));
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -68,14 +106,20 @@ DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent) : QWidg
         auto* widget = new QVTKOpenGLNativeWidget(this);
         vtkNew<vtkGenericOpenGLRenderWindow> window;
         widget->setRenderWindow(window);
+        // Slice views draw the image resampled to exactly their pixels and flat outlines over it, which
+        // multisampling does not improve but makes several times dearer to fill. Meshes in 3D keep it
+        // where a graphics card pays for it, not the processor.
+        if (index != 0 || openGLDrawsOnProcessor())
+            window->SetMultiSamples(0);
         auto renderer = std::make_unique<VtkViewRenderer>(viewAt(index));
         renderer->addTo(window);
         renderer->setLabel(viewLooks[index].label, viewLooks[index].color);
-        renderer->onUpdateNeeded = [this] { scheduleRender(); };
+        renderer->onUpdateNeeded = [this, index] { m_scheduler->request(index); };
         VtkViewRenderer* shown = renderer.get();
         // Every frame, whoever asks for it (a resize, the mouse), shows the model as it is now.
-        auto* synchronizer = new EventRelay([this, shown] {
-            updatePlanesCentre();
+        auto* synchronizer = new EventRelay([this, shown, index] {
+            ++m_frameCounts[index];
+            shown->setPlanesCentre(planesCentre());
             shown->synchronize();
         });
         window->AddObserver(vtkCommand::StartEvent, synchronizer, &EventRelay::relay);
@@ -100,7 +144,13 @@ DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent) : QWidg
         m_widgets[index] = widget;
         m_renderers[index] = std::move(renderer);
     }
-    m_model->updateRequested.connect(this, &DisplayWidget::scheduleRender);
+    m_model->updateRequested.connect(this, [this] { m_scheduler->requestAll(); });
+    // The 3D view draws the volume's planes where the slice views cut.
+    for (int index = 0; index < DisplayWidgetMulti::sliceViewCount; ++index)
+        m_model->viewSlice(index)->changed.connect(this, [this] {
+            if (planesCentre() != m_renderers[0]->planesCentre())
+                m_scheduler->request(0);
+        });
 }
 
 DisplayWidget::~DisplayWidget()
@@ -143,7 +193,7 @@ void DisplayWidget::setVolume(const SharedImageSet* volume)
     camera.setLookAt(centre - cameraDistanceInDiagonals * diagonal * Eigen::Vector3d::UnitY(), centre,
                      Eigen::Vector3d::UnitZ());
     m_model->view3D()->setCamera(camera);
-    scheduleRender();
+    m_scheduler->requestAll();
 }
 
 void DisplayWidget::setWindowLevel(double window, double level)
@@ -152,37 +202,30 @@ void DisplayWidget::setWindowLevel(double window, double level)
         renderer->setWindowLevel(window, level);
 }
 
-void DisplayWidget::updatePlanesCentre()
+Eigen::Vector3d DisplayWidget::planesCentre()
 {
     // The 3D planes sit where the slice views cut: x of the sagittal, y of the coronal, z of the axial plane.
-    const Eigen::Vector3d centre(m_model->viewSlice(GlSliceView::Sagittal)->matrix()(0, 3),
-                                 m_model->viewSlice(GlSliceView::Coronal)->matrix()(1, 3),
-                                 m_model->viewSlice(GlSliceView::Axial)->matrix()(2, 3));
-    m_renderers[0]->setPlanesCentre(centre);
+    return {m_model->viewSlice(GlSliceView::Sagittal)->matrix()(0, 3),
+            m_model->viewSlice(GlSliceView::Coronal)->matrix()(1, 3),
+            m_model->viewSlice(GlSliceView::Axial)->matrix()(2, 3)};
 }
 
-void DisplayWidget::scheduleRender()
+void DisplayWidget::renderView(int index)
 {
-    if (m_renderScheduled)
-        return;
-    m_renderScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        if (m_renderScheduled)
-            renderNow();
-    });
+    QVTKOpenGLNativeWidget* widget = m_widgets[index];
+    if (widget->isVisible())
+        widget->renderWindow()->Render();
 }
 
 void DisplayWidget::renderNow()
 {
-    m_renderScheduled = false;
-    for (QVTKOpenGLNativeWidget* widget : m_widgets)
-        if (widget->isVisible())
-            widget->renderWindow()->Render();
+    m_scheduler->clear();
+    for (int index = 0; index < viewCount; ++index)
+        renderView(index);
 }
 
 QImage DisplayWidget::grabImage()
 {
-    m_renderScheduled = false;
     QImage image(size() * devicePixelRatioF(), QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatioF());
     image.fill(Qt::black);
@@ -192,12 +235,24 @@ QImage DisplayWidget::grabImage()
     return image;
 }
 
-QWidget* DisplayWidget::viewWidget(const GlView* view) const
+int DisplayWidget::indexOf(const GlView* view) const
 {
     for (int index = 0; index < viewCount; ++index)
         if (viewAt(index) == view)
-            return m_widgets[index];
-    return nullptr;
+            return index;
+    return -1;
+}
+
+QWidget* DisplayWidget::viewWidget(const GlView* view) const
+{
+    const int index = indexOf(view);
+    return index < 0 ? nullptr : m_widgets[index];
+}
+
+long long DisplayWidget::frameCount(const GlView* view) const
+{
+    const int index = indexOf(view);
+    return index < 0 ? 0 : m_frameCounts[index];
 }
 
 bool DisplayWidget::eventFilter(QObject* watched, QEvent* event)

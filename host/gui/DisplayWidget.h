@@ -2,6 +2,7 @@
 
 #include "host/core/base/SignalReceiver.h"
 
+#include <Eigen/Core>
 #include <QImage>
 #include <QWidget>
 
@@ -13,13 +14,15 @@ class QVTKOpenGLNativeWidget;
 namespace Tesselon {
 
 class DisplayWidgetMulti;
+class FrameScheduler;
 class GlView;
 class SharedImageSet;
 class VtkViewRenderer;
 
 /// The main display: a 2×2 grid showing a `DisplayWidgetMulti` model, the 3D view top left and the axial,
 /// coronal and sagittal slice views, each in its own VTK widget on a black background with a coloured
-/// caption. It redraws when the model asks for it or anything shown changes; a left click on a button
+/// caption. A view is redrawn when something it shows changed (all of them when the model asks), at most
+/// once per refresh of the screen; a left click on a button
 /// overlay clicks the button, and turning the 3D view with the mouse moves the model's camera.
 class DisplayWidget : public QWidget, public SignalReceiver
 {
@@ -38,13 +41,16 @@ public:
     /// Window and level of the volume's intensities in every view.
     void setWindowLevel(double window, double level);
 
-    /// Renders every view now instead of at the next pass of the event loop.
+    /// Renders every view now instead of at the next frame.
     void renderNow();
     /// Renders and returns the whole grid as shown.
     QImage grabImage();
 
     /// The widget showing a view of the model, or null for a view it does not show.
     QWidget* viewWidget(const GlView* view) const;
+    /// How many frames of the view were rendered since the widget was made (0 for a view it does not
+    /// show), whoever asked for them: for tests and for measuring what the window costs.
+    long long frameCount(const GlView* view) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,14 +59,19 @@ private:
     static constexpr int viewCount = 4;
 
     GlView* viewAt(int index) const;
-    void scheduleRender();
-    void updatePlanesCentre();
+    /// The index of a view in the grid, or -1.
+    int indexOf(const GlView* view) const;
+    /// Renders one view if it is shown.
+    void renderView(int index);
+    /// Where the slice views' planes cross.
+    Eigen::Vector3d planesCentre();
     bool clickButton(int index, const QPoint& position);
 
     DisplayWidgetMulti* m_model;
     std::array<QVTKOpenGLNativeWidget*, viewCount> m_widgets{};
     std::array<std::unique_ptr<VtkViewRenderer>, viewCount> m_renderers;
-    bool m_renderScheduled = false;
+    std::array<long long, viewCount> m_frameCounts{};
+    FrameScheduler* m_scheduler;
 };
 
 }  // namespace Tesselon

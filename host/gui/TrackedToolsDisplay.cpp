@@ -24,6 +24,8 @@ TrackedToolsDisplay::TrackedToolsDisplay(TrackingStream& stream, ViewGroup& view
       m_timer(new QTimer(this))
 {
     connect(m_timer, &QTimer::timeout, this, &TrackedToolsDisplay::refresh);
+    // A coarse timer may run a few percent slow, and the tools with it below 30 frames per second.
+    m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->start(refreshMilliseconds);
 }
 

@@ -15,12 +15,16 @@
 #include <vtkCutter.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
+#include <vtkNonMergingPointLocator.h>
 #include <vtkPlane.h>
+#include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper.h>
 #include <vtkProperty.h>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace Tesselon {
 
@@ -91,6 +95,16 @@ Eigen::Matrix4d flatteningOnto(const Eigen::Vector3d& origin, const Eigen::Vecto
     return flattening;
 }
 
+/// A world plane (origin, normal) in object coordinates: the origin through the inverse pose, the normal
+/// through the transposed linear part (the inverse transpose of the object-to-world map's inverse).
+std::pair<Eigen::Vector3d, Eigen::Vector3d> planeInObject(const Eigen::Matrix4d& objectToWorld,
+                                                          const Eigen::Vector3d& origin,
+                                                          const Eigen::Vector3d& normal)
+{
+    const Eigen::Matrix3d linear = objectToWorld.topLeftCorner<3, 3>();
+    return {linear.inverse() * (origin - objectToWorld.block<3, 1>(0, 3)), linear.transpose() * normal};
+}
+
 }  // namespace
 
 VtkObjectActor::VtkObjectActor(const GlObject* object, bool cutMeshes)
@@ -103,6 +117,9 @@ VtkObjectActor::VtkObjectActor(const GlObject* object, bool cutMeshes)
         m_cutPlane = vtkPlane::New();
         m_cutter = vtkCutter::New();
         m_cutter->SetCutFunction(m_cutPlane);
+        // An outline is only drawn: merging its duplicate points would cost a spatial hash per cut.
+        vtkNew<vtkNonMergingPointLocator> everyPoint;
+        m_cutter->SetLocator(everyPoint);
         m_cutter->SetInputData(m_polyData);
         m_mapper->SetInputConnection(m_cutter->GetOutputPort());
     } else {
@@ -134,6 +151,12 @@ void VtkObjectActor::setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vec
 {
     if (!m_cutter)
         return;
+    // Changes of the object update the reach themselves; here only a moved plane does.
+    if (origin != m_planeOrigin || normal != m_planeNormal) {
+        m_planeOrigin = origin;
+        m_planeNormal = normal;
+        m_reachedCutPlane = reachesCutPlane();
+    }
     const bool projective = static_cast<const GlMesh*>(m_object)->isProjective();
     if (projective != m_showsProjection) {
         m_showsProjection = projective;
@@ -146,14 +169,39 @@ void VtkObjectActor::setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vec
         m_actor->SetUserMatrix(toVtk(flatteningOnto(origin, normal.normalized()) * m_object->matrix()));
         return;
     }
-    // The mesh is cut in object coordinates: the plane goes through the inverse pose, its normal through
-    // the transposed linear part (the inverse transpose of the object-to-world map's inverse).
-    const Eigen::Matrix4d& objectToWorld = m_object->matrix();
-    const Eigen::Matrix3d linear = objectToWorld.topLeftCorner<3, 3>();
-    const Eigen::Vector3d originInObject = linear.inverse() * (origin - objectToWorld.block<3, 1>(0, 3));
-    const Eigen::Vector3d normalInObject = linear.transpose() * normal;
+    // The mesh is cut in object coordinates, where its points are.
+    const auto [originInObject, normalInObject] = planeInObject(m_object->matrix(), origin, normal);
     m_cutPlane->SetOrigin(originInObject.data());
     m_cutPlane->SetNormal(normalInObject.data());
+}
+
+bool VtkObjectActor::updateShowsChange()
+{
+    invalidate();
+    if (!m_cutter)
+        return true;
+    update();
+    const bool reachedBefore = std::exchange(m_reachedCutPlane, reachesCutPlane());
+    return reachedBefore || m_reachedCutPlane;
+}
+
+bool VtkObjectActor::reachesCutPlane() const
+{
+    if (!m_object->isVisible())
+        return false;
+    if (static_cast<const GlMesh*>(m_object)->isProjective())
+        return true;
+    // The cutter draws an outline exactly when the plane separates some of the mesh's points.
+    const auto [origin, normal] = planeInObject(m_object->matrix(), m_planeOrigin, m_planeNormal);
+    double nearest = std::numeric_limits<double>::infinity();
+    double farthest = -nearest;
+    vtkPoints* points = m_polyData->GetPoints();
+    for (vtkIdType index = 0; points && index < points->GetNumberOfPoints(); ++index) {
+        const double distance = normal.dot(Eigen::Vector3d(points->GetPoint(index)) - origin);
+        nearest = std::min(nearest, distance);
+        farthest = std::max(farthest, distance);
+    }
+    return nearest <= 0.0 && farthest >= 0.0;
 }
 
 void VtkObjectActor::update()

@@ -43,10 +43,15 @@ public:
     /// The slice plane in world coordinates that meshes are cut by or projected onto; ignored unless
     /// cutting meshes. Call after `update`.
     void setCutPlane(const Eigen::Vector3d& origin, const Eigen::Vector3d& normal);
+    /// Brings the actor up to date after the object changed and says whether the view shows the change:
+    /// always, but for a cut mesh that reaches the cut plane neither as drawn last nor as it is now.
+    bool updateShowsChange();
 
 private:
     void updateGeometry();
     void updateProperties();
+    /// Whether the mesh as it is now is visible and its bounding box reaches the cut plane.
+    bool reachesCutPlane() const;
 
     const GlObject* m_object;
     vtkActor* m_actor;
@@ -59,6 +64,10 @@ private:
     std::shared_ptr<const Mesh> m_shownMesh;
     bool m_dirty = true;
     bool m_showsProjection = false;
+    // The cut plane in world coordinates, and whether the mesh reached it when it was last set.
+    Eigen::Vector3d m_planeOrigin = Eigen::Vector3d::Zero();
+    Eigen::Vector3d m_planeNormal = Eigen::Vector3d::UnitZ();
+    bool m_reachedCutPlane = true;
 };
 
 }  // namespace Tesselon

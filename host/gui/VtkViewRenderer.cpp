@@ -150,8 +150,9 @@ void VtkViewRenderer::addActor(GlObject* object)
         m_foreground->AddViewProp(added->label());
     m_actors.emplace(object, std::move(actor));
     object->changed.connect(this, [this, added] {
-        added->invalidate();
-        requestUpdate();
+        // A slice view skips meshes moving away from its plane: most tool motion, most of the time.
+        if (added->updateShowsChange())
+            requestUpdate();
     });
     object->destroyed.connect(this, [this](GlObject* dying) {
         dropActor(dying);
@@ -240,6 +241,11 @@ void VtkViewRenderer::writeCameraToModel()
     m_appliedCamera = moved;
     m_cameraApplied = true;
     volumeView->setCamera(moved);
+}
+
+long long VtkViewRenderer::resliceCount() const
+{
+    return m_slices->resliceCount();
 }
 
 void VtkViewRenderer::requestUpdate()

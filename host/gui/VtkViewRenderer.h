@@ -52,6 +52,7 @@ public:
     void setWindowLevel(double window, double level);
     /// In 3D views, the world point the volume's three planes pass through (the slice views' centre).
     void setPlanesCentre(const Eigen::Vector3d& centre) { m_planesCentre = centre; }
+    const Eigen::Vector3d& planesCentre() const { return m_planesCentre; }
 
     /// A caption in the top left corner, e.g. the view's name, in RGB [0, 1].
     void setLabel(const std::string& text, const Eigen::Vector3d& rgb);
@@ -66,6 +67,8 @@ public:
     void synchronize();
     /// Writes the VTK camera into the view's model camera after the user moved it (3D views only).
     void writeCameraToModel();
+    /// How many times the volume's slices were cut since it was set (see `VtkVolumeSlices`).
+    long long resliceCount() const;
 
     /// Called whenever something shown changed and the window should render again.
     std::function<void()> onUpdateNeeded;

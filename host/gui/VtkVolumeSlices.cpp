@@ -2,6 +2,8 @@
 
 #include "host/core/model/SharedImageSet.h"
 
+#include <vtkCallbackCommand.h>
+#include <vtkCommand.h>
 #include <vtkFloatArray.h>
 #include <vtkImageData.h>
 #include <vtkImageProperty.h>
@@ -92,7 +94,18 @@ void VtkVolumeSlices::setVolume(const SharedImageSet* volume)
         slice->GetProperty()->SetColorWindow(m_window);
         slice->GetProperty()->SetColorLevel(m_level);
         m_renderer->AddViewProp(slice);
+        countReslices(slice);
     }
+}
+
+void VtkVolumeSlices::countReslices(vtkImageSlice* slice)
+{
+    // The mapper's pipeline runs (and fires its start event) exactly when it cuts a new slice.
+    vtkNew<vtkCallbackCommand> counter;
+    counter->SetClientData(&m_resliceCount);
+    counter->SetCallback(
+        [](vtkObject*, unsigned long, void* count, void*) { ++*static_cast<long long*>(count); });
+    slice->GetMapper()->AddObserver(vtkCommand::StartEvent, counter);
 }
 
 void VtkVolumeSlices::setWindowLevel(double window, double level)
@@ -109,8 +122,11 @@ void VtkVolumeSlices::update(const Eigen::Vector3d& planesCentre)
 {
     if (!m_volume)
         return;
-    for (vtkImageSlice* slice : m_slices)
-        setPose(slice, m_volume->matrix());
+    if (m_volume->matrix() != m_appliedPose) {
+        m_appliedPose = m_volume->matrix();
+        for (vtkImageSlice* slice : m_slices)
+            setPose(slice, m_appliedPose);
+    }
     if (m_mode != OrthogonalPlanes)
         return;
     const Eigen::Vector4d voxel = m_volume->voxelToWorld().inverse() * planesCentre.homogeneous();
@@ -133,6 +149,8 @@ void VtkVolumeSlices::removeSlices()
         m_image->Delete();
     m_image = nullptr;
     m_volume = nullptr;
+    m_appliedPose.setConstant(std::numeric_limits<double>::quiet_NaN());
+    m_resliceCount = 0;
 }
 
 }  // namespace Tesselon

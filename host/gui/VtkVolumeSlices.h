@@ -2,6 +2,7 @@
 
 #include <Eigen/Core>
 
+#include <limits>
 #include <vector>
 
 class vtkImageData;
@@ -43,8 +44,13 @@ public:
     /// volume); ignored in `FocalPlane` mode. Also follows the volume's pose.
     void update(const Eigen::Vector3d& planesCentre);
 
+    /// How many times the slices were cut out of the volume since it was set: again only when a plane,
+    /// the volume's pose or the window size moved, not at every frame.
+    long long resliceCount() const { return m_resliceCount; }
+
 private:
     void removeSlices();
+    void countReslices(vtkImageSlice* slice);
 
     vtkRenderer* m_renderer;
     Mode m_mode;
@@ -53,6 +59,9 @@ private:
     std::vector<vtkImageSlice*> m_slices;
     double m_window = 1.0;
     double m_level = 0.5;
+    // The volume's pose last handed to VTK: a new matrix, even an equal one, makes VTK reslice.
+    Eigen::Matrix4d m_appliedPose = Eigen::Matrix4d::Constant(std::numeric_limits<double>::quiet_NaN());
+    long long m_resliceCount = 0;
 };
 
 }  // namespace Tesselon

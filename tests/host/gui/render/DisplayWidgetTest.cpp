@@ -1,6 +1,12 @@
 #include "RenderTestScene.h"
+#include "tests/support/Poses.h"
+#include "tests/support/ProcessEventsUntil.h"
+
+#include "host/core/geometry/MeshCreator.h"
 
 #include "host/gl/DisplayWidgetMulti.h"
+#include "host/gl/GlMesh.h"
+#include "host/gl/GlPoint.h"
 #include "host/gl/InteractiveButtonOverlay.h"
 #include "host/gui/DisplayWidget.h"
 
@@ -8,6 +14,9 @@
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
 
 namespace Tesselon {
 namespace {
@@ -91,6 +100,64 @@ TEST_F(DisplayWidgetShown, GrabShowsEveryViewWithItsCaption)
         EXPECT_GT(litPixels(grid, cell.x() + 4, top - 30, cell.x() + 80, top - 4), 20)
             << "cell at " << cell.x() << ", " << cell.y();
         EXPECT_TRUE(isBlack(grid.pixelColor(cell.x() + 100, cell.y() + 150)));
+    }
+}
+
+/// Frames drawn of the 3D, axial, coronal and sagittal views.
+std::array<long long, 4> framesOf(const DisplayWidget& widget, DisplayWidgetMulti& model)
+{
+    return {widget.frameCount(model.view3D()), widget.frameCount(model.viewSlice(0)),
+            widget.frameCount(model.viewSlice(1)), widget.frameCount(model.viewSlice(2))};
+}
+
+struct Redraw
+{
+    const char* change;
+    std::function<void(DisplayWidgetMulti&, GlMesh& sphere, GlPoint& point)> make;
+    std::array<long long, 4> frames;
+};
+
+TEST_F(DisplayWidgetShown, RedrawsOnceOnlyTheViewsWhoseContentChanged)
+{
+    // A sphere of radius 8 mm in every view, clear of the slice planes through the origin, and a point
+    // shown in 3D only.
+    GlMesh sphere(std::make_shared<Mesh>(MeshCreator::createSphere(8.0)));
+    sphere.setMatrix(translation(50, 50, 50));
+    model.viewGroup()->addObject(&sphere);
+    GlPoint point;
+    model.view3D()->addObject(&point);
+    const std::vector<Redraw> cases{
+        {"colour of an object shown in 3D only, many times over",
+         [](auto&, auto&, GlPoint& point) {
+             for (int i = 0; i < 10; ++i)
+                 point.setColor({0.1 * i, 0.0, 0.0});
+         },
+         {1, 0, 0, 0}},
+        {"the axial plane moved",
+         [](DisplayWidgetMulti& model, auto&, auto&) { model.viewSlice(0)->setMatrix(translation(0, 0, 5)); },
+         {1, 1, 0, 0}},
+        {"a mesh moved away from every plane",
+         [](auto&, GlMesh& sphere, auto&) { sphere.setMatrix(translation(60, 50, 50)); },
+         {1, 0, 0, 0}},
+        {"a mesh moved across the sagittal plane",
+         [](auto&, GlMesh& sphere, auto&) { sphere.setMatrix(translation(3, 50, 50)); },
+         {1, 0, 0, 1}},
+        {"a mesh moved off the sagittal plane",
+         [](auto&, GlMesh& sphere, auto&) { sphere.setMatrix(translation(60, 50, 50)); },
+         {1, 0, 0, 1}},
+        {"the model asked for a redraw",
+         [](DisplayWidgetMulti& model, auto&, auto&) { model.update(); },
+         {1, 1, 1, 1}},
+    };
+    for (const Redraw& redraw : cases) {
+        widget.renderNow();
+        const std::array<long long, 4> before = framesOf(widget, model);
+        redraw.make(model, sphere, point);
+        ASSERT_TRUE(processEventsUntil([&] { return framesOf(widget, model)[0] > before[0]; }))
+            << redraw.change;
+        const std::array<long long, 4> after = framesOf(widget, model);
+        for (std::size_t view = 0; view < after.size(); ++view)
+            EXPECT_EQ(after[view] - before[view], redraw.frames[view]) << redraw.change << ", view " << view;
     }
 }
 

@@ -156,6 +156,23 @@ TEST_P(SliceViewRendering, ProjectiveMeshesAreFlattenedOntoThePlaneWhole)
     EXPECT_TRUE(isBlack(shownAt(frame, centre)));
 }
 
+TEST_P(SliceViewRendering, CutsTheVolumeAgainOnlyWhenThePlaneMoves)
+{
+    centreOnBlock();
+    scene.window.render();
+    const long long cut = scene.renderer.resliceCount();
+    ASSERT_GT(cut, 0);
+    scene.window.render();
+    scene.window.render();
+    EXPECT_EQ(scene.renderer.resliceCount(), cut);
+
+    Eigen::Matrix4d moved = scene.view.matrix();
+    moved.block<3, 1>(0, 3) += 2.0 * scene.view.normal();
+    scene.view.setMatrix(moved);
+    scene.window.render();
+    EXPECT_GT(scene.renderer.resliceCount(), cut);
+}
+
 INSTANTIATE_TEST_SUITE_P(EachPlane, SliceViewRendering,
                          ::testing::Values(GlSliceView::Axial, GlSliceView::Coronal, GlSliceView::Sagittal));
 
