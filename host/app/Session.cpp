@@ -223,6 +223,18 @@ std::vector<Algorithm*> Session::algorithms() const
     return objectsOf(m_algorithms);
 }
 
+const Configurable& Session::savedConfigurationOf(const Algorithm& algorithm) const
+{
+    // A derived stream edited in its panel (another smoothing, a combination added) is saved as it is now;
+    // its algorithm only remembers how it was created.
+    const auto* creator = dynamic_cast<const StreamAlgorithm*>(&algorithm);
+    const Stream* stream = creator ? creator->createdStream() : nullptr;
+    const bool held = std::any_of(m_data.begin(), m_data.end(), [stream](const auto& item) {
+        return stream && item.object.get() == stream;
+    });
+    return held ? static_cast<const Configurable&>(*stream) : algorithm;
+}
+
 Workspace Session::workspace() const
 {
     Workspace workspace;
@@ -244,7 +256,7 @@ Workspace Session::workspace() const
         for (int input : item.entry.inputs)
             if (savedIndex[static_cast<std::size_t>(input)] >= 0)
                 entry.inputs.push_back(savedIndex[static_cast<std::size_t>(input)]);
-        item.object->configuration(&entry.configuration);
+        savedConfigurationOf(*item.object).configuration(&entry.configuration);
         workspace.algorithms.push_back(std::move(entry));
     }
     return workspace;

@@ -14,6 +14,7 @@ namespace Tesselon {
 
 class Algorithm;
 class AlgorithmFactory;
+class Configurable;
 class Data;
 class GlPoint;
 class SharedImageSet;
@@ -103,6 +104,7 @@ private:
     TrackingSequence* addRecordingSequence(const TrackingRecording& recording, const std::string& path,
                                            const std::string& transform);
     std::vector<int> indicesOf(const DataList& inputs) const;
+    const Configurable& savedConfigurationOf(const Algorithm& algorithm) const;
 
     std::vector<AlgorithmFactory*> m_algorithmFactories;
     std::vector<Item<Data, Workspace::DataEntry>> m_data;

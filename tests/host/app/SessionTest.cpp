@@ -75,6 +75,11 @@ TEST_F(SessionTest, AWorkspaceRestoresEverySourceAndAlgorithmToTheSameFile)
               DataSource::LiveRecording);
     ASSERT_TRUE(smooth(m_session, stream));
     EXPECT_EQ(m_session.data().size(), 7u) << "the smoothed stream joins the data";
+    Properties edited;
+    edited.setParam("translationError", 0.375);
+    dynamic_cast<Stream*>(m_session.data().back())->configure(&edited);
+    EXPECT_EQ(m_session.workspace().algorithms.back().configuration.paramText("translationError"), "0.375")
+        << "a panel's edit of the derived stream is saved";
     m_session.saveWorkspace(folder.filePath("saved.workspace").toStdString());
 
     Session restored(s_plugins->algorithmFactories());
