@@ -421,10 +421,16 @@ QJSValue ScriptApi::log()
     return lines;
 }
 
-void ScriptApi::screenshot(const QJSValue& path)
+void ScriptApi::screenshot(const QJSValue& path, const QJSValue& panel)
 {
-    if (isText(path, "tesselon.screenshot(path)", "path") &&
-        !m_window.screenshot().save(path.toString(), "PNG"))
+    constexpr const char* call = "tesselon.screenshot(path, panel)";
+    if (!isText(path, call, "path"))
+        return;
+    const MainWindow::Panel* shown = panel.isUndefined() ? nullptr : panelOf(panel, call);
+    if (!panel.isUndefined() && !shown)
+        return;
+    const QImage image = shown ? shown->widget->grab().toImage() : m_window.screenshot();
+    if (!image.save(path.toString(), "PNG"))
         fail(QString("Cannot write the screenshot \"%1\".").arg(path.toString()));
 }
 

@@ -60,8 +60,8 @@ public:
     Q_INVOKABLE void wait(const QJSValue& milliseconds = {});
     /// The recent log, oldest first, as "[level] category: text" lines.
     Q_INVOKABLE QJSValue log();
-    /// Writes a PNG of the window, views included.
-    Q_INVOKABLE void screenshot(const QJSValue& path = {});
+    /// Writes a PNG of the window, views included, or of one panel (a panel object or title).
+    Q_INVOKABLE void screenshot(const QJSValue& path = {}, const QJSValue& panel = {});
     /// Ends the script at once; the program then exits with this code.
     Q_INVOKABLE void quit(const QJSValue& code = 0);
 
