@@ -69,13 +69,8 @@ protected:
     std::vector<TrackingInstrument> outputsFor(ManualTrackingStream& stream,
                                                std::vector<TrackingInstrument> instruments)
     {
-        const std::size_t before = recorder.count();
-        stream.emitInstruments(std::move(instruments));
-        if (recorder.count() != before + 1) {
-            ADD_FAILURE() << "expected one combined sample, got " << recorder.count() - before;
-            return {};
-        }
-        return recorder.last()->instruments();
+        return recorder.onlySampleFrom([&] { stream.emitInstruments(std::move(instruments)); })
+            ->instruments();
     }
 
     ManualTrackingStream streamA{"Tracker A"};

@@ -82,13 +82,7 @@ protected:
     std::shared_ptr<const TrackingStreamData> smoothSample(std::vector<TrackingInstrument> instruments,
                                                            std::optional<DeviceTime> deviceTime = {})
     {
-        const std::size_t before = recorder.count();
-        input.emitInstruments(std::move(instruments), deviceTime);
-        if (recorder.count() != before + 1) {
-            ADD_FAILURE() << "expected exactly one smoothed sample, got " << recorder.count() - before;
-            return std::make_shared<TrackingStreamData>(nullptr, std::vector<TrackingInstrument>{});
-        }
-        return recorder.last();
+        return recorder.onlySampleFrom([&] { input.emitInstruments(std::move(instruments), deviceTime); });
     }
 
     TrackingInstrument smooth(const TrackingInstrument& single, std::optional<DeviceTime> deviceTime = {})
@@ -112,20 +106,16 @@ protected:
 std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> oppositeHemispherePairs()
 {
     std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> pairs;
-    std::vector<double> angles;
-    for (double angle = 115.0; angle <= 180.0; angle += 0.5)
-        if (angle <= 125.0 || angle >= 175.0)
-            angles.push_back(angle);
     const double components[] = {-1.0, -0.4, 0.0, 0.7, 1.0};
     for (double x : components)
         for (double y : components)
             for (double z : components)
-                for (double angle : Eigen::Vector3d(x, y, z).norm() == 0.0 ? std::vector<double>{} : angles) {
+                for (double angle = 115.0; angle <= 180.0 && Eigen::Vector3d(x, y, z).norm() > 0.0;
+                     angle += 0.5) {
                     const Eigen::Matrix4d a = pose({x, y, z}, angle, Eigen::Vector3d::Zero());
                     const Eigen::Matrix4d b = pose({x, y, z}, angle + 0.5, Eigen::Vector3d::Zero());
                     const Eigen::Quaterniond qa(Eigen::Matrix3d(a.topLeftCorner<3, 3>()));
-                    const Eigen::Quaterniond qb(Eigen::Matrix3d(b.topLeftCorner<3, 3>()));
-                    if (qa.dot(qb) < 0.0)
+                    if (qa.dot(Eigen::Quaterniond(Eigen::Matrix3d(b.topLeftCorner<3, 3>()))) < 0.0)
                         pairs.emplace_back(a, b);
                 }
     return pairs;
