@@ -61,19 +61,15 @@ const std::vector<Fiducial>& fiducials(const Sample& sample)
 
 bool sameSample(const Sample& a, const Sample& b)
 {
-    if (a->timestampDevice() != b->timestampDevice() || a->instruments().size() != b->instruments().size())
-        return false;
-    for (std::size_t i = 0; i < a->instruments().size(); ++i) {
-        const TrackingInstrument& x = a->instruments()[i];
-        const TrackingInstrument& y = b->instruments()[i];
-        if (x.id != y.id || x.matrix != y.matrix || x.quality != y.quality || x.visible != y.visible)
-            return false;
-    }
-    const auto& fa = fiducials(a);
-    const auto& fb = fiducials(b);
-    return std::equal(fa.begin(), fa.end(), fb.begin(), fb.end(), [](const Fiducial& x, const Fiducial& y) {
+    const auto sameInstrument = [](const TrackingInstrument& x, const TrackingInstrument& y) {
+        return x.id == y.id && x.matrix == y.matrix && x.quality == y.quality && x.visible == y.visible;
+    };
+    const auto sameFiducial = [](const Fiducial& x, const Fiducial& y) {
         return x.position == y.position && x.instrumentIdHash == y.instrumentIdHash;
-    });
+    };
+    return a->timestampDevice() == b->timestampDevice() &&
+           std::ranges::equal(a->instruments(), b->instruments(), sameInstrument) &&
+           std::ranges::equal(fiducials(a), fiducials(b), sameFiducial);
 }
 
 /// Records the emitted samples; every callback also reads the tracker back, which must not deadlock and
