@@ -54,13 +54,13 @@ public:
         return tracking.empty() ? nullptr : tracking.back();
     }
 
-    /// The one tracking sample that `emit` makes the stream send; a test failure, and a sample without
+    /// The one tracking sample that `emission` makes the stream send; a test failure, and a sample without
     /// instruments, when it sends none or several.
-    template <class Emit>
-    std::shared_ptr<const TrackingStreamData> onlySampleFrom(Emit&& emit)
+    template <class Emission>
+    std::shared_ptr<const TrackingStreamData> onlySampleFrom(Emission&& emission)
     {
         const std::size_t before = count();
-        emit();
+        emission();
         if (count() != before + 1) {
             ADD_FAILURE() << "expected exactly one sample, got " << count() - before;
             return std::make_shared<TrackingStreamData>(nullptr, std::vector<TrackingInstrument>{});
