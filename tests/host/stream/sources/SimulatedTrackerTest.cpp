@@ -181,10 +181,8 @@ TEST(SimulatedTracker, DeviceTimestampsFollowTheRateWithoutDrift)
         << "the clock starts at 0, a time like any other";
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const auto timestamp = static_cast<double>(samples[k]->timestampDevice().value().count());
+        // Within half a millisecond of k periods, which also makes the times increase.
         ASSERT_LE(std::abs(timestamp - k * 1000.0 / 60.0), 0.5 + 1e-6) << k;
-        if (k > 0) {
-            ASSERT_GT(samples[k]->timestampDevice(), samples[k - 1]->timestampDevice());
-        }
         for (const TrackingInstrument& instrument : samples[k]->instruments())
             ASSERT_EQ(instrument.timestamp, samples[k]->timestampDevice());
         ASSERT_GT(samples[k]->timestampArrival(), 0u);
@@ -419,25 +417,23 @@ TEST(SimulatedTrackerMotion, EachKnownToolsMotionIsAChoiceDefaultingToItsScripte
 TEST(SimulatedTrackerMotion, ChosenMotionStartsFromItsBeginningAtTheNextSample)
 {
     using Kind = SimulatedMotion::Kind;
-    struct Case
-    {
-        const char* id;
-        Kind kind;
-        bool tipStays, shaftStays, orientationStays;
-    };
-    for (const Case& c :
-         {Case{"Needle", Kind::Still, true, true, true}, Case{"Needle", Kind::Pivot, true, false, false},
-          Case{"Pivot", Kind::Spin, true, true, false}, Case{"Reference", Kind::Wander, false, false, false},
-          Case{"Needle", Kind::Path, false, true, true}, Case{"Path", Kind::DivotTour, false, true, true}}) {
-        SCOPED_TRACE(testing::Message() << c.id << " " << static_cast<int>(c.kind));
+    // The tool, the motion chosen, and whether its tip, its shaft's direction and its orientation stay put.
+    for (const auto& [id, kind, tipStays, shaftStays, orientationStays] :
+         {std::tuple{"Needle", Kind::Still, true, true, true},
+          std::tuple{"Needle", Kind::Pivot, true, false, false},
+          std::tuple{"Pivot", Kind::Spin, true, true, false},
+          std::tuple{"Reference", Kind::Wander, false, false, false},
+          std::tuple{"Needle", Kind::Path, false, true, true},
+          std::tuple{"Path", Kind::DivotTour, false, true, true}}) {
+        SCOPED_TRACE(testing::Message() << id << " " << static_cast<int>(kind));
         SimulatedTracker tracker;
         generate(tracker, 100);
-        set(tracker, SimulatedTracker::motionParameterName(c.id), std::to_string(static_cast<int>(c.kind)));
-        const SimulatedInstrument instrument = tracker.simulatedInstrument(c.id).value();
+        set(tracker, SimulatedTracker::motionParameterName(id), std::to_string(static_cast<int>(kind)));
+        const SimulatedInstrument instrument = tracker.simulatedInstrument(id).value();
         std::vector<Eigen::Matrix4d> poses;
         for (const Sample& sample : generate(tracker, 600))
-            poses.push_back(truth(sample, c.id));
-        EXPECT_TRUE(poses[0].isApprox(instrument.motionOfKind(c.kind).markerToTracker(0.0).matrix(), 1e-12));
+            poses.push_back(truth(sample, id));
+        EXPECT_TRUE(poses[0].isApprox(instrument.motionOfKind(kind).markerToTracker(0.0).matrix(), 1e-12));
         double tipMoved = 0.0, shaftTurned = 0.0, turned = 0.0;
         for (const Eigen::Matrix4d& pose : poses) {
             const Eigen::Matrix3d rotationChange = (pose - poses[0]).topLeftCorner<3, 3>();
@@ -445,10 +441,10 @@ TEST(SimulatedTrackerMotion, ChosenMotionStartsFromItsBeginningAtTheNextSample)
             shaftTurned = std::max(shaftTurned, (rotationChange * instrument.needleAxis()).norm());
             turned = std::max(turned, rotationChange.norm());
         }
-        EXPECT_EQ(tipMoved < 1e-9, c.tipStays);
-        EXPECT_EQ(shaftTurned < 1e-9, c.shaftStays);
-        EXPECT_EQ(turned < 1e-9, c.orientationStays);
-        if (c.kind == Kind::Path) {
+        EXPECT_EQ(tipMoved < 1e-9, tipStays);
+        EXPECT_EQ(shaftTurned < 1e-9, shaftStays);
+        EXPECT_EQ(turned < 1e-9, orientationStays);
+        if (kind == Kind::Path) {
             EXPECT_NEAR(tipMoved, 80.0, 0.1) << "pushed 80 mm along the shaft";
         }
     }
