@@ -4,6 +4,8 @@
 #include "host/stream/Stream.h"
 #include "host/stream/TrackingStreamData.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -50,6 +52,20 @@ public:
     {
         const auto tracking = trackingSamples();
         return tracking.empty() ? nullptr : tracking.back();
+    }
+
+    /// The one tracking sample that `emission` makes the stream send; a test failure, and a sample without
+    /// instruments, when it sends none or several.
+    template <class Emission>
+    std::shared_ptr<const TrackingStreamData> onlySampleFrom(Emission&& emission)
+    {
+        const std::size_t before = count();
+        emission();
+        if (count() != before + 1) {
+            ADD_FAILURE() << "expected exactly one sample, got " << count() - before;
+            return std::make_shared<TrackingStreamData>(nullptr, std::vector<TrackingInstrument>{});
+        }
+        return last();
     }
 
     void clear()

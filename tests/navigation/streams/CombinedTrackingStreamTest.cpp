@@ -69,13 +69,8 @@ protected:
     std::vector<TrackingInstrument> outputsFor(ManualTrackingStream& stream,
                                                std::vector<TrackingInstrument> instruments)
     {
-        const std::size_t before = recorder.count();
-        stream.emitInstruments(std::move(instruments));
-        if (recorder.count() != before + 1) {
-            ADD_FAILURE() << "expected one combined sample, got " << recorder.count() - before;
-            return {};
-        }
-        return recorder.last()->instruments();
+        return recorder.onlySampleFrom([&] { stream.emitInstruments(std::move(instruments)); })
+            ->instruments();
     }
 
     ManualTrackingStream streamA{"Tracker A"};
@@ -92,43 +87,49 @@ TEST_F(CombinedTrackingStreamTest, RelativeGivesTheTargetInTheReferenceFrameAndC
     addOutput("Tip", Mode::Composition);
     std::mt19937 rng(17);
     for (int trial = 0; trial < 50; ++trial) {
+        SCOPED_TRACE(testing::Message() << "trial " << trial);
         const Eigen::Matrix4d reference = randomPose(rng), target = randomPose(rng);
-        const auto outputs = outputsFor(streamA, {instrument("ref", reference), instrument("tool", target)});
+        const DeviceTime targetTime(222 + trial);
+        const auto outputs =
+            outputsFor(streamA, {stamped(instrument("ref", reference, 0.5), DeviceTime(111 + trial)),
+                                 stamped(instrument("tool", target, 0.8), targetTime)});
         ASSERT_EQ(outputs.size(), 2u);
-        EXPECT_LT(maxDifference(reference * outputs[0].matrix, target), 1e-9) << "trial " << trial;
-        EXPECT_LT(maxDifference(outputs[1].matrix, reference * target), 1e-9) << "trial " << trial;
-    }
-}
-
-TEST_F(CombinedTrackingStreamTest, OutputCarriesItsIdNameQualityProductAndTheTargetsTimestamp)
-{
-    addOutput("Tool in Patient", Mode::Relative);
-    for (int n = 0; n < 3; ++n) {
-        const auto outputs = outputsFor(
-            streamA, {stamped(instrument("ref", translation(1, 2, 3), 0.5), DeviceTime(111 + n)),
-                      stamped(instrument("tool", translation(4, 6, 8), 0.8), DeviceTime(222 + n))});
-        ASSERT_EQ(outputs.size(), 1u);
+        EXPECT_LT(maxDifference(reference * outputs[0].matrix, target), 1e-9);
+        EXPECT_LT(maxDifference(outputs[1].matrix, reference * target), 1e-9);
+        // Each output carries its own ID and name, the product of the qualities and the target's time.
         EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Tool in Patient"));
+        EXPECT_EQ(outputs[1].id, TrackerID("relative-1", "", "Tip"));
         EXPECT_EQ(outputs[0].transformName, "toolToref");
-        EXPECT_DOUBLE_EQ(outputs[0].quality, 0.4);
-        EXPECT_EQ(outputs[0].timestamp, DeviceTime(222 + n));
-        EXPECT_TRUE(outputs[0].visible);
-        EXPECT_EQ(recorder.last()->timestampDevice(), DeviceTime(222 + n));
+        for (const TrackingInstrument& output : outputs) {
+            EXPECT_DOUBLE_EQ(output.quality, 0.4);
+            EXPECT_EQ(output.timestamp, targetTime);
+            EXPECT_TRUE(output.visible);
+        }
+        EXPECT_EQ(recorder.last()->timestampDevice(), targetTime);
         EXPECT_EQ(recorder.last()->trackingStream(), &combined);
-        EXPECT_LT(maxDifference(outputs[0].matrix, translation(3, 4, 5)), 1e-12);
     }
 }
 
-TEST_F(CombinedTrackingStreamTest, TargetStreamSamplesEmitWithTheLatestReferenceSample)
+TEST_F(CombinedTrackingStreamTest,
+       TargetStreamSamplesEmitWithTheLatestReferenceAndForwardingPassesTheTargetAlone)
 {
     combined.addOutputInstrument(
         combination("Tool in Patient", "Tracker A", "ref", "Tracker B", "tool", Mode::Relative));
     streamB.emitInstruments({instrument("tool", translation(10, 0, 0))});
     EXPECT_EQ(recorder.count(), 0u) << "no reference seen yet";
+
+    combined.setForwardWithoutCombination(true);
+    const Eigen::Matrix4d target = pose(Eigen::Vector3d(1, 1, 1), 50.0, {7, 8, 9});
+    const auto forwarded = outputsFor(streamB, {instrument("tool", target, 0.7)});
+    ASSERT_EQ(forwarded.size(), 1u);
+    EXPECT_EQ(forwarded[0].matrix, target);
+    EXPECT_DOUBLE_EQ(forwarded[0].quality, 0.7);
+    EXPECT_EQ(forwarded[0].transformName, "");
+    combined.setForwardWithoutCombination(false);
+
     streamA.emitInstruments({instrument("ref", translation(1, 0, 0))});
     streamA.emitInstruments({instrument("ref", translation(2, 0, 0))});
-    EXPECT_EQ(recorder.count(), 0u) << "the reference stream's samples emit nothing";
-
+    EXPECT_EQ(recorder.count(), 1u) << "the reference stream's samples emit nothing";
     const auto outputFor = [&](double targetX) {
         const auto outputs = outputsFor(streamB, {instrument("tool", translation(targetX, 0, 0))});
         return outputs.size() == 1 ? outputs[0].matrix : Eigen::Matrix4d::Constant(notANumber);
@@ -137,37 +138,6 @@ TEST_F(CombinedTrackingStreamTest, TargetStreamSamplesEmitWithTheLatestReference
     EXPECT_LT(maxDifference(outputFor(20), translation(18, 0, 0)), 1e-12);
     streamA.emitInstruments({instrument("ref", translation(5, 0, 0))});
     EXPECT_LT(maxDifference(outputFor(20), translation(15, 0, 0)), 1e-12);
-}
-
-TEST_F(CombinedTrackingStreamTest, ForwardingPassesTheTargetWithItsQualityWithoutAReference)
-{
-    combined.addOutputInstrument(
-        combination("Tool", "Tracker A", "ref", "Tracker B", "tool", Mode::Relative));
-    combined.setForwardWithoutCombination(true);
-    const Eigen::Matrix4d target = pose(Eigen::Vector3d(1, 1, 1), 50.0, {7, 8, 9});
-    const auto outputs = outputsFor(streamB, {instrument("tool", target, 0.7)});
-    ASSERT_EQ(outputs.size(), 1u);
-    EXPECT_EQ(outputs[0].matrix, target);
-    EXPECT_DOUBLE_EQ(outputs[0].quality, 0.7);
-
-    for (bool forward : {false, true}) {
-        Properties properties;
-        properties.setParam("forwardWithoutCombination", forward);
-        combined.configure(&properties);
-        EXPECT_EQ(combined.isForwardWithoutCombination(), forward);
-    }
-}
-
-TEST_F(CombinedTrackingStreamTest, AbsentTargetYieldsNoInstrumentWhileOthersUseTheLastInstrumentWithTheirId)
-{
-    addOutput("Ghost", Mode::Relative, "ghost");
-    addOutput("Tool", Mode::Relative);
-    const auto outputs = outputsFor(
-        streamA, {instrument("tool", translation(1, 0, 0)), instrument("ref", Eigen::Matrix4d::Identity()),
-                  instrument("tool", translation(2, 0, 0))});
-    ASSERT_EQ(outputs.size(), 1u);
-    EXPECT_EQ(outputs[0].id, TrackerID("relative-1", "", "Tool"));
-    EXPECT_EQ(outputs[0].matrix, translation(2, 0, 0));
 }
 
 TEST_F(CombinedTrackingStreamTest, NothingIsEmittedWhileNotRunningAndInstrumentsKeepTheLastSent)
@@ -186,24 +156,6 @@ TEST_F(CombinedTrackingStreamTest, NothingIsEmittedWhileNotRunningAndInstruments
     EXPECT_EQ(recorder.count(), 1u);
     ASSERT_EQ(combined.instruments().size(), 1u);
     EXPECT_EQ(combined.instruments()[0].matrix, translation(3, 0, 0));
-}
-
-TEST_F(CombinedTrackingStreamTest, ConfigureWithoutInstructionsRemovesThemAndNewIdsStartAtZero)
-{
-    addOutput("First", Mode::Relative);
-    addOutput("Second", Mode::Relative);
-    const Properties empty;
-    combined.configure(&empty);
-    EXPECT_TRUE(combined.instructions().empty());
-    const std::vector<TrackingInstrument> instruments = {instrument("ref", translation(1, 0, 0)),
-                                                         instrument("tool", translation(2, 0, 0))};
-    streamA.emitInstruments(instruments);
-    EXPECT_EQ(recorder.count(), 0u);
-
-    addOutput("Third", Mode::Relative);
-    const auto outputs = outputsFor(streamA, instruments);
-    ASSERT_EQ(outputs.size(), 1u);
-    EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Third"));
 }
 
 TEST_F(CombinedTrackingStreamTest, ConfigurationRoundTripKeepsInstructionsInOrder)
@@ -236,6 +188,28 @@ TEST_F(CombinedTrackingStreamTest, ConfigurationRoundTripKeepsInstructionsInOrde
     EXPECT_EQ(again, configuration);
 }
 
+TEST_F(CombinedTrackingStreamTest, ConfigureWithoutInstructionsRemovesThemAndNewIdsStartAtZero)
+{
+    addOutput("First", Mode::Relative);
+    addOutput("Second", Mode::Relative);
+    for (const bool forward : {true, false}) {
+        Properties properties;
+        properties.setParam("forwardWithoutCombination", forward);
+        combined.configure(&properties);
+        EXPECT_EQ(combined.isForwardWithoutCombination(), forward);
+    }
+    EXPECT_TRUE(combined.instructions().empty());
+    const std::vector<TrackingInstrument> instruments = {instrument("ref", translation(1, 0, 0)),
+                                                         instrument("tool", translation(2, 0, 0))};
+    streamA.emitInstruments(instruments);
+    EXPECT_EQ(recorder.count(), 0u);
+
+    addOutput("Third", Mode::Relative);
+    const auto outputs = outputsFor(streamA, instruments);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].id, TrackerID("relative-0", "", "Third"));
+}
+
 // ---- the older single-string form ----
 
 class CombinedTrackingStreamLegacyTest : public CombinedTrackingStreamTest
@@ -261,16 +235,8 @@ protected:
 TEST_F(CombinedTrackingStreamLegacyTest, FusionStringBuildsACompositionFromTheNamedStreamsInstrumentLists)
 {
     configureLegacy("Drill in Table,x,Tracker~A,1,Tracker~B");
-    const auto instructions = combined.instructions();
-    ASSERT_EQ(instructions.size(), 1u);
-    const CombinationInstruction& built = instructions[0];
-    EXPECT_EQ(built.outputInstrument.value(), "Drill in Table");
-    EXPECT_EQ(built.preStreamName.value(), "Tracker A");
-    EXPECT_EQ(built.postStreamName.value(), "Tracker B");
-    EXPECT_EQ(TrackerID::fromIDModelNameString(built.preInstrument.value()).ID(), "ref1");
-    EXPECT_EQ(TrackerID::fromIDModelNameString(built.postInstrument.value()).ID(), "tool1");
-    EXPECT_EQ(built.combinationMode.value(), Mode::Composition);
-
+    ASSERT_EQ(combined.instructions().size(), 1u);
+    // Only the second instrument of each list, combined by composition, gives this output.
     streamA.emitInstruments(
         {instrument("ref0", translation(100, 0, 0)), instrument("ref1", translation(1, 0, 0))});
     const auto outputs = outputsFor(
@@ -306,19 +272,24 @@ TEST_F(CombinedTrackingStreamLegacyTest, MalformedFusionStringIsReportedAndBuild
 
 // ---- values that cannot be combined ----
 
-TEST_F(CombinedTrackingStreamTest, ReferenceThatCannotBeInvertedDropsOnlyTheRelativeOutputForThatSample)
+TEST_F(CombinedTrackingStreamTest, AbsentTargetOrSingularReferenceDropsOnlyTheOutputThatNeedsItForThatSample)
 {
+    addOutput("Ghost", Mode::Relative, "ghost");
     addOutput("Relative", Mode::Relative);
     addOutput("Composed", Mode::Composition);
     Eigen::Matrix4d flat = Eigen::Matrix4d::Identity();
     flat(2, 2) = 0.0;  // projects onto a plane
-    auto outputs = outputsFor(streamA, {instrument("ref", flat), instrument("tool", translation(1, 2, 3))});
+    // Of two instruments with the target's ID, the last one counts.
+    auto outputs = outputsFor(streamA, {instrument("tool", translation(1, 0, 0)), instrument("ref", flat),
+                                        instrument("tool", translation(2, 0, 0))});
     ASSERT_EQ(outputs.size(), 1u);
-    EXPECT_EQ(outputs[0].id.ID(), "relative-1");
+    EXPECT_EQ(outputs[0].id, TrackerID("relative-2", "", "Composed"));
+    EXPECT_EQ(outputs[0].matrix, flat * translation(2, 0, 0));
 
     outputs = outputsFor(streamA,
                          {instrument("ref", translation(1, 0, 0)), instrument("tool", translation(1, 2, 3))});
     ASSERT_EQ(outputs.size(), 2u);
+    EXPECT_EQ(outputs[0].id, TrackerID("relative-1", "", "Relative"));
     EXPECT_LT(maxDifference(outputs[0].matrix, translation(0, 2, 3)), 1e-12);
 }
 
@@ -416,15 +387,12 @@ TEST(CombinedTrackingStreamConcurrency, ConfigureWhileSamplesFlowAlwaysSeesAWhol
     SampleRecorder recorder(combined);
 
     Properties one, two;
-    for (Properties* properties : {&one, &two}) {
-        CombinedTrackingStream source(std::vector<TrackingStream*>{&input});
-        source.addOutputInstrument(
-            combination("Relative", "Tracker", "ref", "Tracker", "tool", Mode::Relative));
-        if (properties == &two)
-            source.addOutputInstrument(
-                combination("Composed", "Tracker", "ref", "Tracker", "tool", Mode::Composition));
-        source.configuration(properties);
-    }
+    combined.addOutputInstrument(
+        combination("Relative", "Tracker", "ref", "Tracker", "tool", Mode::Relative));
+    combined.configuration(&one);
+    combined.addOutputInstrument(
+        combination("Composed", "Tracker", "ref", "Tracker", "tool", Mode::Composition));
+    combined.configuration(&two);
     combined.configure(&one);
 
     std::atomic<int> emitted = 0;

@@ -17,8 +17,10 @@
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <mutex>
 #include <random>
 #include <thread>
+#include <tuple>
 
 using namespace Tesselon;
 using namespace Tesselon::Test;
@@ -50,6 +52,14 @@ int countContaining(const CapturingLogSink& sink, const std::string& fragment)
     }));
 }
 
+/// The instrument as a smoothing stream passes it through: everything kept, " (smoothed)" after the name.
+TrackingInstrument suffixed(TrackingInstrument instrument)
+{
+    instrument.id =
+        TrackerID(instrument.id.ID(), instrument.id.model(), instrument.id.name() + " (smoothed)");
+    return instrument;
+}
+
 void expectSameInstrument(const TrackingInstrument& actual, const TrackingInstrument& expected)
 {
     EXPECT_EQ(actual.id, expected.id);
@@ -72,13 +82,7 @@ protected:
     std::shared_ptr<const TrackingStreamData> smoothSample(std::vector<TrackingInstrument> instruments,
                                                            std::optional<DeviceTime> deviceTime = {})
     {
-        const std::size_t before = recorder.count();
-        input.emitInstruments(std::move(instruments), deviceTime);
-        if (recorder.count() != before + 1) {
-            ADD_FAILURE() << "expected exactly one smoothed sample, got " << recorder.count() - before;
-            return std::make_shared<TrackingStreamData>(nullptr, std::vector<TrackingInstrument>{});
-        }
-        return recorder.last();
+        return recorder.onlySampleFrom([&] { input.emitInstruments(std::move(instruments), deviceTime); });
     }
 
     TrackingInstrument smooth(const TrackingInstrument& single, std::optional<DeviceTime> deviceTime = {})
@@ -102,20 +106,16 @@ protected:
 std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> oppositeHemispherePairs()
 {
     std::vector<std::pair<Eigen::Matrix4d, Eigen::Matrix4d>> pairs;
-    std::vector<double> angles;
-    for (double angle = 115.0; angle <= 180.0; angle += 0.5)
-        if (angle <= 125.0 || angle >= 175.0)
-            angles.push_back(angle);
     const double components[] = {-1.0, -0.4, 0.0, 0.7, 1.0};
     for (double x : components)
         for (double y : components)
             for (double z : components)
-                for (double angle : Eigen::Vector3d(x, y, z).norm() == 0.0 ? std::vector<double>{} : angles) {
+                for (double angle = 115.0; angle <= 180.0 && Eigen::Vector3d(x, y, z).norm() > 0.0;
+                     angle += 0.5) {
                     const Eigen::Matrix4d a = pose({x, y, z}, angle, Eigen::Vector3d::Zero());
                     const Eigen::Matrix4d b = pose({x, y, z}, angle + 0.5, Eigen::Vector3d::Zero());
                     const Eigen::Quaterniond qa(Eigen::Matrix3d(a.topLeftCorner<3, 3>()));
-                    const Eigen::Quaterniond qb(Eigen::Matrix3d(b.topLeftCorner<3, 3>()));
-                    if (qa.dot(qb) < 0.0)
+                    if (qa.dot(Eigen::Quaterniond(Eigen::Matrix3d(b.topLeftCorner<3, 3>()))) < 0.0)
                         pairs.emplace_back(a, b);
                 }
     return pairs;
@@ -129,20 +129,16 @@ TEST_F(SmoothedTrackingStreamTest, NoneModeKeepsPosesQualitiesAndDeviceTimesAndS
     for (int n = 0; n < 4; ++n) {
         // Device time 0 is a time; the last sample has none.
         const auto deviceTime = n < 3 ? std::optional(DeviceTime(n)) : std::nullopt;
-        const TrackingInstrument tool =
-            instrument("tool", pose(Eigen::Vector3d(1, 2, 3), 10.0 * n, {1.0 * n, 2, 3}), 0.3, "Pointer");
-        const TrackingInstrument reference = instrument("ref", translation(5, 6, 7 * n), 0.9, "Patient");
-        const auto sample = smoothSample({tool, reference}, deviceTime);
-        ASSERT_EQ(sample->instruments().size(), 2u);
-        EXPECT_EQ(sample->instruments()[0].matrix, tool.matrix);
-        EXPECT_EQ(sample->instruments()[0].quality, 0.3);
-        EXPECT_EQ(sample->instruments()[0].id, TrackerID("tool", "", "Pointer (smoothed)"));
-        EXPECT_EQ(sample->instruments()[1].matrix, reference.matrix);
-        EXPECT_EQ(sample->instruments()[1].quality, 0.9);
-        EXPECT_EQ(sample->instruments()[1].id.name(), "Patient (smoothed)");
+        const std::vector<TrackingInstrument> inputs = {
+            instrument("tool", pose(Eigen::Vector3d(1, 2, 3), 10.0 * n, {1.0 * n, 2, 3}), 0.3, "Pointer"),
+            instrument("ref", translation(5, 6, 7 * n), 0.9, "Patient")};
+        const auto sample = smoothSample(inputs, deviceTime);
         EXPECT_EQ(sample->timestampDevice(), deviceTime);
+        ASSERT_EQ(sample->instruments().size(), 2u);
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            expectSameInstrument(sample->instruments()[i], suffixed(inputs[i]));
     }
-    EXPECT_EQ(smoothed.instruments().size(), 2u);
+    ASSERT_EQ(smoothed.instruments().size(), 2u);
     EXPECT_EQ(smoothed.instruments()[0].id.name(), "Pointer (smoothed)");
 }
 
@@ -163,7 +159,7 @@ TEST_F(SmoothedTrackingStreamTest, MovingAverageIsTheQualityWeightedMeanOfTheLas
             // Every third sample or so is unseen, so windows of only unseen samples occur too.
             const double quality = unit(rng) < 0.35 ? 0.0 : unit(rng);
             const TrackingInstrument input =
-                instrument("tool", translation(position.x(), position.y(), position.z()), quality);
+                instrument("tool", pose(Eigen::Vector3d::UnitZ(), 0.0, position), quality);
             const TrackingInstrument output = smooth(input);
             window.emplace_back(position, quality);
             if (window.size() > static_cast<std::size_t>(interval))
@@ -204,9 +200,7 @@ TEST_F(SmoothedTrackingStreamTest, FirstSampleOfAnInstrumentThatAppearsLaterPass
     const auto sample = smoothSample({instrument("tool", translation(2, 0, 0)), newcomer});
     ASSERT_EQ(sample->instruments().size(), 2u);
     EXPECT_DOUBLE_EQ(translationOf(sample->instruments()[0].matrix).x(), 1.0);
-    EXPECT_EQ(sample->instruments()[1].matrix, newcomer.matrix);
-    EXPECT_EQ(sample->instruments()[1].quality, 0.25);
-    EXPECT_EQ(sample->instruments()[1].id, TrackerID("ref", "", "Patient (smoothed)"));
+    expectSameInstrument(sample->instruments()[1], suffixed(newcomer));
 
     // Its window then averages its own latest samples, although it filled later than the tool's.
     configure(SmoothedTrackingStream::WeightedAverage, 3);
@@ -221,37 +215,22 @@ TEST_F(SmoothedTrackingStreamTest, FirstSampleOfAnInstrumentThatAppearsLaterPass
     EXPECT_EQ(averages, (std::vector<double>{100.0, 150.0, 200.0, 300.0}));
 }
 
+// Trackers report unseen tools at the identity. Near a half turn, quaternions of seen samples straddle
+// the identity's hemisphere boundary, so an unseen sample in the window must not decide the hemisphere.
 TEST_F(SmoothedTrackingStreamTest, AverageOfNearbyRotationsWithOppositeQuaternionSignsLiesBetweenThem)
 {
     const auto pairs = oppositeHemispherePairs();
     ASSERT_GE(pairs.size(), 10u) << "the grid should cross the conversion's sign changes";
-    for (const auto& [a, b] : pairs) {
-        configure(SmoothedTrackingStream::WeightedAverage, 2);
-        smooth(instrument("tool", a));
-        const Eigen::Matrix4d average = smooth(instrument("tool", b)).matrix;
-        EXPECT_LT(angleBetweenDegrees(average, a), 1.0);
-        EXPECT_LT(angleBetweenDegrees(average, b), 1.0);
-    }
-}
-
-TEST_F(SmoothedTrackingStreamTest, UnseenSampleInTheWindowDoesNotDecideTheHemisphereOfTheAverage)
-{
-    // Trackers report unseen tools at the identity. A half turn away from it, the quaternions of seen
-    // samples straddle the identity's hemisphere boundary; they must still be averaged with each other.
-    std::mt19937 rng(99);
-    std::normal_distribution<double> jitterDegrees(0.0, 1.0);
-    for (int trial = 0; trial < 40; ++trial) {
-        configure(SmoothedTrackingStream::WeightedAverage, 3);
-        const Eigen::Matrix4d halfTurn = pose(randomUnitVector(rng), 180.0, {1, 2, 3});
-        smooth(instrument("tool", Eigen::Matrix4d::Identity(), 0.0));
-        TrackingInstrument output;
-        // Two seen samples: with opposite signs and a wrong reference they would cancel out.
-        for (int n = 0; n < 2; ++n) {
-            const Eigen::Matrix4d jitter = pose(randomUnitVector(rng), jitterDegrees(rng), {0, 0, 0});
-            output = smooth(instrument("tool", Eigen::Matrix4d(halfTurn * jitter), 1.0));
+    for (const bool unseenFirst : {false, true})
+        for (const auto& [a, b] : pairs) {
+            configure(SmoothedTrackingStream::WeightedAverage, unseenFirst ? 3 : 2);
+            if (unseenFirst)
+                smooth(instrument("tool", Eigen::Matrix4d::Identity(), 0.0));
+            smooth(instrument("tool", a));
+            const Eigen::Matrix4d average = smooth(instrument("tool", b)).matrix;
+            EXPECT_LT(angleBetweenDegrees(average, a), 1.0) << "unseen first: " << unseenFirst;
+            EXPECT_LT(angleBetweenDegrees(average, b), 1.0) << "unseen first: " << unseenFirst;
         }
-        EXPECT_LT(angleBetweenDegrees(output.matrix, halfTurn), 5.0) << "trial " << trial;
-    }
 }
 
 TEST_F(SmoothedTrackingStreamTest, KalmanPassesTheFirstSampleThroughUnsuffixedAfterConfigureOrNewInstruments)
@@ -355,27 +334,21 @@ TEST_F(SmoothedTrackingStreamTest, UnseenInstrumentIsPredictedAlongItsMotionAndI
 
 TEST_F(SmoothedTrackingStreamTest, ConfigurationShowsOnlyTheParametersOfTheChosenMode)
 {
-    struct Expectation
-    {
-        int mode;
-        const char* interval;
-        const char* kalman;
-    };
-    for (const Expectation& expected :
-         {Expectation{1, "false", "true"}, Expectation{2, "true", "false"}, Expectation{0, "true", "true"}}) {
-        SCOPED_TRACE(testing::Message() << "mode " << expected.mode);
-        configure(expected.mode, 5);
+    // Mode, then whether the interval and the Kalman parameters are hidden.
+    for (const auto& [mode, interval, kalman] :
+         {std::tuple{1, "false", "true"}, std::tuple{2, "true", "false"}, std::tuple{0, "true", "true"}}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        configure(mode, 5);
         Properties configuration;
         smoothed.configuration(&configuration);
-        EXPECT_EQ(configuration.paramAttribute("smoothingInterval", "hidden"), expected.interval);
-        EXPECT_EQ(smoothed.smoothingInterval.attribute("hidden"), expected.interval);
-        for (const char* key : {"translationError", "angularError", "processSigma"}) {
-            EXPECT_EQ(configuration.paramAttribute(key, "hidden"), expected.kalman) << key;
-            EXPECT_EQ(smoothed.parameter(key)->attribute("hidden"), expected.kalman) << key;
+        for (const char* key : {"smoothingInterval", "translationError", "angularError", "processSigma"}) {
+            const std::string hidden = std::string(key) == "smoothingInterval" ? interval : kalman;
+            EXPECT_EQ(configuration.paramAttribute(key, "hidden"), hidden) << key;
+            EXPECT_EQ(smoothed.parameter(key)->attribute("hidden"), hidden) << key;
         }
-        int mode = -1;
-        EXPECT_TRUE(configuration.param("smoothingMode", mode));
-        EXPECT_EQ(mode, expected.mode);
+        int written = -1;
+        EXPECT_TRUE(configuration.param("smoothingMode", written));
+        EXPECT_EQ(written, mode);
     }
 }
 
@@ -458,40 +431,7 @@ TEST_F(SmoothedTrackingStreamTest, SampleOfAnotherTypeIsLoggedAndNotEmitted)
               (LogMessage{4, "SmoothedTrackingStream", "Received data is not of type TrackingStreamData"}));
 }
 
-TEST_F(SmoothedTrackingStreamTest, OperationsAreForwardedToTheInputWithTheirResultsAndExceptions)
-{
-    const auto expectStates = [&](Stream::State state) {
-        EXPECT_EQ(input.state(), state);
-        EXPECT_EQ(smoothed.state(), state);
-    };
-    input.throwOnOpen = true;
-    auto opening = smoothed.openAsync();
-    EXPECT_THROW(opening.get(), std::runtime_error) << "the input's exception was swallowed";
-    expectStates(Stream::Failed);
-    EXPECT_EQ(smoothed.failureReason(), "Cannot open \"Tracker\": the device is unplugged.");
-    input.throwOnOpen = false;
-
-    struct Step
-    {
-        bool (Stream::*operation)();
-        bool succeeds, result;
-        Stream::State state;
-    };
-    for (const Step& step :
-         {Step{&Stream::open, true, true, Stream::Open}, Step{&Stream::start, true, true, Stream::Running},
-          Step{&Stream::pause, true, true, Stream::Paused},
-          Step{&Stream::resume, true, true, Stream::Running}, Step{&Stream::stop, true, true, Stream::Open},
-          Step{&Stream::start, false, false, Stream::Failed},
-          Step{&Stream::close, false, true, Stream::Closed},
-          Step{&Stream::open, false, false, Stream::Failed}}) {
-        SCOPED_TRACE(step.state);
-        input.succeed = step.succeeds;
-        EXPECT_EQ((smoothed.*step.operation)(), step.result);
-        expectStates(step.state);
-    }
-}
-
-TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)
+TEST_F(SmoothedTrackingStreamTest, OperationsAreForwardedToTheInputWhoseStateChangesAreMirrored)
 {
     SignalReceiver receiver;
     std::vector<std::pair<Stream::State, Stream::State>> changes;
@@ -500,33 +440,57 @@ TEST_F(SmoothedTrackingStreamTest, StateChangesOfTheInputAreMirrored)
         std::lock_guard lock(changesMutex);
         changes.emplace_back(from, to);
     });
+    // Each step is one change of both streams, signalled once.
+    Stream::State previous = Stream::Closed;
+    const auto expectStates = [&](Stream::State state) {
+        EXPECT_EQ(input.state(), state);
+        EXPECT_EQ(smoothed.state(), state);
+        std::lock_guard lock(changesMutex);
+        EXPECT_EQ(changes, (std::vector<std::pair<Stream::State, Stream::State>>{{previous, state}}));
+        changes.clear();
+        previous = state;
+    };
+    input.throwOnOpen = true;
+    auto opening = smoothed.openAsync();
+    EXPECT_THROW(opening.get(), std::runtime_error) << "the input's exception was swallowed";
+    expectStates(Stream::Failed);
+    EXPECT_EQ(smoothed.failureReason(), "Cannot open \"Tracker\": the device is unplugged.");
+    input.throwOnOpen = false;
+
+    // The operation, whether the input's part succeeds, the result and the state after it.
+    using Step = std::tuple<bool (Stream::*)(), bool, bool, Stream::State>;
+    for (const auto& [operation, succeeds, result, state] :
+         {Step{&Stream::open, true, true, Stream::Open}, Step{&Stream::start, true, true, Stream::Running},
+          Step{&Stream::pause, true, true, Stream::Paused},
+          Step{&Stream::resume, true, true, Stream::Running}, Step{&Stream::stop, true, true, Stream::Open},
+          Step{&Stream::start, false, false, Stream::Failed},
+          Step{&Stream::close, false, true, Stream::Closed},
+          Step{&Stream::open, false, false, Stream::Failed}}) {
+        SCOPED_TRACE(state);
+        input.succeed = succeeds;
+        EXPECT_EQ((smoothed.*operation)(), result);
+        expectStates(state);
+    }
+
+    // Changes the input makes on its own are mirrored too.
+    input.succeed = true;
     EXPECT_TRUE(input.open());
+    expectStates(Stream::Open);
     EXPECT_TRUE(input.start());
+    expectStates(Stream::Running);
     input.changeState(Stream::Paused);
     EXPECT_TRUE(smoothed.isRunning());
+    expectStates(Stream::Paused);
     input.changeState(Stream::Failed);
     EXPECT_FALSE(smoothed.isRunning());
-    std::lock_guard lock(changesMutex);
-    EXPECT_EQ(changes,
-              (std::vector<std::pair<Stream::State, Stream::State>>{{Stream::Closed, Stream::Open},
-                                                                    {Stream::Open, Stream::Running},
-                                                                    {Stream::Running, Stream::Paused},
-                                                                    {Stream::Paused, Stream::Failed}}));
+    expectStates(Stream::Failed);
 }
 
-TEST(SmoothedTrackingStreamLifetime, TakesOneTrackingStreamAndDestroyingItClosesTheInputAndDisconnects)
+// Destroying it is covered with the input emitting, under Concurrency below.
+TEST(SmoothedTrackingStreamLifetime, TakesExactlyOneTrackingStreamAndIsNamedAfterIt)
 {
     ManualTrackingStream input("Tracker");
-    auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
-    EXPECT_EQ(smoothed->name(), "Tracker (smoothed)");
-    ASSERT_TRUE(smoothed->open() && smoothed->start());
-    smoothed.reset();
-    EXPECT_EQ(input.state(), Stream::Closed);
-    EXPECT_EQ(input.newData.connectionCount(), 0u);
-    EXPECT_EQ(input.stateChanged.connectionCount(), 0u);
-    input.emitInstruments({instrument("tool", translation(1, 2, 3))});
-
-    // The input must be exactly one tracking stream.
+    EXPECT_EQ(SmoothedTrackingStream(&input).name(), "Tracker (smoothed)");
     EXPECT_THROW(SmoothedTrackingStream(DataList{}), std::invalid_argument);
     EXPECT_TRUE(SmoothedTrackingStream::isCompatible(DataList{&input}));
     ManualTrackingStream other("Other");
@@ -585,7 +549,7 @@ TEST(SmoothedTrackingStreamConcurrency,
     }
 }
 
-TEST(SmoothedTrackingStreamConcurrency, DestroyingWhileTheInputEmitsAtOneKilohertzStopsEveryCallback)
+TEST(SmoothedTrackingStreamConcurrency, DestroyingWhileTheInputEmitsClosesItDisconnectsAndStopsEveryCallback)
 {
     ManualTrackingStream input("Tracker");
     auto smoothed = std::make_unique<SmoothedTrackingStream>(&input);
@@ -617,4 +581,5 @@ TEST(SmoothedTrackingStreamConcurrency, DestroyingWhileTheInputEmitsAtOneKiloher
     EXPECT_EQ(outputsAfterDestruction, 0);
     EXPECT_EQ(input.state(), Stream::Closed);
     EXPECT_EQ(input.newData.connectionCount(), 0u);
+    EXPECT_EQ(input.stateChanged.connectionCount(), 0u);
 }

@@ -267,8 +267,7 @@ TEST_F(ImageVolumeFileTest, NiftiPlacesVoxelsInLpsByQformOrTheWinningSformAndSca
     NiftiHeader header = quarterTurnQform(1);
     header.sformCode = 2;
     header.srow = {0, -3, 0, 1, 2, 0, 0, 2, 0, 0, 4, 3};  // axes of 2, 3 and 4 mm; the qform disagrees
-    const auto sformed =
-        ImageVolumeFile::read(written("sform.nii", niftiFile(header, bytesOf(indexValues<float>()))));
+    const auto sformed = ImageVolumeFile::read(written("sform.nii", niftiFile(header, voxels)));
     EXPECT_TRUE(sformed->spacing().isApprox(Eigen::Vector3d(2, 3, 4)));
     expectVoxelsAt(*sformed, [](const Eigen::Vector3d& index) {
         return Eigen::Vector3d(1 - 3 * index.y(), 2 + 2 * index.x(), 3 + 4 * index.z());
@@ -329,6 +328,15 @@ TEST_F(ImageVolumeFileTest, FailuresAndDamagedFilesNameTheFileAndWritingLeavesNo
     QFile whole(QString::fromStdString(path("whole.nii.gz")));
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     const QByteArray gzip = whole.readAll();
+    const QByteArray compressed = qCompress(voxels).mid(4);
+    QByteArray corrupt = compressed;
+    corrupt[10] = static_cast<char>(corrupt[10] ^ 0x5a);
+    const auto compressedImage = [&](const QByteArray& bytes, int declared) {
+        return metaImage("CompressedData = True\nCompressedDataSize = " + QByteArray::number(declared) +
+                             "\nElementType = MET_FLOAT\n",
+                         bytes);
+    };
+    const QByteArray shortStream = qCompress(voxels.left(400)).mid(4);
     const std::vector<std::tuple<std::string, QByteArray, std::string>> cases = {
         {"garbage.nii", "not a header at all", "cannot read NIfTI"},
         {"cut-header.nii", valid.left(200), "cannot read NIfTI"},
@@ -337,39 +345,28 @@ TEST_F(ImageVolumeFileTest, FailuresAndDamagedFilesNameTheFileAndWritingLeavesNo
         {"series.nii", niftiFile(series, voxels + voxels), "a series of 2 volumes; expected a single volume"},
         {"vectors.nii", niftiFile(vectors, voxels + voxels + voxels),
          "expected one value per voxel, found 3"},
+        {"damaged truncated.mha", metaImage("ElementType = MET_FLOAT\n", voxels.left(479)),
+         "expected 480 bytes of voxels (4 x 5 x 6 MET_FLOAT), found 479"},
+        {"damaged too long.mha", metaImage("ElementType = MET_FLOAT\n", voxels + "x"), "found 481"},
+        {"damaged missing file.mha", metaHeader + "ElementType = MET_FLOAT\nElementDataFile = gone.raw\n",
+         "cannot open the voxel file \"gone.raw\" for reading"},
+        {"damaged no compressed size.mha",
+         metaImage("CompressedData = True\nElementType = MET_FLOAT\n", compressed),
+         "need \"CompressedDataSize = ...\""},
+        {"damaged wrong compressed size.mha", compressedImage(compressed, compressed.size() + 1),
+         "but " + std::to_string(compressed.size()) + " follow"},
+        {"damaged corrupt stream.mha", compressedImage(corrupt, corrupt.size()),
+         "the compressed voxels are corrupt"},
+        {"damaged cut stream.mha", compressedImage(compressed.left(30), 30),
+         "the compressed voxels end early"},
+        {"damaged stray bytes.mha", compressedImage(compressed + "xx", compressed.size() + 2),
+         "stray bytes follow"},
+        {"damaged short stream.mha", compressedImage(shortStream, shortStream.size()),
+         "inflate to 400 bytes; expected 480"},
+        {"damaged bad header.mha", metaImage("", voxels), "no \"ElementType = ...\""},
     };
     for (const auto& [name, bytes, expected] : cases)
         expectReadFails(name, bytes, expected);
-
-    const QByteArray floats = bytesOf(indexValues<float>());
-    const QByteArray compressed = qCompress(floats).mid(4);
-    QByteArray corrupt = compressed;
-    corrupt[10] = static_cast<char>(corrupt[10] ^ 0x5a);
-    const auto compressedImage = [&](const QByteArray& bytes, int declared) {
-        return metaImage("CompressedData = True\nCompressedDataSize = " + QByteArray::number(declared) +
-                             "\nElementType = MET_FLOAT\n",
-                         bytes);
-    };
-    const QByteArray shortStream = qCompress(floats.left(400)).mid(4);
-    const std::vector<std::tuple<std::string, QByteArray, std::string>> metaCases = {
-        {"truncated", metaImage("ElementType = MET_FLOAT\n", floats.left(479)),
-         "expected 480 bytes of voxels (4 x 5 x 6 MET_FLOAT), found 479"},
-        {"too long", metaImage("ElementType = MET_FLOAT\n", floats + "x"), "found 481"},
-        {"missing file", metaHeader + "ElementType = MET_FLOAT\nElementDataFile = gone.raw\n",
-         "cannot open the voxel file \"gone.raw\" for reading"},
-        {"no compressed size", metaImage("CompressedData = True\nElementType = MET_FLOAT\n", compressed),
-         "need \"CompressedDataSize = ...\""},
-        {"wrong compressed size", compressedImage(compressed, compressed.size() + 1),
-         "but " + std::to_string(compressed.size()) + " follow"},
-        {"corrupt stream", compressedImage(corrupt, corrupt.size()), "the compressed voxels are corrupt"},
-        {"cut stream", compressedImage(compressed.left(30), 30), "the compressed voxels end early"},
-        {"stray bytes", compressedImage(compressed + "xx", compressed.size() + 2), "stray bytes follow"},
-        {"short stream", compressedImage(shortStream, shortStream.size()),
-         "inflate to 400 bytes; expected 480"},
-        {"bad header", metaImage("", floats), "no \"ElementType = ...\""},
-    };
-    for (const auto& [what, bytes, expected] : metaCases)
-        expectReadFails("damaged " + what + ".mha", bytes, expected);
 
     SharedImageSet image({2, 2, 2}, {1, 1, 1}, std::vector<float>(8));
     using Tesselon::Test::expectNames;
