@@ -82,9 +82,10 @@ TEST(ToolCalibrationAlgorithm, NeedleDirectionIsTheTurningAxisInAProperFrame)
         EXPECT_TRUE((frame.transpose() * frame).isIdentity(1e-9));
         EXPECT_NEAR(frame.determinant(), 1.0, 1e-9);
         EXPECT_TRUE((algorithm.calibration().topRightCorner<3, 1>().isZero()));
-        if (!axis.isApprox(Eigen::Vector3d::UnitX()))
+        if (!axis.isApprox(Eigen::Vector3d::UnitX())) {
             EXPECT_TRUE(
                 frame.col(1).isApprox(frame.col(2).cross(Eigen::Vector3d::UnitX()).normalized(), 1e-9));
+        }
     }
 }
 
