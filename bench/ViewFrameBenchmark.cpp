@@ -1,5 +1,4 @@
 #include "host/core/geometry/MeshCreator.h"
-#include "host/core/model/SharedImageSet.h"
 #include "host/gl/GlArrow.h"
 #include "host/gl/GlCircle.h"
 #include "host/gl/GlGrid.h"
@@ -11,6 +10,8 @@
 #include "host/gl/GlVolumeView.h"
 #include "host/gui/VtkOffscreenWindow.h"
 #include "host/gui/VtkViewRenderer.h"
+
+#include "bench/support/SphereVolume.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,23 +25,6 @@ namespace {
 constexpr int kFrameSize = 600;
 constexpr int kVolumeSide = 256;
 constexpr int kDisplayObjects = 20;
-
-/// A 256³ volume of 1 mm voxels holding a bright sphere, like a phantom scan.
-std::unique_ptr<SharedImageSet> sphereVolume()
-{
-    std::vector<float> values(static_cast<std::size_t>(kVolumeSide) * kVolumeSide * kVolumeSide);
-    const double centre = (kVolumeSide - 1) / 2.0;
-    std::size_t index = 0;
-    for (int k = 0; k < kVolumeSide; ++k)
-        for (int j = 0; j < kVolumeSide; ++j)
-            for (int i = 0; i < kVolumeSide; ++i) {
-                const double r2 =
-                    (i - centre) * (i - centre) + (j - centre) * (j - centre) + (k - centre) * (k - centre);
-                values[index++] = r2 < 80.0 * 80.0 ? 1000.0f : 0.0f;
-            }
-    return std::make_unique<SharedImageSet>(std::array<int, 3>{kVolumeSide, kVolumeSide, kVolumeSide},
-                                            Eigen::Vector3d::Ones(), std::move(values));
-}
 
 /// A navigation scene: the tool mesh and twenty annotations of every kind around the volume's centre.
 struct Scene
@@ -100,7 +84,7 @@ struct Scene
         tool.setMatrix(toolToWorld);
     }
 
-    std::unique_ptr<SharedImageSet> volume = sphereVolume();
+    std::unique_ptr<SharedImageSet> volume = Bench::sphereVolume(kVolumeSide);
     GlMesh tool{std::make_shared<Mesh>(MeshCreator::createSphere(5.0, 64, 128))};
     std::vector<std::unique_ptr<GlObject>> objects;
 };

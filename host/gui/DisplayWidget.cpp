@@ -85,6 +85,14 @@ private:
     std::function<void()> m_call;
 };
 
+/// Calls a function whenever a VTK object fires the event, for as long as `owner` lives.
+void observe(vtkObject* object, unsigned long event, std::function<void()> call, QObject* owner)
+{
+    auto* relay = new EventRelay(std::move(call));
+    object->AddObserver(event, relay, &EventRelay::relay);
+    QObject::connect(owner, &QObject::destroyed, [relay] { delete relay; });
+}
+
 }  // namespace
 
 DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent)
@@ -117,23 +125,25 @@ DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent)
         renderer->onUpdateNeeded = [this, index] { m_scheduler->request(index); };
         VtkViewRenderer* shown = renderer.get();
         // Every frame, whoever asks for it (a resize, the mouse), shows the model as it is now.
-        auto* synchronizer = new EventRelay([this, shown, index] {
-            ++m_frameCounts[index];
-            shown->setPlanesCentre(planesCentre());
-            shown->synchronize();
-        });
-        window->AddObserver(vtkCommand::StartEvent, synchronizer, &EventRelay::relay);
-        connect(widget, &QObject::destroyed, [synchronizer] { delete synchronizer; });
+        observe(
+            window, vtkCommand::StartEvent,
+            [this, shown, index] {
+                ++m_frameCounts[index];
+                shown->setPlanesCentre(planesCentre());
+                shown->synchronize();
+            },
+            widget);
+        observe(
+            window, vtkCommand::EndEvent, [this, index] { emit viewRendered(viewAt(index)); }, widget);
 
         vtkRenderWindowInteractor* interactor = window->GetInteractor();
         if (index == 0) {
             vtkNew<vtkInteractorStyleTrackballCamera> style;
             interactor->SetInteractorStyle(style);
-            auto* cameraWriter = new EventRelay([shown] { shown->writeCameraToModel(); });
             // Drags report every step; the wheel only the end of its zoom.
-            style->AddObserver(vtkCommand::InteractionEvent, cameraWriter, &EventRelay::relay);
-            style->AddObserver(vtkCommand::EndInteractionEvent, cameraWriter, &EventRelay::relay);
-            connect(widget, &QObject::destroyed, [cameraWriter] { delete cameraWriter; });
+            for (const unsigned long event : {vtkCommand::InteractionEvent, vtkCommand::EndInteractionEvent})
+                observe(
+                    style, event, [shown] { shown->writeCameraToModel(); }, widget);
         } else {
             // Slice views follow the model; the mouse does not turn them.
             vtkNew<vtkInteractorStyleUser> style;

@@ -52,6 +52,11 @@ public:
     /// show), whoever asked for them: for tests and for measuring what the window costs.
     long long frameCount(const GlView* view) const;
 
+signals:
+    /// A view was drawn into its widget's buffer, which the screen shows at the widget's next
+    /// `QOpenGLWidget::frameSwapped`; for measuring how long a change takes to reach the screen.
+    void viewRendered(const Tesselon::GlView* view);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

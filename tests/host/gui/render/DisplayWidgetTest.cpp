@@ -17,6 +17,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 
 namespace Tesselon {
 namespace {
@@ -149,15 +150,24 @@ TEST_F(DisplayWidgetShown, RedrawsOnceOnlyTheViewsWhoseContentChanged)
          [](DisplayWidgetMulti& model, auto&, auto&) { model.update(); },
          {1, 1, 1, 1}},
     };
+    // Each frame is also announced once drawn, naming its view.
+    const std::array<const GlView*, 4> views{model.view3D(), model.viewSlice(0), model.viewSlice(1),
+                                             model.viewSlice(2)};
+    std::map<const GlView*, long long> announced;
+    QObject::connect(&widget, &DisplayWidget::viewRendered, [&](const GlView* view) { ++announced[view]; });
     for (const Redraw& redraw : cases) {
         widget.renderNow();
         const std::array<long long, 4> before = framesOf(widget, model);
+        auto announcedBefore = announced;
         redraw.make(model, sphere, point);
         ASSERT_TRUE(processEventsUntil([&] { return framesOf(widget, model)[0] > before[0]; }))
             << redraw.change;
         const std::array<long long, 4> after = framesOf(widget, model);
-        for (std::size_t view = 0; view < after.size(); ++view)
+        for (std::size_t view = 0; view < after.size(); ++view) {
             EXPECT_EQ(after[view] - before[view], redraw.frames[view]) << redraw.change << ", view " << view;
+            EXPECT_EQ(announced[views[view]] - announcedBefore[views[view]], redraw.frames[view])
+                << redraw.change << ", view " << view;
+        }
     }
 }
 
