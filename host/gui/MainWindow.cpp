@@ -138,11 +138,11 @@ void MainWindow::buildDocks()
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setWidget(panelArea);
-    auto* panelDock = new QDockWidget(tr("Algorithms"), this);
-    panelDock->setObjectName("AlgorithmDock");
-    panelDock->setWidget(scroll);
-    panelDock->setMinimumWidth(400);
-    addDockWidget(Qt::RightDockWidgetArea, panelDock);
+    m_panelDock = new QDockWidget(tr("Algorithms"), this);
+    m_panelDock->setObjectName("AlgorithmDock");
+    m_panelDock->setWidget(scroll);
+    m_panelDock->setMinimumWidth(400);
+    addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
 
     auto* logDock = new QDockWidget(tr("Log"), this);
     logDock->setObjectName("LogDock");
@@ -397,7 +397,7 @@ void MainWindow::showPanel(Algorithm* algorithm)
     controller->init();
     auto* decorator = new DefaultControllerDecorator(controller);
     m_panels.push_back({algorithm, controller, decorator});
-    m_panelLayout->addWidget(decorator);
+    addToPanelArea(decorator);
 }
 
 void MainWindow::showStreamPanel(TrackingStream& stream)
@@ -406,7 +406,17 @@ void MainWindow::showStreamPanel(TrackingStream& stream)
     takeRecordings(*panel);
     auto* decorator = new DefaultControllerDecorator(panel, QString::fromStdString(stream.name()));
     m_panels.push_back({nullptr, panel, decorator, &stream});
-    m_panelLayout->addWidget(decorator);
+    addToPanelArea(decorator);
+}
+
+void MainWindow::addToPanelArea(QWidget* decorated)
+{
+    m_panelLayout->addWidget(decorated);
+    // The area widens to the widest panel, so no panel is cut off behind a scroll bar.
+    const int scrollBarAndFrame = 40;
+    const int wanted = decorated->minimumSizeHint().width() + scrollBarAndFrame;
+    if (wanted > m_panelDock->minimumWidth())
+        m_panelDock->setMinimumWidth(wanted);
 }
 
 void MainWindow::takeRecordings(StreamController& panel)

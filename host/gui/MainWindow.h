@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QDockWidget;
 class QListWidget;
 class QVBoxLayout;
 
@@ -87,6 +88,7 @@ private:
     void erasePanel(std::vector<Panel>::iterator panel);
     /// The panel of a stream the user connected or opened, which no algorithm made.
     void showStreamPanel(TrackingStream& stream);
+    void addToPanelArea(QWidget* decorated);
     /// Recordings made in a stream's panel join the data.
     void takeRecordings(StreamController& panel);
     void openRecording(const std::string& path);
@@ -106,6 +108,7 @@ private:
     DisplayWidget* m_display;
     QListWidget* m_dataList;
     QVBoxLayout* m_panelLayout;
+    QDockWidget* m_panelDock = nullptr;
     LogView* m_log;
     TrackingStatusWidget* m_status;
     std::vector<QMenu*> m_algorithmMenus;

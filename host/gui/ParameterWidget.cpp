@@ -167,6 +167,10 @@ ParameterWidget::Entry ParameterWidget::makeEditor(ParameterBase* parameter)
         }
     }
     entry.editor->setObjectName(name);
+    for (QWidget* editor : entry.editor->findChildren<QAbstractSpinBox*>())
+        QtHelpers::ignoreWheelUnlessFocused(editor);
+    if (qobject_cast<QAbstractSpinBox*>(entry.editor) || qobject_cast<QComboBox*>(entry.editor))
+        QtHelpers::ignoreWheelUnlessFocused(entry.editor);
     return entry;
 }
 
