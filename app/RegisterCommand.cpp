@@ -1,7 +1,9 @@
 #include "app/RegisterCommand.h"
 
+#include "app/BestPairing.h"
 #include "app/JsonOutput.h"
 #include "app/OfflineTrackingStream.h"
+#include "app/RestingTips.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/io/PointListFile.h"
 #include "host/core/model/PointCorrespondences.h"
@@ -38,6 +40,25 @@ void requireEqualLengths(const PointList& tracked, const PointList& volume)
         tracked.sourceName, tracked.points.size(), volume.sourceName, volume.points.size()));
 }
 
+/// The rests pair with the landmarks one to one, so a missing or extra rest leaves no pairing to trust.
+void requireOneRestPerLandmark(const PointList& rests, const PointList& volume)
+{
+    if (rests.points.size() == volume.points.size())
+        return;
+    throw std::invalid_argument(fmt::format(
+        "The pointer rests {} times in {} but the volume list {} has {} points; each rest pairs with one "
+        "point, so they must be equal.",
+        rests.points.size(), rests.sourceName, volume.sourceName, volume.points.size()));
+}
+
+PointList reordered(const PointList& list, const std::vector<std::size_t>& order)
+{
+    PointList result{{}, list.sourceName};
+    for (const std::size_t index : order)
+        result.points.push_back(list.points[index]);
+    return result;
+}
+
 std::string labelOf(const PointList& list, std::size_t i)
 {
     const std::string& label = list.points[i].label;
@@ -51,15 +72,45 @@ std::string text(const Eigen::Matrix4d& matrix)
     return stream.str();
 }
 
+/// Which rest went to which point, with the rest's tip, for scripts that check or reuse the pairing.
+QJsonArray pairsJson(const PointList& tracked, const PointList& volume)
+{
+    QJsonArray pairs;
+    for (std::size_t i = 0; i < tracked.points.size(); ++i) {
+        const Eigen::Vector3d& tip = tracked.points[i].position;
+        pairs.append(QJsonObject{{"tracked", QString::fromStdString(labelOf(tracked, i))},
+                                 {"volume", QString::fromStdString(labelOf(volume, i))},
+                                 {"trackedPoint", QJsonArray{tip.x(), tip.y(), tip.z()}}});
+    }
+    return pairs;
+}
+
 }  // namespace
 
 RegisterCommand::RegisterCommand(CLI::App& program, HostContext& context)
     : Command(program, context, "register", "Register tracked points to the same points in a volume")
 {
+    auto* tracked =
+        options()
+            .add_option("--tracked", m_tracked, "Points touched with the tracked tool (.csv or .mrk.json)")
+            ->check(CLI::ExistingFile);
+    auto* recording =
+        options()
+            .add_option("--recording", m_recording,
+                        "Instead of --tracked: a tracking recording of the pointer resting on each point")
+            ->check(CLI::ExistingFile)
+            ->excludes(tracked);
     options()
-        .add_option("--tracked", m_tracked, "Points touched with the tracked tool (.csv or .mrk.json)")
-        ->required()
-        ->check(CLI::ExistingFile);
+        .add_option("--transform", m_transform, "The pointer's transform in the recording")
+        ->needs(recording);
+    options()
+        .add_option("--tip", m_tip, "The pointer's tip X,Y,Z in its marker frame (mm)")
+        ->delimiter(',')
+        ->expected(3)
+        ->needs(recording);
+    options()
+        .add_flag("--match", m_match, "Pair the rests with the points by the assignment that registers best")
+        ->needs(recording);
     options()
         .add_option("--volume", m_volume, "The same points, in the same order, in volume coordinates")
         ->required()
@@ -78,28 +129,44 @@ RegisterCommand::RegisterCommand(CLI::App& program, HostContext& context)
                     "reset that tracker's calibration; 2: keep the volume, calibrate the relative tracker")
         ->check(CLI::Range(0, 2))
         ->needs(image);
-    options()
-        .add_option("--relative-to", m_relativeTo, "The tracked points are in this instrument's frame")
-        ->needs(image);
+    options().add_option(
+        "--relative-to", m_relativeTo,
+        "The tracked points are in this instrument's frame; with --recording, its transform");
     addJsonFlag();
 }
 
 int RegisterCommand::run()
 {
     try {
-        const PointList tracked = PointListFile::read(m_tracked);
         const PointList volume = PointListFile::read(m_volume);
+        const PointList tracked = readTracked(volume);
         Result result = registerPoints(tracked, volume);
         if (!m_image.empty())
             applyToImage(tracked, volume, result);
         if (json())
-            printJson(result);
+            printJson(result, tracked, volume);
         else
             printText(result, tracked, volume);
         return 0;
     } catch (const std::exception& error) {
         return fail(error.what());
     }
+}
+
+PointList RegisterCommand::readTracked(const PointList& volume) const
+{
+    if (m_recording.empty() == m_tracked.empty())
+        throw std::invalid_argument("Give the tracked points with either --tracked or --recording.");
+    if (!m_recording.empty() && (m_transform.empty() || m_tip.size() != 3))
+        throw std::invalid_argument("A recording needs the pointer's --transform and its --tip.");
+    if (m_relativeTo.size() && m_image.empty() && m_recording.empty())
+        throw std::invalid_argument("--relative-to needs --image or --recording.");
+    if (m_recording.empty())
+        return PointListFile::read(m_tracked);
+    const PointList rests = RestingTips::read(m_recording, m_transform, m_relativeTo,
+                                              Eigen::Vector3d(m_tip[0], m_tip[1], m_tip[2]));
+    requireOneRestPerLandmark(rests, volume);
+    return m_match ? reordered(rests, BestPairing::order(positions(rests), positions(volume))) : rests;
 }
 
 RegisterCommand::Result RegisterCommand::registerPoints(const PointList& tracked,
@@ -162,7 +229,7 @@ void RegisterCommand::printText(const Result& result, const PointList& tracked, 
         fmt::print("Calibration of {}:\n{}\n", m_relativeTo, text(*result.relativeCalibration));
 }
 
-void RegisterCommand::printJson(const Result& result) const
+void RegisterCommand::printJson(const Result& result, const PointList& tracked, const PointList& volume) const
 {
     QJsonArray residuals;
     for (const double residual : result.residuals)
@@ -177,6 +244,8 @@ void RegisterCommand::printJson(const Result& result) const
         object.insert("imagePose", JsonOutput::rowMajor(*result.imagePose));
     if (result.relativeCalibration)
         object.insert("relativeCalibration", JsonOutput::rowMajor(*result.relativeCalibration));
+    if (!m_recording.empty())
+        object.insert("pairs", pairsJson(tracked, volume));
     JsonOutput::print(object);
 }
 

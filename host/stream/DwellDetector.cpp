@@ -1,0 +1,94 @@
+#include "host/stream/DwellDetector.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Tesselon {
+
+DwellDetector::DwellDetector(Settings settings) : m_settings(settings) {}
+
+DwellDetector::Event DwellDetector::add(double time, const Eigen::Vector3d& tip)
+{
+    // A rest is measured in time, so a sample from the past or nowhere cannot extend or start one.
+    if (!std::isfinite(time) || !tip.allFinite() || (m_lastTime && time < *m_lastTime))
+        return Event::Ignored;
+    const bool first = !m_lastTime;
+    m_lastTime = time;
+    if (first) {
+        m_anchor = tip;  // wait for the tip to arrive somewhere
+        return Event::None;
+    }
+    if (m_anchor) {
+        if ((tip - *m_anchor).norm() <= m_settings.moveOnDistance) {
+            if (m_resting)
+                extendRest(time, tip);
+            return Event::None;
+        }
+        m_anchor.reset();
+        if (m_resting) {
+            m_resting = false;
+            m_window = {{time, tip}};
+            m_windowSum = tip;
+            return Event::MovedOn;
+        }
+    }
+    m_window.push_back({time, tip});
+    m_windowSum += tip;
+    shrinkWindow();
+    if (m_window.back().time - m_window.front().time < m_settings.duration)
+        return Event::None;
+    startRest();
+    return Event::Captured;
+}
+
+void DwellDetector::reset()
+{
+    *this = DwellDetector(m_settings);
+}
+
+std::vector<DwellDetector::Rest> DwellDetector::findRests(const std::vector<Sample>& samples,
+                                                          Settings settings)
+{
+    DwellDetector detector(settings);
+    std::vector<Rest> rests;
+    for (const Sample& sample : samples)
+        if (detector.add(sample.time, sample.tip) == Event::MovedOn)
+            rests.push_back(detector.rest());
+    return rests;
+}
+
+void DwellDetector::shrinkWindow()
+{
+    const auto outside = [this](const Sample& sample) {
+        return (sample.tip - windowMean()).norm() > m_settings.radius;
+    };
+    while (m_window.size() > 1 && std::any_of(m_window.begin(), m_window.end(), outside)) {
+        m_windowSum -= m_window.front().tip;
+        m_window.pop_front();
+    }
+}
+
+Eigen::Vector3d DwellDetector::windowMean() const
+{
+    return m_windowSum / static_cast<double>(m_window.size());
+}
+
+void DwellDetector::startRest()
+{
+    m_rest = {windowMean(), m_window.front().time, m_window.back().time, m_window.size()};
+    m_restSum = m_windowSum;
+    m_anchor = m_rest.meanTip;
+    m_resting = true;
+    m_window.clear();
+    m_windowSum.setZero();
+}
+
+void DwellDetector::extendRest(double time, const Eigen::Vector3d& tip)
+{
+    m_restSum += tip;
+    ++m_rest.sampleCount;
+    m_rest.lastTime = time;
+    m_rest.meanTip = m_restSum / static_cast<double>(m_rest.sampleCount);
+}
+
+}  // namespace Tesselon
