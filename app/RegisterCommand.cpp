@@ -29,26 +29,20 @@ std::vector<Eigen::Vector3d> positions(const PointList& list)
     return points;
 }
 
-/// Pairing is by index, so a missing or extra point would silently shift every later pair.
-void requireEqualLengths(const PointList& tracked, const PointList& volume)
+/// Pairing is one to one, so a missing or extra point (or rest) would silently shift every later pair.
+void requireEqualLengths(const PointList& tracked, const PointList& volume, bool trackedAreRests = false)
 {
     if (tracked.points.size() == volume.points.size())
         return;
+    if (trackedAreRests)
+        throw std::invalid_argument(fmt::format(
+            "The pointer rests {} times in {} but the volume list {} has {} points; they pair one to one, so "
+            "they must be equal.",
+            tracked.points.size(), tracked.sourceName, volume.sourceName, volume.points.size()));
     throw std::invalid_argument(fmt::format(
         "The tracked list {} has {} points but the volume list {} has {}; they pair by index, so they must "
         "be equal.",
         tracked.sourceName, tracked.points.size(), volume.sourceName, volume.points.size()));
-}
-
-/// The rests pair with the landmarks one to one, so a missing or extra rest leaves no pairing to trust.
-void requireOneRestPerLandmark(const PointList& rests, const PointList& volume)
-{
-    if (rests.points.size() == volume.points.size())
-        return;
-    throw std::invalid_argument(fmt::format(
-        "The pointer rests {} times in {} but the volume list {} has {} points; each rest pairs with one "
-        "point, so they must be equal.",
-        rests.points.size(), rests.sourceName, volume.sourceName, volume.points.size()));
 }
 
 PointList reordered(const PointList& list, const std::vector<std::size_t>& order)
@@ -165,7 +159,7 @@ PointList RegisterCommand::readTracked(const PointList& volume) const
         return PointListFile::read(m_tracked);
     const PointList rests = RestingTips::read(m_recording, m_transform, m_relativeTo,
                                               Eigen::Vector3d(m_tip[0], m_tip[1], m_tip[2]));
-    requireOneRestPerLandmark(rests, volume);
+    requireEqualLengths(rests, volume, true);
     return m_match ? reordered(rests, BestPairing::order(positions(rests), positions(volume))) : rests;
 }
 

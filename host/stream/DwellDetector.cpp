@@ -4,6 +4,37 @@
 #include <cmath>
 
 namespace Tesselon {
+namespace {
+
+struct RestSpan
+{
+    std::size_t earliest;  ///< the rest may not reach back before this sample
+    std::size_t captured;  ///< the sample that completed it
+    std::size_t end;       ///< the sample that moved on
+};
+
+/// The rest around a capture, reaching back to when the tip arrived: a still tip's first second is often
+/// cut from the capture window by the pivoting that follows, and it is as good a measurement as the rest.
+DwellDetector::Rest wholeRest(const std::vector<DwellDetector::Sample>& samples, RestSpan span,
+                              const Eigen::Vector3d& captured, double moveOnDistance)
+{
+    const auto near = [&](const DwellDetector::Sample& sample) {
+        return sample.tip.allFinite() && (sample.tip - captured).norm() <= moveOnDistance;
+    };
+    std::size_t first = span.captured;
+    while (first > span.earliest && near(samples[first - 1]))
+        --first;
+    DwellDetector::Rest rest{Eigen::Vector3d::Zero(), samples[first].time, samples[span.end - 1].time, 0};
+    for (std::size_t i = first; i < span.end; ++i)
+        if (near(samples[i])) {
+            rest.meanTip += samples[i].tip;
+            ++rest.sampleCount;
+        }
+    rest.meanTip /= static_cast<double>(rest.sampleCount);
+    return rest;
+}
+
+}  // namespace
 
 DwellDetector::DwellDetector(Settings settings) : m_settings(settings) {}
 
@@ -51,9 +82,20 @@ std::vector<DwellDetector::Rest> DwellDetector::findRests(const std::vector<Samp
 {
     DwellDetector detector(settings);
     std::vector<Rest> rests;
-    for (const Sample& sample : samples)
-        if (detector.add(sample.time, sample.tip) == Event::MovedOn)
-            rests.push_back(detector.rest());
+    std::size_t previousEnd = 0;
+    std::size_t capturedAt = 0;
+    Eigen::Vector3d captured = Eigen::Vector3d::Zero();
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const Event event = detector.add(samples[i].time, samples[i].tip);
+        if (event == Event::Captured) {
+            capturedAt = i;
+            captured = detector.rest().meanTip;
+        } else if (event == Event::MovedOn) {
+            rests.push_back(
+                wholeRest(samples, {previousEnd, capturedAt, i}, captured, settings.moveOnDistance));
+            previousEnd = i;
+        }
+    }
     return rests;
 }
 

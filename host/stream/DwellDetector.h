@@ -29,7 +29,8 @@ class DwellDetector
 public:
     using Settings = DwellSettings;
 
-    /// One rest: from the first sample of the window that completed it to the last before the tip moved on.
+    /// One rest: live, from the first sample of the window that completed it to the last before the tip
+    /// moved on; in `findRests`, from the tip's arrival.
     struct Rest
     {
         Eigen::Vector3d meanTip = Eigen::Vector3d::Zero();
@@ -62,7 +63,8 @@ public:
     /// Forgets everything, as if no sample had been fed.
     void reset();
 
-    /// The rests the tip both arrived at and moved on from, in time order. A recording usually starts and
+    /// The rests the tip both arrived at and moved on from, in time order, each reaching back to the first
+    /// sample within `moveOnDistance` of its capture since the tip arrived. A recording usually starts and
     /// ends with the pointer lying still; a rest it ends in was never left, so it is not reported.
     static std::vector<Rest> findRests(const std::vector<Sample>& samples, Settings settings = {});
 
