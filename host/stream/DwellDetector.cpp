@@ -49,20 +49,21 @@ DwellDetector::Event DwellDetector::add(double time, const Eigen::Vector3d& tip)
         m_anchor = tip;  // wait for the tip to arrive somewhere
         return Event::None;
     }
-    if (m_anchor) {
-        if ((tip - *m_anchor).norm() <= m_settings.moveOnDistance) {
-            if (m_resting)
-                extendRest(time, tip);
-            return Event::None;
-        }
-        m_anchor.reset();
-        if (m_resting) {
-            m_resting = false;
-            m_window = {{time, tip}};
-            m_windowSum = tip;
-            return Event::MovedOn;
-        }
+    if (m_anchor && (tip - *m_anchor).norm() <= m_settings.moveOnDistance) {
+        if (m_resting)
+            extendRest(time, tip);
+        return Event::None;
     }
+    m_anchor.reset();
+    if (!m_resting)
+        return watch(time, tip);
+    m_resting = false;
+    watch(time, tip);  // the sample that left a rest starts watching for the next
+    return Event::MovedOn;
+}
+
+DwellDetector::Event DwellDetector::watch(double time, const Eigen::Vector3d& tip)
+{
     m_window.push_back({time, tip});
     m_windowSum += tip;
     shrinkWindow();

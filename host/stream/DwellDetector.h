@@ -69,6 +69,7 @@ public:
     static std::vector<Rest> findRests(const std::vector<Sample>& samples, Settings settings = {});
 
 private:
+    Event watch(double time, const Eigen::Vector3d& tip);
     void shrinkWindow();
     Eigen::Vector3d windowMean() const;
     void startRest();
