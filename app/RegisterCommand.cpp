@@ -147,14 +147,20 @@ int RegisterCommand::run()
     }
 }
 
-PointList RegisterCommand::readTracked(const PointList& volume) const
+// The options that depend on each other across the two forms, which the option parser cannot express.
+void RegisterCommand::checkSources() const
 {
     if (m_recording.empty() == m_tracked.empty())
         throw std::invalid_argument("Give the tracked points with either --tracked or --recording.");
     if (!m_recording.empty() && (m_transform.empty() || m_tip.size() != 3))
         throw std::invalid_argument("A recording needs the pointer's --transform and its --tip.");
-    if (m_relativeTo.size() && m_image.empty() && m_recording.empty())
+    if (!m_relativeTo.empty() && m_image.empty() && m_recording.empty())
         throw std::invalid_argument("--relative-to needs --image or --recording.");
+}
+
+PointList RegisterCommand::readTracked(const PointList& volume) const
+{
+    checkSources();
     if (m_recording.empty())
         return PointListFile::read(m_tracked);
     const PointList rests = RestingTips::read(m_recording, m_transform, m_relativeTo,

@@ -34,9 +34,24 @@ DwellDetector::Rest wholeRest(const std::vector<DwellDetector::Sample>& samples,
     return rest;
 }
 
+/// Settings a user could not have meant fall back to the defaults; a rest must reach past its own radius, or
+/// the tip could leave it while still resting.
+DwellSettings usable(DwellSettings settings)
+{
+    const DwellSettings defaults;
+    const auto orDefault = [](double value, double fallback) {
+        return std::isfinite(value) && value >= 0 ? value : fallback;
+    };
+    settings.radius = orDefault(settings.radius, defaults.radius);
+    settings.duration = orDefault(settings.duration, defaults.duration);
+    settings.moveOnDistance =
+        std::max(orDefault(settings.moveOnDistance, defaults.moveOnDistance), settings.radius);
+    return settings;
+}
+
 }  // namespace
 
-DwellDetector::DwellDetector(Settings settings) : m_settings(settings) {}
+DwellDetector::DwellDetector(Settings settings) : m_settings(usable(settings)) {}
 
 DwellDetector::Event DwellDetector::add(double time, const Eigen::Vector3d& tip)
 {
@@ -92,8 +107,8 @@ std::vector<DwellDetector::Rest> DwellDetector::findRests(const std::vector<Samp
             capturedAt = i;
             captured = detector.rest().meanTip;
         } else if (event == Event::MovedOn) {
-            rests.push_back(
-                wholeRest(samples, {previousEnd, capturedAt, i}, captured, settings.moveOnDistance));
+            rests.push_back(wholeRest(samples, {previousEnd, capturedAt, i}, captured,
+                                      detector.m_settings.moveOnDistance));
             previousEnd = i;
         }
     }

@@ -67,7 +67,7 @@ TEST(DwellDetector, CapturesOncePerRestAfterTheTipArrivesAndReArmsWhenItMovesOn)
     EXPECT_EQ(count(atC, Event::Captured), 1);
 }
 
-TEST(DwellDetector, NeverCapturesATipMovingMoreThanTheRadiusOrSamplesFromThePast)
+TEST(DwellDetector, NeverCapturesATipMovingMoreThanTheRadiusOrSamplesFromThePastAndMendsBadSettings)
 {
     DwellDetector detector({0.5, 1.0, 5.0});
     detector.add(0, Eigen::Vector3d(50, 0, 0));
@@ -79,4 +79,8 @@ TEST(DwellDetector, NeverCapturesATipMovingMoreThanTheRadiusOrSamplesFromThePast
     EXPECT_EQ(detector.add(nan, Eigen::Vector3d::Zero()), Event::Ignored);
     EXPECT_EQ(detector.add(4, Eigen::Vector3d::Zero()), Event::Ignored);  // older than the last sample
     EXPECT_EQ(count(rest(detector, 10, 1.5, Eigen::Vector3d::Zero()), Event::Captured), 1);
+
+    DwellDetector mended({nan, -1.0, 0.1});  // the defaults, and a move-on distance raised to the radius
+    mended.add(0, Eigen::Vector3d(50, 0, 0));
+    EXPECT_EQ(count(rest(mended, 1, 1.5, Eigen::Vector3d::Zero()), Event::Captured), 1);
 }
