@@ -63,7 +63,11 @@ int DemoCommand::run()
     showRegistration();
     showBullseyeNavigation();
     showSharing();
-    fmt::print("\nDemo finished.\n");
+    fmt::print(
+        "\nDemo finished.\n\n"
+        "In the window, `build/bin/tesselon gui` (under `xvfb-run -a` without a display), the simulated\n"
+        "tracker's tools can be steered, recorded and calibrated, streams combined and smoothed, and a tool\n"
+        "followed with the slice views; `--script FILE.js` drives it (README, \"Scripting the window\").\n");
     return m_gui ? showWindow() : 0;
 }
 
