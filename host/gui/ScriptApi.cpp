@@ -3,6 +3,7 @@
 #include "host/app/Session.h"
 #include "host/core/base/CapturingLogSink.h"
 #include "host/core/base/Log.h"
+#include "host/core/config/Properties.h"
 #include "host/core/model/Algorithm.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gui/AlgorithmController.h"
@@ -110,6 +111,23 @@ QStringList parameterNames(const Configurable* configurable)
         for (const ParameterBase* parameter : configurable->parameters())
             names << QString::fromStdString(parameter->name());
     return names;
+}
+
+bool setParameterText(Configurable& owner, ParameterBase& parameter, const std::string& text)
+{
+    auto* stream = dynamic_cast<Stream*>(&owner);
+    // An algorithm's parameter is edited as its panel edits it.
+    if (!stream)
+        return parameter.setText(text);
+    // A stream reads its settings on its own thread under its own lock and reacts to a new configuration,
+    // so the value goes through `configure`; a refusal is the parameter's logged warning.
+    const auto refusals = std::make_shared<CapturingLogSink>();
+    Log::addSink(refusals);
+    Properties change;
+    change.setParamText(parameter.name(), text);
+    stream->configure(&change);
+    Log::removeSink(refusals);
+    return !refusals->contains("Rejected " + parameter.name() + " \"");
 }
 
 }  // namespace
@@ -336,10 +354,9 @@ QJSValue ScriptApi::setParameter(const QJSValue& panel, const QJSValue& key, con
     Configurable* owner = found ? ownerOfParameter(*found, key.toString()) : nullptr;
     if (!owner)
         return QJSValue(QJSValue::NullValue);
-    // The same call an edit in the panel makes, so the panel's editors and listeners follow.
     ParameterBase& parameter = *owner->parameter(key.toString().toStdString());
     const std::string text = ScriptValues::parameterText(parameter, value);
-    if (!parameter.setText(text))
+    if (!setParameterText(*owner, parameter, text))
         return fail(QString("The parameter \"%1\" of the panel \"%2\" refused \"%3\"; it keeps \"%4\".")
                         .arg(key.toString(), titleOf(*found), QString::fromStdString(text),
                              QString::fromStdString(parameter.text())));

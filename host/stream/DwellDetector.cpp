@@ -43,7 +43,9 @@ DwellSettings usable(DwellSettings settings)
         return std::isfinite(value) && value >= 0 ? value : fallback;
     };
     settings.radius = orDefault(settings.radius, defaults.radius);
-    settings.duration = orDefault(settings.duration, defaults.duration);
+    // A rest of no duration would be captured and left by the same sample.
+    settings.duration =
+        settings.duration > 0 ? orDefault(settings.duration, defaults.duration) : defaults.duration;
     settings.moveOnDistance =
         std::max(orDefault(settings.moveOnDistance, defaults.moveOnDistance), settings.radius);
     return settings;

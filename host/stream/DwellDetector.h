@@ -53,8 +53,8 @@ public:
         Ignored,   ///< a non-finite sample, or one older than the last: it changed nothing
     };
 
-    /// Negative or non-finite settings fall back to the defaults; a move-on distance below the radius is
-    /// raised to it.
+    /// Negative or non-finite settings, and a duration of 0, fall back to the defaults; a move-on distance
+    /// below the radius is raised to it.
     explicit DwellDetector(Settings settings = {});
 
     /// Feeds one sample. The first sample does not arm the detector: a tip already resting when watching

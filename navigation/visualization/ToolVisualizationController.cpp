@@ -91,8 +91,11 @@ ToolVisualizationController::ToolVisualizationController(ToolVisualizationAlgori
 {
     m_form.setupUi(this);
     // The algorithm reports from the stream's thread; the display is only touched on the GUI thread.
+    // One update waits at a time: it reads the latest pose, so a GUI thread slower than the tracker skips
+    // poses instead of falling ever further behind the tool.
     m_algorithm->toolUpdated.connect(signalReceiver(), [this] {
-        QMetaObject::invokeMethod(this, "updateVisualization", Qt::QueuedConnection);
+        if (!m_updatePending.exchange(true))
+            QMetaObject::invokeMethod(this, "updateVisualization", Qt::QueuedConnection);
     });
 }
 
@@ -215,6 +218,8 @@ void ToolVisualizationController::stop()
     for (InteractiveObject* annotation : std::exchange(m_toolObjects, {}))
         if (application)
             application->annotations().remove(annotation, true);
+    // No update comes while stopped: fiducials left on screen would pass for live ones.
+    hideFiducials();
 }
 
 std::shared_ptr<const Mesh> ToolVisualizationController::loadToolMesh()
@@ -275,6 +280,7 @@ void ToolVisualizationController::onToggleRawFiducials(bool show)
 
 void ToolVisualizationController::updateVisualization()
 {
+    m_updatePending = false;
     {
         std::lock_guard lock(m_mutex);
         const std::optional<Eigen::Matrix4d> toolToWorld = m_algorithm->lastToolMatrix();

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,6 +71,7 @@ private:
     ToolVisualizationForm m_form;
     // Serialises Start/Stop with the updates of the display.
     std::mutex m_mutex;
+    std::atomic<bool> m_updatePending{false};
     std::vector<InteractiveObject*> m_toolObjects;
     std::vector<std::unique_ptr<InteractiveObject>> m_fiducialSpheres;
     // The mesh path whose loading failure was last logged, so a broken path is reported once.

@@ -80,7 +80,7 @@ TEST(DwellDetector, NeverCapturesATipMovingMoreThanTheRadiusOrSamplesFromThePast
     EXPECT_EQ(detector.add(4, Eigen::Vector3d::Zero()), Event::Ignored);  // older than the last sample
     EXPECT_EQ(count(rest(detector, 10, 1.5, Eigen::Vector3d::Zero()), Event::Captured), 1);
 
-    DwellDetector mended({nan, -1.0, 0.1});  // the defaults, and a move-on distance raised to the radius
+    DwellDetector mended({nan, 0.0, 0.1});  // the defaults, and a move-on distance raised to the radius
     mended.add(0, Eigen::Vector3d(50, 0, 0));
     const auto events = rest(mended, 1, 1.5, Eigen::Vector3d::Zero());
     EXPECT_EQ(std::find(events.begin(), events.end(), Event::Captured) - events.begin(), 10);

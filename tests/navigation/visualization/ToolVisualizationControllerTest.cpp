@@ -134,6 +134,22 @@ TEST_F(ToolVisualizationControllerTest, ValidPoseMovesToolAndViewsPoseAtThreshol
     EXPECT_TRUE(toolMesh()->matrix().isApprox(views[0]));
 }
 
+TEST_F(ToolVisualizationControllerTest, SamplesFasterThanTheDisplayGiveOneUpdateWithTheLatestPose)
+{
+    panel->init();
+    panel->onCompute();
+    int updates = 0;
+    QObject::connect(panel.get(), &ToolVisualizationController::visualizationUpdated, [&] { ++updates; });
+    for (int i = 1; i <= 5; ++i)
+        stream.newData.emitSignal(std::make_shared<TrackingStreamData>(
+            &stream, std::vector{instrument("Needle", pose({0, 0, 1}, 10 * i, {0, 0, 0}))}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(updates, 1);
+    EXPECT_TRUE(toolMesh()->matrix().isApprox(pose({0, 0, 1}, 50, {0, 0, 0})));
+    track(Eigen::Matrix4d::Identity());
+    EXPECT_EQ(updates, 2) << "the next sample is shown again";
+}
+
 TEST_F(ToolVisualizationControllerTest, FiducialsShowGreyWithoutInstrumentAndOneColourPerInstrument)
 {
     panel->init();
@@ -164,6 +180,10 @@ TEST_F(ToolVisualizationControllerTest, FiducialsShowGreyWithoutInstrumentAndOne
     EXPECT_TRUE(spheres[0]->isVisible());
     EXPECT_FALSE(spheres[1]->isVisible());
 
+    panel->onCompute();
+    EXPECT_FALSE(spheres[0]->isVisible()) << "stopped, no fiducial passes for a live one";
+    panel->onCompute();
+    track(Eigen::Matrix4d::Identity(), 1.0, {{{1, 0, 0}, needle}});
     widget<QCheckBox>("checkBox_rawFiducials")->setChecked(false);
     EXPECT_FALSE(spheres[0]->isVisible());
 

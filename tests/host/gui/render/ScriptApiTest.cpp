@@ -54,6 +54,7 @@ TEST(ScriptApi, AStreamPanelReachesItsStreamsParametersAndInstruments)
     algorithms.registerAlgorithm<CountingAlgorithm>("Counting", "Streaming;Counting");
     RatedStream stream;
     stream.mode.setAttribute("values", "average,kalman");
+    stream.rate.setAttribute("min", "1");
     TrackingInstrument needle;
     needle.id = TrackerID("Needle");
     needle.matrix.topRightCorner<3, 1>() = Eigen::Vector3d(1, 2, 3);
@@ -75,6 +76,9 @@ TEST(ScriptApi, AStreamPanelReachesItsStreamsParametersAndInstruments)
               "[3,30,1]");
     EXPECT_EQ(stream.rate.value(), 30);
     EXPECT_EQ(stream.mode.value(), 1) << "a choice given by its text";
+    EXPECT_NE(host.run("tesselon.setParameter(p, 'rate', 0)", "t.js").error.indexOf("refused \"0\""), -1)
+        << "a stream takes the value through its configuration, which refuses it";
+    EXPECT_EQ(stream.rate.value(), 30);
     EXPECT_EQ(value("var n = tesselon.instruments(p)[0]; [n.id, n.valid, n.pose.slice(12)]"),
               "[\"Needle\",true,[1,2,3,1]]");
     EXPECT_EQ(
