@@ -11,7 +11,9 @@
 #include "host/gl/GlSliceView.h"
 #include "host/gui/MainWindow.h"
 #include "host/gui/ScriptHost.h"
+#include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingStream.h"
+#include "host/stream/sources/SimulatedInstrument.h"
 #include "navigation/plugin/NavigationIds.h"
 
 #include <QApplication>
@@ -93,12 +95,11 @@ void openExampleSession(Session& session, DisplayWidgetMulti& views)
     tracker->setMatrix(trackerToWorld);
     // The slice views cut through the lesion, where the tools work.
     const Eigen::Vector3d lesion = centre + SyntheticPhantom::lesionOffset();
-    for (int index = 0; index < DisplayWidgetMulti::sliceViewCount; ++index) {
-        GlSliceView* view = views.viewSlice(index);
-        Eigen::Matrix4d planeToWorld = view->matrix();
-        planeToWorld.topRightCorner<3, 1>() = lesion;
-        view->setMatrix(planeToWorld);
-    }
+    views.centreSlicesAt(lesion);
+    // The registration pointer comes with its tip calibrated, as a tool's definition file gives it.
+    if (const auto pointer = SimulatedInstrument::create("Pointer", 0))
+        tracker->components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
+            "Pointer", Eigen::Affine3d(Eigen::Translation3d(pointer->tipOffset())).matrix(), 0.0);
     Properties kalman;
     kalman.setParam(NavigationIds::SmoothedStream::mode, NavigationIds::SmoothedStream::kalmanFilter);
     session.createAlgorithm(NavigationIds::smoothedStream, {tracker}, &kalman);

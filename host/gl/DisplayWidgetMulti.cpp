@@ -2,6 +2,8 @@
 
 #include "host/core/base/Log.h"
 
+#include <algorithm>
+
 namespace Tesselon {
 
 namespace {
@@ -42,6 +44,29 @@ GlVolumeView* DisplayWidgetMulti::view3D(int index)
 ViewGroup* DisplayWidgetMulti::viewGroup(int index)
 {
     return isValidIndex(index, 1, "view group") ? &m_viewGroup : nullptr;
+}
+
+void DisplayWidgetMulti::addInteraction(ViewInteraction* interaction)
+{
+    if (interaction &&
+        std::find(m_interactions.begin(), m_interactions.end(), interaction) == m_interactions.end())
+        m_interactions.insert(m_interactions.begin(), interaction);
+}
+
+void DisplayWidgetMulti::removeInteraction(ViewInteraction* interaction)
+{
+    std::erase(m_interactions, interaction);
+}
+
+void DisplayWidgetMulti::centreSlicesAt(const Eigen::Vector3d& world)
+{
+    if (!world.allFinite())
+        return;
+    for (GlSliceView& view : m_sliceViews) {
+        Eigen::Matrix4d planeToWorld = view.matrix();
+        planeToWorld.topRightCorner<3, 1>() = world;
+        view.setMatrix(planeToWorld);
+    }
 }
 
 }  // namespace Tesselon

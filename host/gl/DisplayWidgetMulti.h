@@ -6,8 +6,11 @@
 #include "host/gl/ViewGroup.h"
 
 #include <array>
+#include <vector>
 
 namespace Tesselon {
+
+class ViewInteraction;
 
 /// The model behind the main display: three slice views (axial, coronal, sagittal), one 3D view and the
 /// group of all four. The widget that shows it redraws on `updateRequested`.
@@ -27,6 +30,15 @@ public:
     /// The group of all four views; only index 0 exists, others are logged and give null.
     ViewGroup* viewGroup(int index = 0);
 
+    /// Offers the mouse in the slice views to the interaction (not owned) until it is removed; the newest
+    /// is asked first.
+    void addInteraction(ViewInteraction* interaction);
+    void removeInteraction(ViewInteraction* interaction);
+    /// Newest first.
+    const std::vector<ViewInteraction*>& interactions() const { return m_interactions; }
+    /// Moves every slice plane, keeping its orientation, so that all pass through `world`.
+    void centreSlicesAt(const Eigen::Vector3d& world);
+
     /// Asks the widget to redraw.
     void update() { updateRequested.emitSignal(); }
 
@@ -36,6 +48,7 @@ private:
     std::array<GlSliceView, sliceViewCount> m_sliceViews;
     GlVolumeView m_volumeView;
     ViewGroup m_viewGroup;
+    std::vector<ViewInteraction*> m_interactions;
 };
 
 }  // namespace Tesselon

@@ -3,6 +3,7 @@
 #include "host/core/model/SharedImageSet.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/InteractiveButtonOverlay.h"
+#include "host/gl/ViewInteraction.h"
 #include "host/gui/FrameScheduler.h"
 #include "host/gui/VtkViewRenderer.h"
 
@@ -15,12 +16,14 @@
 #include <vtkRenderWindowInteractor.h>
 #include <Eigen/Geometry>
 #include <QGridLayout>
+
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
 namespace Tesselon {
 
@@ -44,6 +47,8 @@ const std::array<std::pair<int, int>, 4> gridCells{{{0, 0}, {0, 1}, {1, 0}, {1, 
 constexpr double cameraDistanceInDiagonals = 2.0;
 // A slice view shows the volume's largest extent with this much room around it.
 constexpr double sliceMargin = 1.1;
+// How close (pixels) the mouse must come to a point to grab it.
+constexpr double grabTolerancePixels = 6.0;
 // Frames when the screen does not say its refresh rate, and the range trusted when it does (Hz).
 constexpr double defaultRefreshRate = 60.0;
 constexpr double lowestRefreshRate = 30.0;
@@ -267,13 +272,87 @@ long long DisplayWidget::frameCount(const GlView* view) const
 
 bool DisplayWidget::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::MouseButtonPress)
-        return QWidget::eventFilter(watched, event);
-    const auto* press = static_cast<QMouseEvent*>(event);
-    for (int index = 0; index < viewCount; ++index)
-        if (watched == m_widgets[index] && press->button() == Qt::LeftButton)
-            return clickButton(index, press->pos());
+    const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+                       event->type() == QEvent::MouseButtonRelease;
+    if (mouse)
+        for (int index = 0; index < viewCount; ++index)
+            if (watched == m_widgets[index] && handleMouse(index, static_cast<QMouseEvent*>(event)))
+                return true;
     return QWidget::eventFilter(watched, event);
+}
+
+bool DisplayWidget::handleMouse(int index, QMouseEvent* event)
+{
+    const bool grabbedHere = m_grabbed && m_grabbedView == index;
+    // An interaction removed mid-drag (its panel closed) is forgotten, never called.
+    if (grabbedHere && std::find(m_model->interactions().begin(), m_model->interactions().end(), m_grabbed) ==
+                           m_model->interactions().end())
+        m_grabbed = nullptr;
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (event->button() != Qt::LeftButton)
+                return false;
+            return clickButton(index, event->pos()) ||
+                   (index > 0 && pressInteractions(index, event->localPos()));
+        case QEvent::MouseMove:
+            if (!grabbedHere || !m_grabbed)
+                return false;
+            m_grabbed->drag(worldAt(index, event->localPos()));
+            return true;
+        default:
+            if (!grabbedHere || !m_grabbed || event->button() != Qt::LeftButton)
+                return false;
+            m_grabbed->release();
+            m_grabbed = nullptr;
+            return true;
+    }
+}
+
+bool DisplayWidget::pressInteractions(int index, const QPointF& position)
+{
+    const auto* view = static_cast<const GlSliceView*>(viewAt(index));
+    const Eigen::Vector3d world = worldAt(index, position);
+    const double tolerance = grabTolerancePixels * millimetresPerPixel(index);
+    // A copy: an interaction may remove itself or others while it handles the press.
+    const std::vector<ViewInteraction*> interactions = m_model->interactions();
+    for (ViewInteraction* interaction : interactions)
+        if (interaction->press(*view, world, tolerance)) {
+            m_grabbed = interaction;
+            m_grabbedView = index;
+            return true;
+        }
+    return false;
+}
+
+double DisplayWidget::millimetresPerPixel(int index) const
+{
+    return 2.0 * m_renderers[index]->sliceViewHalfHeight() / std::max(1, m_widgets[index]->height());
+}
+
+Eigen::Vector3d DisplayWidget::worldAt(int index, const QPointF& position) const
+{
+    // The slice camera looks at the plane's origin from its normal's side, the plane's x to the right and
+    // y up, with a parallel projection whose half height is the renderer's.
+    const Eigen::Matrix4d& planeToWorld = viewAt(index)->matrix();
+    const QWidget* widget = m_widgets[index];
+    const double scale = millimetresPerPixel(index);
+    const double right = (position.x() - widget->width() / 2.0) * scale;
+    const double up = (widget->height() / 2.0 - position.y()) * scale;
+    return planeToWorld.topRightCorner<3, 1>() + right * planeToWorld.block<3, 1>(0, 0).normalized() +
+           up * planeToWorld.block<3, 1>(0, 1).normalized();
+}
+
+std::optional<QPointF> DisplayWidget::pixelOf(const GlView* view, const Eigen::Vector3d& world) const
+{
+    const int index = indexOf(view);
+    if (index <= 0)
+        return std::nullopt;
+    const Eigen::Matrix4d& planeToWorld = view->matrix();
+    const Eigen::Vector3d offset = world - planeToWorld.topRightCorner<3, 1>();
+    const double scale = millimetresPerPixel(index);
+    const QWidget* widget = m_widgets[index];
+    return QPointF(widget->width() / 2.0 + offset.dot(planeToWorld.block<3, 1>(0, 0).normalized()) / scale,
+                   widget->height() / 2.0 - offset.dot(planeToWorld.block<3, 1>(0, 1).normalized()) / scale);
 }
 
 bool DisplayWidget::clickButton(int index, const QPoint& position)

@@ -8,7 +8,9 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
+class QMouseEvent;
 class QVTKOpenGLNativeWidget;
 
 namespace Tesselon {
@@ -17,13 +19,15 @@ class DisplayWidgetMulti;
 class FrameScheduler;
 class GlView;
 class SharedImageSet;
+class ViewInteraction;
 class VtkViewRenderer;
 
 /// The main display: a 2×2 grid showing a `DisplayWidgetMulti` model, the 3D view top left and the axial,
 /// coronal and sagittal slice views, each in its own VTK widget on a black background with a coloured
 /// caption. A view is redrawn when something it shows changed (all of them when the model asks), at most
 /// once per refresh of the screen; a left click on a button
-/// overlay clicks the button, and turning the 3D view with the mouse moves the model's camera.
+/// overlay clicks the button, and turning the 3D view with the mouse moves the model's camera. In the slice
+/// views the left button goes to the model's `ViewInteraction`s (placing and dragging points).
 class DisplayWidget : public QWidget, public SignalReceiver
 {
     Q_OBJECT
@@ -51,6 +55,9 @@ public:
     /// How many frames of the view were rendered since the widget was made (0 for a view it does not
     /// show), whoever asked for them: for tests and for measuring what the window costs.
     long long frameCount(const GlView* view) const;
+    /// Where a world point appears in a slice view's widget (its projection onto the plane), in the
+    /// widget's pixels; nothing for a view that is not a shown slice view.
+    std::optional<QPointF> pixelOf(const GlView* view, const Eigen::Vector3d& world) const;
 
 signals:
     /// A view was drawn into its widget's buffer, which the screen shows at the widget's next
@@ -71,12 +78,21 @@ private:
     /// Where the slice views' planes cross.
     Eigen::Vector3d planesCentre();
     bool clickButton(int index, const QPoint& position);
+    /// How many millimetres one pixel of a slice view's widget spans.
+    double millimetresPerPixel(int index) const;
+    /// The point on a slice view's plane under a pixel of its widget.
+    Eigen::Vector3d worldAt(int index, const QPointF& position) const;
+    bool pressInteractions(int index, const QPointF& position);
+    bool handleMouse(int index, QMouseEvent* event);
 
     DisplayWidgetMulti* m_model;
     std::array<QVTKOpenGLNativeWidget*, viewCount> m_widgets{};
     std::array<std::unique_ptr<VtkViewRenderer>, viewCount> m_renderers;
     std::array<long long, viewCount> m_frameCounts{};
     FrameScheduler* m_scheduler;
+    // The interaction that took the last left press in a slice view, until the button is released.
+    ViewInteraction* m_grabbed = nullptr;
+    int m_grabbedView = -1;
 };
 
 }  // namespace Tesselon

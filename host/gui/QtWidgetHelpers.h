@@ -14,4 +14,12 @@ void setSilent(QCheckBox* checkBox, bool checked);
 /// the focus): scrolling a panel must not change the values that pass under the pointer.
 void ignoreWheelUnlessFocused(QWidget* editor);
 
+/// The widget with its object name set, for building forms in code: scripts and tests find widgets by it.
+template <class Widget>
+Widget* named(Widget* widget, const char* objectName)
+{
+    widget->setObjectName(objectName);
+    return widget;
+}
+
 }  // namespace Tesselon::QtHelpers

@@ -8,6 +8,7 @@
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gui/AlgorithmController.h"
 #include "host/gui/DefaultControllerDecorator.h"
+#include "host/gui/DisplayWidget.h"
 #include "host/gui/ScriptValues.h"
 #include "host/gui/StreamController.h"
 #include "host/stream/StreamAlgorithm.h"
@@ -20,6 +21,7 @@
 #include <QJSEngine>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QQmlEngine>
 #include <QTimer>
 
@@ -404,13 +406,90 @@ QJSValue ScriptApi::instruments(const QJSValue& stream)
     return list;
 }
 
-QJSValue ScriptApi::sliceView(const QJSValue& index)
+GlSliceView* ScriptApi::sliceViewOf(const QJSValue& index, const char* call)
 {
     const bool valid =
         index.isNumber() && index.toInt() >= 0 && index.toInt() < DisplayWidgetMulti::sliceViewCount;
-    if (!valid)
-        return fail("tesselon.sliceView(index): index must be 0, 1 or 2, not " + index.toString() + ".");
-    return ScriptValues::numbers(m_engine, m_window.views().viewSlice(index.toInt())->matrix().data(), 16);
+    if (!valid) {
+        fail(QString("%1: the view must be 0, 1 or 2, not %2.").arg(call, index.toString()));
+        return nullptr;
+    }
+    return m_window.views().viewSlice(index.toInt());
+}
+
+std::optional<Eigen::Vector3d> ScriptApi::pointOf(const QJSValue& point, const char* call,
+                                                  const char* argument)
+{
+    Eigen::Vector3d result;
+    const bool triple = point.isArray() && point.property("length").toInt() == 3;
+    for (int i = 0; triple && i < 3; ++i)
+        result[i] = point.property(static_cast<quint32>(i)).toNumber();
+    if (!triple || !result.allFinite()) {
+        fail(QString("%1: %2 must be three finite numbers [x, y, z], not %3.")
+                 .arg(call, argument, point.toString()));
+        return std::nullopt;
+    }
+    return result;
+}
+
+QJSValue ScriptApi::sliceView(const QJSValue& index)
+{
+    const GlSliceView* view = sliceViewOf(index, "tesselon.sliceView(index)");
+    return view ? ScriptValues::numbers(m_engine, view->matrix().data(), 16) : QJSValue(QJSValue::NullValue);
+}
+
+QJSValue ScriptApi::matrix(const QJSValue& data)
+{
+    const Data* found = dataOf(data);
+    if (!found)
+        return QJSValue(QJSValue::NullValue);
+    const Eigen::Matrix4d pose = found->matrix();
+    return ScriptValues::numbers(m_engine, pose.data(), 16);
+}
+
+void ScriptApi::centreSlices(const QJSValue& point)
+{
+    if (const auto world = pointOf(point, "tesselon.centreSlices(point)", "point"))
+        m_window.views().centreSlicesAt(*world);
+}
+
+void ScriptApi::sendMouse(GlSliceView* view, QEvent::Type type, const Eigen::Vector3d& world)
+{
+    QWidget* widget = m_window.display().viewWidget(view);
+    const std::optional<QPointF> pixel = m_window.display().pixelOf(view, world);
+    if (!widget || !pixel)
+        return;
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, *pixel, widget->mapToGlobal(pixel->toPoint()), button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void ScriptApi::click(const QJSValue& view, const QJSValue& point)
+{
+    constexpr const char* call = "tesselon.click(view, point)";
+    GlSliceView* slice = sliceViewOf(view, call);
+    const auto world = slice ? pointOf(point, call, "point") : std::nullopt;
+    if (!world)
+        return;
+    sendMouse(slice, QEvent::MouseButtonPress, *world);
+    sendMouse(slice, QEvent::MouseButtonRelease, *world);
+}
+
+void ScriptApi::drag(const QJSValue& view, const QJSValue& from, const QJSValue& to)
+{
+    constexpr const char* call = "tesselon.drag(view, from, to)";
+    GlSliceView* slice = sliceViewOf(view, call);
+    const auto start = slice ? pointOf(from, call, "from") : std::nullopt;
+    const auto end = start ? pointOf(to, call, "to") : std::nullopt;
+    if (!end)
+        return;
+    sendMouse(slice, QEvent::MouseButtonPress, *start);
+    // A few steps on the way, as a hand moves.
+    constexpr int steps = 4;
+    for (int step = 1; step <= steps; ++step)
+        sendMouse(slice, QEvent::MouseMove, *start + (*end - *start) * step / double(steps));
+    sendMouse(slice, QEvent::MouseButtonRelease, *end);
 }
 
 void ScriptApi::wait(const QJSValue& milliseconds)

@@ -2,6 +2,8 @@
 
 #include "host/gui/MainWindow.h"
 
+#include <Eigen/Core>
+#include <QEvent>
 #include <QJSValue>
 #include <QObject>
 #include <QString>
@@ -13,6 +15,8 @@ class QAction;
 class QJSEngine;
 
 namespace Tesselon {
+
+class GlSliceView;
 
 class CapturingLogSink;
 class Configurable;
@@ -56,6 +60,15 @@ public:
     Q_INVOKABLE QJSValue instruments(const QJSValue& stream = {});
     /// The pose of slice view 0 (axial), 1 (coronal) or 2 (sagittal): 16 numbers, column-major.
     Q_INVOKABLE QJSValue sliceView(const QJSValue& index = {});
+    /// The pose of data (its matrix into the world): 16 numbers, column-major.
+    Q_INVOKABLE QJSValue matrix(const QJSValue& data = {});
+    /// Moves the three slice planes to pass through a world point [x, y, z].
+    Q_INVOKABLE void centreSlices(const QJSValue& point = {});
+    /// Clicks the left button in slice view 0, 1 or 2 where a world point [x, y, z] appears (projected
+    /// onto the plane), as a user would.
+    Q_INVOKABLE void click(const QJSValue& view = {}, const QJSValue& point = {});
+    /// Drags with the left button in a slice view from one world point to another.
+    Q_INVOKABLE void drag(const QJSValue& view = {}, const QJSValue& from = {}, const QJSValue& to = {});
     /// Runs the event loop for this long, so streams emit and panels update.
     Q_INVOKABLE void wait(const QJSValue& milliseconds = {});
     /// The recent log, oldest first, as "[level] category: text" lines.
@@ -80,6 +93,12 @@ private:
     /// The enabled entry at "Menu;Entry"; null after throwing.
     QAction* menuAction(const QString& path);
     TrackingStream* trackingStreamOf(const QJSValue& stream);
+    /// Slice view `index`; null after throwing.
+    GlSliceView* sliceViewOf(const QJSValue& index, const char* call);
+    /// A world point [x, y, z]; nothing after throwing.
+    std::optional<Eigen::Vector3d> pointOf(const QJSValue& point, const char* call, const char* argument);
+    /// Sends a mouse event to a slice view's widget at the world point's pixel.
+    void sendMouse(GlSliceView* view, QEvent::Type type, const Eigen::Vector3d& world);
     /// The algorithm, or its stream, that has a parameter `key`; null after throwing.
     Configurable* ownerOfParameter(const MainWindow::Panel& panel, const QString& key);
 

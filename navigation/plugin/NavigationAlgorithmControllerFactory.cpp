@@ -4,12 +4,14 @@
 #include "navigation/calibration/ToolCalibrationController.h"
 #include "navigation/plugin/CreateStreamAlgorithm.h"
 #include "navigation/plugin/NavigationIds.h"
-#include "navigation/visualization/ToolVisualizationAlgorithm.h"
-#include "navigation/visualization/ToolVisualizationController.h"
+#include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
+#include "navigation/registration/LiveTrackingPointRegistrationController.h"
 #include "navigation/streams/CombinedTrackingStream.h"
 #include "navigation/streams/CombinedTrackingStreamController.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStreamController.h"
+#include "navigation/visualization/ToolVisualizationAlgorithm.h"
+#include "navigation/visualization/ToolVisualizationController.h"
 
 namespace Tesselon {
 namespace {
@@ -39,6 +41,7 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
              &createFor<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>,
                         SmoothedTrackingStreamController>,
              &createFor<ToolCalibrationAlgorithm, ToolCalibrationController>,
+             &createFor<LiveTrackingPointRegistrationAlgorithm, LiveTrackingPointRegistrationController>,
              &createFor<ToolVisualizationAlgorithm, ToolVisualizationController>,
          })
         if (AlgorithmController* controller = create(algorithm))

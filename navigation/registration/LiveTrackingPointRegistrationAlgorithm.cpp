@@ -157,14 +157,16 @@ void LiveTrackingPointRegistrationAlgorithm::applyRegistration(const Eigen::Matr
 
 void LiveTrackingPointRegistrationAlgorithm::moveImage(const Eigen::Matrix4d& trackerToVolume)
 {
-    // The volume points were marked in today's world; afterwards the tracker's space is the world. The
-    // points belong to the image and move with it, so that a second compute over the same pairs finds
-    // nothing left to correct.
-    const Eigen::Matrix4d volumeToTracker = trackerToVolume.inverse();
-    m_image.setMatrix(volumeToTracker * m_image.matrix());
+    // The volume points were marked in today's world; afterwards the image lies where the stream shows the
+    // tracker (its matrix), so that the image and the tools drawn from the stream agree. The points belong
+    // to the image and move with it, so that a second compute over the same pairs finds nothing left to
+    // correct.
+    const Eigen::Matrix4d oldWorldToNewWorld = m_stream.matrix() * trackerToVolume.inverse();
+    m_image.setMatrix(oldWorldToNewWorld * m_image.matrix());
     for (int i = 0; i < m_volumePoints.size(); ++i)
-        m_volumePoints.setPoint(i,
-                                Math::transformPointAffine(volumeToTracker, m_volumePoints.allPoints()[i]));
+        m_volumePoints.setPoint(
+            i, Math::transformPointAffine(oldWorldToNewWorld,
+                                          m_volumePoints.allPoints()[static_cast<std::size_t>(i)]));
 }
 
 void LiveTrackingPointRegistrationAlgorithm::setRelativeCalibration(const std::string& relativeId,

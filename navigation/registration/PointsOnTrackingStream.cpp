@@ -6,6 +6,7 @@
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingInstrument.h"
 #include "host/stream/TrackingStream.h"
+#include "host/stream/TrackingStreamData.h"
 
 #include <QCoreApplication>
 
@@ -157,6 +158,24 @@ std::optional<Eigen::Vector3d> PointsOnTrackingStream::tipPosition(const Trackin
         return std::nullopt;
     }
     return tip;
+}
+
+std::optional<Eigen::Vector3d> PointsOnTrackingStream::trustedTip(const TrackingStreamData& sample) const
+{
+    // A pose the tracker itself doubts is no ground for a registration point.
+    constexpr double minimumQuality = 0.8;
+    const auto trusted = [&sample](const std::string& id) -> std::optional<TrackingInstrument> {
+        auto instrument = sample.instrument(id);
+        if (!instrument || !instrument->visible || !(instrument->quality > minimumQuality))
+            return std::nullopt;
+        return instrument;
+    };
+    const auto pointer = trusted(trackerId());
+    const auto relativeId = relativeTrackerId();
+    const auto relative = relativeId ? trusted(*relativeId) : std::nullopt;
+    if (!pointer || (relativeId && !relative))
+        return std::nullopt;
+    return tipPosition(*pointer, relative ? &*relative : nullptr);
 }
 
 void PointsOnTrackingStream::postCapture(std::optional<Eigen::Vector3d> point)

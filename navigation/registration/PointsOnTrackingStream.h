@@ -15,6 +15,7 @@
 namespace Tesselon {
 
 class TrackingStream;
+class TrackingStreamData;
 struct TrackingInstrument;
 
 /// Points touched with a tracked instrument on a live tracking stream: each is the instrument's calibrated
@@ -59,6 +60,9 @@ public:
     /// marker frame. Nothing (logged) when a pose is not invertible or not finite. Any thread.
     std::optional<Eigen::Vector3d> tipPosition(const TrackingInstrument& pointer,
                                                const TrackingInstrument* relative) const;
+    /// The chosen instrument's calibrated tip in a sample (see `tipPosition`), if the tracker trusts the
+    /// instrument, and the relative one when set: seen, with a quality above 0.8. Any thread.
+    std::optional<Eigen::Vector3d> trustedTip(const TrackingStreamData& sample) const;
     /// Hands a capture made on another thread to the GUI thread, where the point is appended; a failed
     /// capture (nothing) instead emits `pointsAdded` with (-1, -1), so that a waiting list can move on.
     /// Dropped if the set is destroyed first.

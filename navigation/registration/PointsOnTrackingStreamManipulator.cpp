@@ -5,21 +5,6 @@
 #include "navigation/registration/PointsOnTrackingStream.h"
 
 namespace Tesselon {
-namespace {
-
-// A pose the tracker itself doubts is no ground for a registration point.
-constexpr double minimumQuality = 0.8;
-
-std::optional<TrackingInstrument> trustedInstrument(const TrackingStreamData& sample, const std::string& id)
-{
-    auto instrument = sample.instrument(id);
-    if (!instrument || !instrument->visible || !(instrument->quality > minimumQuality))
-        return std::nullopt;
-    return instrument;
-}
-
-}  // namespace
-
 PointsOnTrackingStreamManipulator::PointsOnTrackingStreamManipulator(PointsOnTrackingStream& points)
     : PointsOnDataManipulator(points), m_points(points)
 {
@@ -71,19 +56,23 @@ void PointsOnTrackingStreamManipulator::capture(const std::shared_ptr<const Stre
     const auto tracking = std::dynamic_pointer_cast<const TrackingStreamData>(sample);
     if (!tracking)
         return;
-    std::optional<Eigen::Vector3d> tip;
-    if (const auto pointer = trustedInstrument(*tracking, m_points.trackerId())) {
-        const auto relativeId = m_points.relativeTrackerId();
-        const auto relative = relativeId ? trustedInstrument(*tracking, *relativeId) : std::nullopt;
-        if (!relativeId || relative)
-            tip = m_points.tipPosition(*pointer, relative ? &*relative : nullptr);
-    }
+    const std::optional<Eigen::Vector3d> tip = m_points.trustedTip(*tracking);
     std::lock_guard lock(m_captureMutex);
     if (!m_capturePending)
         return;
     m_capturePending = false;
     m_points.stream().newData.disconnect(this);
     m_points.postCapture(tip);
+}
+
+void PointsOnTrackingStreamManipulator::onMovePointInteraction(int index, const Eigen::Vector3d& point)
+{
+    m_points.setWorldPoint(point, index);
+}
+
+Eigen::Matrix4d PointsOnTrackingStreamManipulator::pointsToWorld() const
+{
+    return m_points.stream().matrix();
 }
 
 }  // namespace Tesselon

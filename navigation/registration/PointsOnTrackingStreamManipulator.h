@@ -31,6 +31,9 @@ public:
     bool isCreatingPoint() const override;
     /// Appends the point unchanged.
     void onCreatePointInteraction(const Eigen::Vector3d& worldPoint) override;
+    void onMovePointInteraction(int index, const Eigen::Vector3d& point) override;
+    /// The stream's matrix: the points are in tracker coordinates.
+    Eigen::Matrix4d pointsToWorld() const override;
 
 private:
     void capture(const std::shared_ptr<const StreamData>& sample);

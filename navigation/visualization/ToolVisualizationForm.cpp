@@ -1,5 +1,6 @@
 #include "navigation/visualization/ToolVisualizationForm.h"
 
+#include "host/gui/QtWidgetHelpers.h"
 #include "host/gui/TrackingInstrumentComboBox.h"
 
 #include <QCheckBox>
@@ -13,12 +14,7 @@ namespace Tesselon {
 
 namespace {
 
-template <class Widget>
-Widget* named(Widget* widget, const char* objectName)
-{
-    widget->setObjectName(objectName);
-    return widget;
-}
+using QtHelpers::named;
 
 QCheckBox* checkBox(const char* objectName, const QString& text, bool checked, QWidget* parent)
 {

@@ -30,4 +30,9 @@ void PointsOnDataManipulator::onCreatePointInteraction(const Eigen::Vector3d&)
     Log::warning("PointsOnDataManipulator", "This kind of point set cannot take points placed in a view.");
 }
 
+void PointsOnDataManipulator::onMovePointInteraction(int, const Eigen::Vector3d&)
+{
+    Log::warning("PointsOnDataManipulator", "This kind of point set cannot move its points in a view.");
+}
+
 }  // namespace Tesselon

@@ -30,10 +30,22 @@ public:
     virtual bool isCreatingPoint() const { return false; }
     /// A point placed by interaction in a view, in world millimetres.
     virtual void onCreatePointInteraction(const Eigen::Vector3d& worldPoint);
+    /// Point `index` was dragged in a view to `point`, in the set's own coordinates (`pointsToWorld`).
+    virtual void onMovePointInteraction(int index, const Eigen::Vector3d& point);
+    /// Whether a click in a view places the point that `startPointCreation` asked for; otherwise points
+    /// come from a live source.
+    virtual bool placesPointsByClick() const { return false; }
+    /// Maps the set's coordinates into the world, for showing the points in the views.
+    virtual Eigen::Matrix4d pointsToWorld() const { return Eigen::Matrix4d::Identity(); }
+
+    /// The colour the views draw the points in, RGB in [0, 1].
+    const Eigen::Vector3d& pointColor() const { return m_pointColor; }
+    void setPointColor(const Eigen::Vector3d& rgb) { m_pointColor = rgb; }
 
 private:
     std::shared_ptr<PointsOnData> m_sharedPoints;
     PointsOnData* m_points;
+    Eigen::Vector3d m_pointColor = Eigen::Vector3d::Ones();
 };
 
 }  // namespace Tesselon

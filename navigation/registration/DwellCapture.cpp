@@ -1,0 +1,106 @@
+#include "navigation/registration/DwellCapture.h"
+
+#include "host/core/base/Log.h"
+#include "host/core/base/QtHelpers.h"
+#include "host/stream/TrackingStream.h"
+#include "host/stream/TrackingStreamData.h"
+#include "navigation/registration/PointsOnTrackingStream.h"
+
+#include <fmt/format.h>
+
+namespace Tesselon {
+namespace {
+
+// Long enough to average a tracker's noise well below a rest's radius, short enough not to blur arriving.
+constexpr double noiseWindowSeconds = 0.2;
+
+}  // namespace
+
+DwellCapture::DwellCapture(PointsOnTrackingStream& points) : m_points(points)
+{
+    m_points.stream().newData.connect(this, &DwellCapture::onStreamData);
+}
+
+DwellCapture::~DwellCapture()
+{
+    disconnectAll();
+}
+
+void DwellCapture::setEnabled(bool enabled)
+{
+    std::lock_guard lock(m_mutex);
+    if (enabled && !m_enabled) {
+        m_detector.reset();
+        m_recent.clear();
+    }
+    m_enabled = enabled;
+}
+
+bool DwellCapture::isEnabled() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_enabled;
+}
+
+void DwellCapture::setSettings(const DwellSettings& settings)
+{
+    std::lock_guard lock(m_mutex);
+    m_detector = DwellDetector(settings);
+    m_recent.clear();
+    m_settings = settings;
+}
+
+DwellSettings DwellCapture::settings() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_settings;
+}
+
+Eigen::Vector3d DwellCapture::smoothed(double time, const Eigen::Vector3d& tip)
+{
+    m_recent.push_back({time, tip});
+    while (m_recent.front().time < time - noiseWindowSeconds)
+        m_recent.pop_front();
+    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
+    for (const DwellDetector::Sample& sample : m_recent)
+        sum += sample.tip;
+    return sum / static_cast<double>(m_recent.size());
+}
+
+void DwellCapture::onStreamData(const std::shared_ptr<const StreamData>& sample)
+{
+    const auto tracking = std::dynamic_pointer_cast<const TrackingStreamData>(sample);
+    if (!tracking)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (!m_enabled)
+        return;
+    const std::optional<Eigen::Vector3d> tip = m_points.trustedTip(*tracking);
+    if (!tip)
+        return;
+    const double seconds = static_cast<double>(tracking->timestampArrival()) / 1000.0;
+    switch (m_detector.add(seconds, smoothed(seconds, *tip))) {
+        case DwellDetector::Event::Captured: {
+            const Eigen::Vector3d point = m_detector.rest().meanTip;
+            QtHelpers::runOnMainThread(
+                [this, point] {
+                    m_points.addWorldPoint(point);
+                    const int index = m_points.size() - 1;
+                    Log::info("DwellCapture",
+                              fmt::format("The tip rested: point {} taken at ({:.2f}, {:.2f}, "
+                                          "{:.2f}) mm. Move on to the next landmark.",
+                                          index + 1, point.x(), point.y(), point.z()));
+                    captured.emitSignal(index);
+                },
+                0, &m_guiContext);
+            break;
+        }
+        case DwellDetector::Event::MovedOn:
+            QtHelpers::runOnMainThread([this] { movedOn.emitSignal(); }, 0, &m_guiContext);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace Tesselon
