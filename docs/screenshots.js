@@ -30,3 +30,35 @@ tesselon.widget(tool, "checkBox_rawFiducials").checked = true;
 tesselon.widget(tool, "pushButton_startStop").click();
 tesselon.wait(1000);
 tesselon.screenshot("docs/panel-tool-visualization.png", "Tool Visualization");
+
+// Registering the example CT: the pointer tours the phantom's divots and each rest is taken by itself; the
+// beads are clicked in the axial view.
+tesselon.select(["tesselon-synthetic-ct", "Simulated Tracker"]);
+var registration = tesselon.menu("Registration;Tracker-Volume Registration");
+tesselon.choose(tesselon.widget(registration, "comboBox_tool"), "Pointer");
+// Watching starts before the tour: a tip already resting when watching starts is not taken.
+tesselon.widget(tool, "pushButton_startStop").click();
+tesselon.widget(registration, "dwellCapture").checked = true;
+tesselon.wait(500);
+tesselon.setParameter("Simulated Tracker", "PointerMotion", "Visiting Divots");
+var pairs = tesselon.widget(registration, "pairTable");
+for (var waited = 0; pairs.rowCount < 8 && waited < 60000; waited += 500)
+    tesselon.wait(500);
+tesselon.widget(registration, "dwellCapture").checked = false;
+[[104.3, 5, 20], [104.3, 45, 20], [104.3, 45, 0], [104.3, -5, 0],
+ [-34.3, 45, 15], [-34.3, -5, 20], [-34.3, -5, 0], [-34.3, 45, 0]].forEach(function (d) {
+    var bead = [d[0] - 35, -d[2] - 85, d[1] - 20];
+    tesselon.centreSlices(bead);
+    tesselon.widget(registration, "createSecond").click();
+    tesselon.click(0, bead);
+});
+var volumeBefore = tesselon.matrix("tesselon-synthetic-ct");
+tesselon.widget(registration, "pushButtonRegister").click();
+// The lesion, where it went with the CT.
+var m = tesselon.matrix("tesselon-synthetic-ct"), lesionBefore = [-30 - volumeBefore[12], -volumeBefore[13], 10 - volumeBefore[14]];
+var lesion = [0, 1, 2].map(function (r) { return m[r] * lesionBefore[0] + m[4 + r] * lesionBefore[1] + m[8 + r] * lesionBefore[2] + m[12 + r]; });
+tesselon.centreSlices(lesion);
+tesselon.widget(registration, "pickTarget").click();
+tesselon.click(0, lesion);
+tesselon.widget(registration, "pairTable").selectRow(0);
+tesselon.screenshot("docs/panel-registration.png", "Tracker-Volume Registration");

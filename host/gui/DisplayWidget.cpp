@@ -23,6 +23,7 @@
 #include <QOpenGLFunctions>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace Tesselon {
@@ -49,6 +50,8 @@ constexpr double cameraDistanceInDiagonals = 2.0;
 constexpr double sliceMargin = 1.1;
 // How close (pixels) the mouse must come to a point to grab it.
 constexpr double grabTolerancePixels = 6.0;
+// How far a notch of the mouse wheel moves a slice plane (mm).
+constexpr double sliceScrollMillimetres = 1.0;
 // Frames when the screen does not say its refresh rate, and the range trusted when it does (Hz).
 constexpr double defaultRefreshRate = 60.0;
 constexpr double lowestRefreshRate = 30.0;
@@ -274,10 +277,16 @@ bool DisplayWidget::eventFilter(QObject* watched, QEvent* event)
 {
     const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
                        event->type() == QEvent::MouseButtonRelease;
-    if (mouse)
-        for (int index = 0; index < viewCount; ++index)
-            if (watched == m_widgets[index] && handleMouse(index, static_cast<QMouseEvent*>(event)))
-                return true;
+    for (int index = 0; index < viewCount; ++index) {
+        if (watched != m_widgets[index])
+            continue;
+        if (mouse && handleMouse(index, static_cast<QMouseEvent*>(event)))
+            return true;
+        if (event->type() == QEvent::Wheel && index > 0) {
+            scrollSlice(index, static_cast<QWheelEvent*>(event)->angleDelta().y());
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -322,6 +331,16 @@ bool DisplayWidget::pressInteractions(int index, const QPointF& position)
             return true;
         }
     return false;
+}
+
+void DisplayWidget::scrollSlice(int index, int wheelAngle)
+{
+    // A notch of the wheel (120 eighths of a degree) moves the plane a millimetre along its normal.
+    GlView* view = viewAt(index);
+    Eigen::Matrix4d planeToWorld = view->matrix();
+    const Eigen::Vector3d normal = planeToWorld.block<3, 1>(0, 2).normalized();
+    planeToWorld.topRightCorner<3, 1>() += normal * (wheelAngle / 120.0) * sliceScrollMillimetres;
+    view->setMatrix(planeToWorld);
 }
 
 double DisplayWidget::millimetresPerPixel(int index) const

@@ -27,7 +27,9 @@ class VtkViewRenderer;
 /// caption. A view is redrawn when something it shows changed (all of them when the model asks), at most
 /// once per refresh of the screen; a left click on a button
 /// overlay clicks the button, and turning the 3D view with the mouse moves the model's camera. In the slice
-/// views the left button goes to the model's `ViewInteraction`s (placing and dragging points).
+/// views the left button goes to the model's `ViewInteraction`s (placing and dragging points); a click none
+/// of them takes moves the other slice views through the point, and the wheel moves a slice along its
+/// normal.
 class DisplayWidget : public QWidget, public SignalReceiver
 {
     Q_OBJECT
@@ -84,6 +86,7 @@ private:
     Eigen::Vector3d worldAt(int index, const QPointF& position) const;
     bool pressInteractions(int index, const QPointF& position);
     bool handleMouse(int index, QMouseEvent* event);
+    void scrollSlice(int index, int wheelAngle);
 
     DisplayWidgetMulti* m_model;
     std::array<QVTKOpenGLNativeWidget*, viewCount> m_widgets{};

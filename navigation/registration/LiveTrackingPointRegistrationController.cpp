@@ -216,8 +216,10 @@ void LiveTrackingPointRegistrationController::showQuality()
 {
     m_correspondencesWidget->setResiduals(m_algorithm->residuals());
     if (m_algorithm->status() != Algorithm::Success) {
-        ui.registrationResult->setText(tr("Not registered: %1 Nothing was changed.")
-                                           .arg(QString::fromStdString(m_algorithm->problem())));
+        QString problem = QString::fromStdString(m_algorithm->problem());
+        if (!problem.endsWith('.'))
+            problem += '.';
+        ui.registrationResult->setText(tr("Not registered: %1 Nothing was changed.").arg(problem));
         return;
     }
     const std::vector<double>& residuals = m_algorithm->residuals();

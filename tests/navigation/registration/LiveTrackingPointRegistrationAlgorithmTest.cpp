@@ -61,13 +61,16 @@ protected:
     const Eigen::Matrix4d imageToTracker = pose({1, 2, 3}, 40, {-200, 30, -1500});
 };
 
-TEST_F(RegistrationTest, GlobalRegistrationMovesTheImageOntoTheTrackedLandmarks)
+TEST_F(RegistrationTest, GlobalRegistrationMovesTheImageOntoTheTrackedLandmarksWhereTheStreamShowsThem)
 {
+    // The stream places the tracker in the world; the tools are drawn there, so the image must go there.
+    const Eigen::Matrix4d trackerToWorld = pose({0, 1, 1}, 15, {20, 0, 1200});
+    stream.setMatrix(trackerToWorld);
     EXPECT_TRUE(algorithm.trackerToVolumeTransform().isZero());
     touchLandmarks(imageToTracker, 0.3);
     algorithm.compute();
     ASSERT_EQ(algorithm.status(), Algorithm::Success);
-    EXPECT_TRUE(image.matrix().isApprox(imageToTracker, 1e-2));
+    EXPECT_TRUE(image.matrix().isApprox(trackerToWorld * imageToTracker, 1e-2));
     EXPECT_NEAR(*algorithm.registrationError(), 0.3, 0.25);
     EXPECT_TRUE(log->contains("Registration error: "));
     EXPECT_TRUE(log->contains("Global registration successfull. Image registration was updated: T = \n"));
@@ -77,9 +80,10 @@ TEST_F(RegistrationTest, GlobalRegistrationMovesTheImageOntoTheTrackedLandmarks)
     const Eigen::Matrix4d registered = image.matrix();
     algorithm.compute();
     EXPECT_TRUE(image.matrix().isApprox(registered, 1e-9));
-    EXPECT_TRUE(algorithm.trackerToVolumeTransform().isApprox(Eigen::Matrix4d::Identity(), 1e-9));
+    EXPECT_TRUE(algorithm.trackerToVolumeTransform().isApprox(trackerToWorld, 1e-9));
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(landmarkInTracker(i).isApprox(algorithm.trackedPoints().allPoints()[i], 1e-2));
+        EXPECT_TRUE(landmarkInTracker(i).isApprox(
+            Math::transformPointAffine(trackerToWorld, algorithm.trackedPoints().allPoints()[i]), 1e-2));
 }
 
 TEST_F(RegistrationTest, PredictedTargetErrorGrowsAwayFromTheFiducials)

@@ -47,7 +47,7 @@ var beads = divots.map(function (d) { return [d[0] - 35, -d[2] - 85, d[1] - 20];
 
 var volume = "tesselon-synthetic-ct", tracker = "Simulated Tracker";
 var volumeBefore = tesselon.matrix(volume);
-tesselon.selectData([volume, tracker]);
+tesselon.select([volume, tracker]);
 var panel = tesselon.menu("Registration;Tracker-Volume Registration");
 var types = tesselon.widget(panel, "comboBox_registrationType");
 var result = tesselon.widget(panel, "registrationResult");
@@ -70,6 +70,7 @@ tesselon.wait(300);
 tesselon.check(capture.text === "Cancel Capture" && /Waiting/.test(status.text), "the capture waits: " + status.text);
 capture.click();
 tesselon.check(capture.text === "Capture Tracked Point" && table.rowCount === 0, "cancelled, nothing taken");
+tesselon.check(tesselon.widget(panel, "comboBox_tool").enabled, "the instruments stay free without points");
 tesselon.widget(tracker, "start").click();
 
 // The tour rests 3 s in each divot and takes 1.5 s to the next; capture in the middle of each rest, and
@@ -134,3 +135,7 @@ tesselon.widget(panel, "pickTarget").click();
 tesselon.click(0, lesion);
 var target = tesselon.widget(panel, "targetError").text;
 tesselon.check(/Expected error at the target .* 0\.\d\d mm RMS/.test(target), "the target's expected error: " + target);
+
+tesselon.widget(panel, "deleteAllPairs").click();
+tesselon.check(tesselon.widget(panel, "comboBox_tool").enabled && tesselon.widget(panel, "comboBox_relTool").enabled,
+               "without points the instruments can be chosen again");
