@@ -96,14 +96,20 @@ endfunction()
 # Xvfb, labelled "script". It passes when the script ends without an error. With EXPECT_ERROR it passes only
 # when the program fails and prints a match of that regular expression, for scripts that prove the error
 # reporting. Each test has an authority file of its own: xvfb-run's shared temporary folder sometimes fails
-# to be removed when the program ends at once, which turned a pass into exit code 5.
+# to be removed when the program ends at once, which turned a pass into exit code 5. Each also starts its
+# search for a free display at a number of its own: two xvfb-run started at once may otherwise both take the
+# first free one, and the second fails at once.
+set_property(GLOBAL PROPERTY TESSELON_NEXT_SCRIPT_DISPLAY 200)
 function(tesselon_add_script_test name file)
   cmake_parse_arguments(ARG "" "TIMEOUT;EXPECT_ERROR" "" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
   get_filename_component(script ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
-  set(command xvfb-run -a -f ${CMAKE_CURRENT_BINARY_DIR}/script.${name}.xauth -s "-screen 0 1600x1000x24"
+  get_property(display GLOBAL PROPERTY TESSELON_NEXT_SCRIPT_DISPLAY)
+  math(EXPR next "${display} + 5")
+  set_property(GLOBAL PROPERTY TESSELON_NEXT_SCRIPT_DISPLAY ${next})
+  set(command xvfb-run -a -n ${display} -f ${CMAKE_CURRENT_BINARY_DIR}/script.${name}.xauth -s "-screen 0 1600x1000x24"
               $<TARGET_FILE:tesselon> gui --script ${script})
   if(ARG_EXPECT_ERROR)
     # The exit code is printed, so one expression checks the message and the failure together.

@@ -62,6 +62,8 @@ public:
     Event add(double time, const Eigen::Vector3d& tip);
     /// The rest being extended, or the one just left.
     const Rest& rest() const { return m_rest; }
+    /// The settings in use, after mending.
+    const Settings& settings() const { return m_settings; }
     /// Forgets everything, as if no sample had been fed.
     void reset();
 

@@ -8,6 +8,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 namespace Tesselon {
 namespace {
 
@@ -47,24 +49,31 @@ void DwellCapture::setSettings(const DwellSettings& settings)
     std::lock_guard lock(m_mutex);
     m_detector = DwellDetector(settings);
     m_recent.clear();
-    m_settings = settings;
 }
 
 DwellSettings DwellCapture::settings() const
 {
     std::lock_guard lock(m_mutex);
-    return m_settings;
+    return m_detector.settings();
 }
 
-Eigen::Vector3d DwellCapture::smoothed(double time, const Eigen::Vector3d& tip)
+Eigen::Vector3d DwellCapture::meanSince(double time) const
+{
+    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
+    int count = 0;
+    for (auto sample = m_recent.rbegin(); sample != m_recent.rend() && sample->time >= time;
+         ++sample, ++count)
+        sum += sample->tip;
+    return sum / std::max(count, 1);
+}
+
+void DwellCapture::remember(double time, const Eigen::Vector3d& tip)
 {
     m_recent.push_back({time, tip});
-    while (m_recent.front().time < time - noiseWindowSeconds)
+    // Enough to average the noise and to take a whole capturing window's raw tips.
+    const double kept = m_detector.settings().duration + 2.0 * noiseWindowSeconds;
+    while (m_recent.front().time < time - kept)
         m_recent.pop_front();
-    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
-    for (const DwellDetector::Sample& sample : m_recent)
-        sum += sample.tip;
-    return sum / static_cast<double>(m_recent.size());
 }
 
 void DwellCapture::onStreamData(const std::shared_ptr<const StreamData>& sample)
@@ -79,9 +88,11 @@ void DwellCapture::onStreamData(const std::shared_ptr<const StreamData>& sample)
     if (!tip)
         return;
     const double seconds = static_cast<double>(tracking->timestampArrival()) / 1000.0;
-    switch (m_detector.add(seconds, smoothed(seconds, *tip))) {
+    remember(seconds, *tip);
+    switch (m_detector.add(seconds, meanSince(seconds - noiseWindowSeconds))) {
         case DwellDetector::Event::Captured: {
-            const Eigen::Vector3d point = m_detector.rest().meanTip;
+            // The rest was judged on averaged tips; the point is the mean of the tips themselves.
+            const Eigen::Vector3d point = meanSince(m_detector.rest().firstTime);
             QtHelpers::runOnMainThread(
                 [this, point] {
                     m_points.addWorldPoint(point);

@@ -32,7 +32,8 @@ public:
     /// Enabling watches from now on: a tip already resting must move on before it is taken.
     void setEnabled(bool enabled);
     bool isEnabled() const;
-    /// Takes effect at once and re-arms the detector; unusable values fall back to the defaults.
+    /// Takes effect at once and re-arms the detector; unusable values fall back to the defaults, and
+    /// `settings` gives what is in use.
     void setSettings(const DwellSettings& settings);
     DwellSettings settings() const;
 
@@ -43,13 +44,13 @@ public:
 
 private:
     void onStreamData(const std::shared_ptr<const StreamData>& sample);
-    /// The mean of the recent tips, this one included.
-    Eigen::Vector3d smoothed(double time, const Eigen::Vector3d& tip);
+    void remember(double time, const Eigen::Vector3d& tip);
+    /// The mean of the remembered tips from `time` on.
+    Eigen::Vector3d meanSince(double time) const;
 
     PointsOnTrackingStream& m_points;
     mutable std::mutex m_mutex;
     bool m_enabled = false;
-    DwellSettings m_settings;
     DwellDetector m_detector;
     std::deque<DwellDetector::Sample> m_recent;
     // Guards the hand-overs queued to the GUI thread against this object's destruction.
