@@ -69,4 +69,17 @@ void DisplayWidgetMulti::centreSlicesAt(const Eigen::Vector3d& world)
     }
 }
 
+void DisplayWidgetMulti::layoutViews(int layout)
+{
+    if (layout != Single3DLayout && layout != GridLayout) {
+        Log::error("DisplayWidgetMulti", "There is no view layout " + std::to_string(layout) +
+                                             "; 0 shows the 3D view alone, 1 all views in a grid.");
+        return;
+    }
+    if (layout == m_layout)
+        return;
+    m_layout = static_cast<ViewLayout>(layout);
+    layoutChanged.emitSignal();
+}
+
 }  // namespace Tesselon

@@ -23,6 +23,13 @@ public:
 
     static constexpr int sliceViewCount = 3;
 
+    /// How the display arranges its views.
+    enum ViewLayout
+    {
+        Single3DLayout = 0,  ///< the 3D view alone, filling the display
+        GridLayout = 1       ///< the 3D view and the three slice views in a 2 × 2 grid
+    };
+
     /// Slice view 0 (axial), 1 (coronal) or 2 (sagittal); other indices are logged and give null.
     GlSliceView* viewSlice(int index);
     /// The 3D view; only index 0 exists, others are logged and give null.
@@ -39,6 +46,11 @@ public:
     /// Moves every slice plane, keeping its orientation, so that all pass through `world`.
     void centreSlicesAt(const Eigen::Vector3d& world);
 
+    /// Arranges the views (a `ViewLayout`); other values are logged and ignored.
+    void layoutViews(int layout);
+    ViewLayout viewLayout() const { return m_layout; }
+    Signal<> layoutChanged;
+
     /// Asks the widget to redraw.
     void update() { updateRequested.emitSignal(); }
 
@@ -49,6 +61,7 @@ private:
     GlVolumeView m_volumeView;
     ViewGroup m_viewGroup;
     std::vector<ViewInteraction*> m_interactions;
+    ViewLayout m_layout = GridLayout;
 };
 
 }  // namespace Tesselon

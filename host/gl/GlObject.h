@@ -8,6 +8,8 @@
 
 namespace Tesselon {
 
+class Data;
+
 /// Base of every display object: the plain state (pose, visibility, colour, opacity, line width, name)
 /// that the renderer reads and the panels write. Display objects live on the GUI thread.
 /// `changed` fires once per real change, so views redraw only when something differs.
@@ -43,6 +45,11 @@ public:
     double lineWidth() const { return m_lineWidth; }
     /// Negative or non-finite widths are logged and ignored.
     void setLineWidth(double width);
+
+    /// The data object this display object shows, if any (e.g. the stream of a tracked tool), so that a
+    /// view showing only some data can leave it out. Not owned.
+    const Data* data() const { return m_data; }
+    void setData(const Data* data) { assign(m_data, data); }
 
     const std::string& name() const { return m_name; }
     void setName(std::string name);
@@ -80,6 +87,7 @@ private:
     double m_opacity = 1.0;
     double m_lineWidth = 1.0;
     std::string m_name;
+    const Data* m_data = nullptr;
 };
 
 }  // namespace Tesselon

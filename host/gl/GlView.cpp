@@ -107,4 +107,24 @@ std::vector<GlOverlay*> GlView::overlays() const
     return result;
 }
 
+void GlView::setVisibleData(std::vector<const Data*> data)
+{
+    m_visibleData = std::move(data);
+    changed.emitSignal();
+}
+
+void GlView::showAllData()
+{
+    if (!m_visibleData)
+        return;
+    m_visibleData.reset();
+    changed.emitSignal();
+}
+
+bool GlView::showsData(const Data* data) const
+{
+    return !data || !m_visibleData ||
+           std::find(m_visibleData->begin(), m_visibleData->end(), data) != m_visibleData->end();
+}
+
 }  // namespace Tesselon

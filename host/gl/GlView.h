@@ -7,10 +7,12 @@
 #include <Eigen/Core>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Tesselon {
 
+class Data;
 class GlObject;
 
 /// A view of the scene: a pose (the camera or slice plane), a viewport, the display objects it shows and
@@ -44,7 +46,14 @@ public:
     std::unique_ptr<GlOverlay> removeOverlay(GlOverlay* overlay);
     std::vector<GlOverlay*> overlays() const;
 
-    /// Emitted when the pose, viewport, objects or overlays changed.
+    /// Shows only these data (their volume and the objects made for them) and the objects that belong to
+    /// no data; `showAllData` lifts the restriction. The data are not owned.
+    void setVisibleData(std::vector<const Data*> data);
+    void showAllData();
+    /// Whether the view shows what is made for `data`; always true for null.
+    bool showsData(const Data* data) const;
+
+    /// Emitted when the pose, viewport, objects, overlays or visible data changed.
     Signal<> changed;
 
 protected:
@@ -57,6 +66,7 @@ private:
     std::vector<std::unique_ptr<GlOverlay>> m_overlays;
     Eigen::Matrix4d m_matrix = Eigen::Matrix4d::Identity();
     GL::Viewport m_viewport;
+    std::optional<std::vector<const Data*>> m_visibleData;
 };
 
 }  // namespace Tesselon

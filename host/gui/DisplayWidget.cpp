@@ -163,6 +163,11 @@ DisplayWidget::DisplayWidget(DisplayWidgetMulti* model, QWidget* parent)
         m_renderers[index] = std::move(renderer);
     }
     m_model->updateRequested.connect(this, [this] { m_scheduler->requestAll(); });
+    m_model->layoutChanged.connect(this, [this] {
+        for (int index = 1; index < viewCount; ++index)
+            m_widgets[index]->setVisible(m_model->viewLayout() == DisplayWidgetMulti::GridLayout);
+        m_scheduler->requestAll();
+    });
     // The 3D view draws the volume's planes where the slice views cut.
     for (int index = 0; index < DisplayWidgetMulti::sliceViewCount; ++index)
         m_model->viewSlice(index)->changed.connect(this, [this] {

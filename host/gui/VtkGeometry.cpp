@@ -8,6 +8,7 @@
 #include "host/gl/GlMesh.h"
 #include "host/gl/GlPointBasedAnnotation.h"
 #include "host/gl/GlSpline.h"
+#include "host/gl/GlTrackingSequence.h"
 
 #include <vtkCellArray.h>
 #include <vtkDoubleArray.h>
@@ -166,7 +167,10 @@ void VtkGeometry::fill(const GlObject& object, vtkPolyData* output)
         }
     } else if (const auto* annotation = dynamic_cast<const GlPointBasedAnnotation*>(&object)) {
         const bool smooth = dynamic_cast<const GlSpline*>(&object) != nullptr;
-        builder.addPolyline(smooth ? splineSamples(annotation->points()) : annotation->points(), false);
+        // A sequence marked by dots has no line between its poses.
+        const auto* sequence = dynamic_cast<const GlTrackingSequence*>(&object);
+        if (!sequence || sequence->indicatorType() == GlTrackingSequence::IndicatorType::Line)
+            builder.addPolyline(smooth ? splineSamples(annotation->points()) : annotation->points(), false);
         builder.addVertices(annotation->points());
     } else if (const auto* circle = dynamic_cast<const GlCircle*>(&object)) {
         addCircle(*circle, builder);

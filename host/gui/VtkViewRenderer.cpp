@@ -112,6 +112,7 @@ void VtkViewRenderer::synchronize()
     synchronizeActors();
     synchronizeCamera();
     m_slices->update(m_planesCentre);
+    m_background->SetDraw(m_view->showsData(m_slices->volume()));
     synchronizeOverlays();
     m_label->SetDisplayPosition(labelMargin, size[1] - labelMargin);
     m_synchronizing = false;
@@ -136,6 +137,8 @@ void VtkViewRenderer::synchronizeActors()
     const Eigen::Matrix4d& planeToWorld = m_view->matrix();
     for (const auto& [object, actor] : m_actors) {
         actor->update();
+        // A view showing only some data leaves out the objects made for the others.
+        actor->actor()->SetVisibility(object->isVisible() && m_view->showsData(object->data()));
         if (!m_is3D)
             actor->setCutPlane(planeToWorld.block<3, 1>(0, 3), planeToWorld.block<3, 1>(0, 2));
     }

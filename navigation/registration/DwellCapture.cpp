@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace Tesselon {
 namespace {
@@ -87,7 +88,10 @@ void DwellCapture::onStreamData(const std::shared_ptr<const StreamData>& sample)
     const std::optional<Eigen::Vector3d> tip = m_points.trustedTip(*tracking);
     if (!tip)
         return;
-    const double seconds = static_cast<double>(tracking->timestampArrival()) / 1000.0;
+    // The device's clock when it has one: a playback's samples arrive faster or slower than they were taken.
+    const auto deviceTime = tracking->timestampDevice();
+    const double seconds = deviceTime ? std::chrono::duration<double>(*deviceTime).count()
+                                      : static_cast<double>(tracking->timestampArrival()) / 1000.0;
     remember(seconds, *tip);
     switch (m_detector.add(seconds, meanSince(seconds - noiseWindowSeconds))) {
         case DwellDetector::Event::Captured: {

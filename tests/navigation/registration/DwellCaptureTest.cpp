@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <thread>
 
 using namespace Tesselon;
@@ -15,16 +14,16 @@ using namespace Tesselon::Test;
 
 namespace {
 
-/// Emits the pointer at `tip` from another thread every 5 ms for `milliseconds`, unseen when `seen` is false.
-void holdPointer(ManualTrackingStream& stream, const Eigen::Vector3d& tip, int milliseconds, bool seen = true)
+/// Emits the pointer at `tip` from another thread every 5 ms of device time for `milliseconds`, unseen when
+/// `seen` is false; `clock` is the device time, carried from call to call.
+void holdPointer(ManualTrackingStream& stream, DeviceTime& clock, const Eigen::Vector3d& tip, int milliseconds,
+                 bool seen = true)
 {
     std::thread([&] {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (std::chrono::steady_clock::now() < end) {
+        for (const DeviceTime end = clock + DeviceTime(milliseconds); clock < end; clock += DeviceTime(5)) {
             auto pointer = instrument("Pointer", translation(tip.x(), tip.y(), tip.z()));
             pointer.visible = seen;
-            stream.emitInstruments({pointer});
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            stream.emitInstruments({pointer}, clock);
         }
     }).join();
 }
@@ -43,12 +42,13 @@ TEST(DwellCapture, TakesEachRestOnceFromTheStreamsThreadAndOnlyWhenEnabledAndSee
     std::vector<int> captured;
     capture.captured.connect(&receiver, [&](int index) { captured.push_back(index); });
 
-    holdPointer(stream, {0, 0, 0}, 400);  // disabled
+    DeviceTime clock(0);
+    holdPointer(stream, clock, {0, 0, 0}, 400);  // disabled
     capture.setEnabled(true);
-    holdPointer(stream, {0, 0, 0}, 400);  // resting where watching started
-    holdPointer(stream, {20, 0, 0}, 400);
-    holdPointer(stream, {40, 0, 0}, 400, false);  // a rest the tracker does not see
-    holdPointer(stream, {20, 30, 0}, 400);
+    holdPointer(stream, clock, {0, 0, 0}, 400);  // resting where watching started
+    holdPointer(stream, clock, {20, 0, 0}, 400);
+    holdPointer(stream, clock, {40, 0, 0}, 400, false);  // a rest the tracker does not see
+    holdPointer(stream, clock, {20, 30, 0}, 400);
     ASSERT_TRUE(processEventsUntil([&] { return points.size() == 2; }));
     EXPECT_TRUE(points.allPoints()[0].isApprox(Eigen::Vector3d(20, 0, 0), 1e-6));
     EXPECT_TRUE(points.allPoints()[1].isApprox(Eigen::Vector3d(20, 30, 0), 1e-6));
