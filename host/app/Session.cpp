@@ -320,6 +320,18 @@ void Session::saveWorkspace(const std::string& path) const
     workspace().save(path);
 }
 
+void Session::removeAlgorithm(Algorithm* algorithm)
+{
+    const auto found = std::find_if(m_algorithms.begin(), m_algorithms.end(),
+                                    [algorithm](const auto& item) { return item.object.get() == algorithm; });
+    if (found == m_algorithms.end())
+        return;
+    // Out of the list before it is announced, as `clear` does, and deleted after.
+    const std::unique_ptr<Algorithm> removed = std::move(found->object);
+    m_algorithms.erase(found);
+    algorithmRemoved(removed.get());
+}
+
 void Session::clear()
 {
     // Each leaves the lists before it is announced, so listeners see the session without it.

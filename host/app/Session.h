@@ -81,6 +81,8 @@ public:
     /// Removes the algorithms, then the markups, then the data newest first (a derived stream uses the
     /// streams added before it), announcing each before it goes.
     void clear();
+    /// Announces the algorithm's removal, then deletes it; unknown algorithms are ignored.
+    void removeAlgorithm(Algorithm* algorithm);
 
     Signal<Data*, DataSource> dataAdded;
     Signal<Data*> dataRemoved;

@@ -8,6 +8,8 @@
 
 namespace Tesselon {
 
+class Algorithm;
+
 class GlObject;
 
 /// What the host hands to every panel: the views of the main display and the workspace's annotations,
@@ -20,6 +22,9 @@ public:
     ~ApplicationController();
 
     DisplayWidgetMulti& display() { return m_display; }
+    /// Asks the host to close a panel's algorithm (and with it the panel), once the caller has returned.
+    void requestRemoval(Algorithm* algorithm) { removalRequested.emitSignal(algorithm); }
+    Signal<Algorithm*> removalRequested;
     AnnotationModel& annotations() { return m_annotations; }
 
     /// Keeps the object's edits out of the undo history; panels use it for objects that follow the tracker.

@@ -21,7 +21,8 @@ DefaultControllerDecorator::DefaultControllerDecorator(QWidget* content, QString
       m_content(content),
       m_title(std::move(title)),
       m_titleLabel(new QLabel(this)),
-      m_collapseButton(new QToolButton(this))
+      m_collapseButton(new QToolButton(this)),
+      m_closeButton(new QToolButton(this))
 {
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);
@@ -40,12 +41,19 @@ DefaultControllerDecorator::DefaultControllerDecorator(QWidget* content, QString
     auto* titleBar = new QHBoxLayout;
     titleBar->addWidget(m_collapseButton);
     titleBar->addWidget(m_titleLabel, 1);
+    m_closeButton->setObjectName("closePanel");
+    m_closeButton->setAutoRaise(true);
+    m_closeButton->setText(QStringLiteral("✕"));
+    m_closeButton->setToolTip(tr("Close"));
+    m_closeButton->hide();
+    titleBar->addWidget(m_closeButton);
     auto* layout = new QVBoxLayout(frame);
     layout->addLayout(titleBar);
     if (m_content)
         layout->addWidget(m_content);
 
     connect(m_collapseButton, &QToolButton::clicked, this, [this] { setCollapsed(!m_collapsed); });
+    connect(m_closeButton, &QToolButton::clicked, this, &DefaultControllerDecorator::closeRequested);
     updateTitle();
 }
 
@@ -84,6 +92,11 @@ void DefaultControllerDecorator::setCollapsed(bool collapsed)
 void DefaultControllerDecorator::updateTitle()
 {
     m_titleLabel->setText(title());
+}
+
+void DefaultControllerDecorator::setClosable(bool closable)
+{
+    m_closeButton->setVisible(closable);
 }
 
 }  // namespace Tesselon

@@ -34,8 +34,13 @@ public:
 
     QWidget* content() const { return m_content; }
 
+    /// Shows a close button (object name "closePanel") at the end of the title bar; off by default.
+    void setClosable(bool closable);
+
 signals:
     void collapsedChanged(bool collapsed);
+    /// The close button was pressed; the host decides what closing means.
+    void closeRequested();
 
 private:
     void updateTitle();
@@ -45,6 +50,7 @@ private:
     QString m_titleOverride;
     QLabel* m_titleLabel;
     QToolButton* m_collapseButton;
+    QToolButton* m_closeButton;
     bool m_collapsible = true;
     bool m_collapsed = false;
 };

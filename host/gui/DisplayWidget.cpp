@@ -254,7 +254,8 @@ QImage DisplayWidget::grabImage()
     image.fill(Qt::black);
     QPainter painter(&image);
     for (QVTKOpenGLNativeWidget* widget : m_widgets)
-        painter.drawImage(widget->geometry().topLeft(), widget->grabFramebuffer());
+        if (widget->isVisible())
+            painter.drawImage(widget->geometry().topLeft(), widget->grabFramebuffer());
     return image;
 }
 

@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -102,6 +103,7 @@ MainWindow::MainWindow(Session& session, std::vector<AlgorithmControllerFactory*
     session.markupsRemoved.connect(this, &MainWindow::forgetMarkups);
     session.algorithmCreated.connect(this, &MainWindow::showPanel);
     session.algorithmRemoved.connect(this, &MainWindow::removePanel);
+    m_application->removalRequested.connect(this, &MainWindow::closeAlgorithm);
 }
 
 MainWindow::~MainWindow()
@@ -396,6 +398,9 @@ void MainWindow::showPanel(Algorithm* algorithm)
     controller->setApplicationController(m_application.get());
     controller->init();
     auto* decorator = new DefaultControllerDecorator(controller);
+    decorator->setClosable(true);
+    connect(decorator, &DefaultControllerDecorator::closeRequested, this,
+            [this, algorithm] { closeAlgorithm(algorithm); });
     m_panels.push_back({algorithm, controller, decorator});
     addToPanelArea(decorator);
 }
@@ -425,6 +430,12 @@ void MainWindow::takeRecordings(StreamController& panel)
             [this](std::shared_ptr<StreamRecordingWidget::Sequences> sequences) {
                 m_session.addRecordedSequences(std::move(*sequences));
             });
+}
+
+void MainWindow::closeAlgorithm(Algorithm* algorithm)
+{
+    // Later: the request comes from inside the panel that closing deletes.
+    QTimer::singleShot(0, this, [this, algorithm] { m_session.removeAlgorithm(algorithm); });
 }
 
 void MainWindow::removePanel(Algorithm* algorithm)

@@ -85,6 +85,8 @@ private:
     void forgetMarkups(GlPoint* markups);
     void showPanel(Algorithm* algorithm);
     void removePanel(Algorithm* algorithm);
+    /// Removes the algorithm from the session, and with it its panel, once the caller has returned.
+    void closeAlgorithm(Algorithm* algorithm);
     void erasePanel(std::vector<Panel>::iterator panel);
     /// The panel of a stream the user connected or opened, which no algorithm made.
     void showStreamPanel(TrackingStream& stream);

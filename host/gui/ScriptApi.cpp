@@ -11,6 +11,7 @@
 #include "host/gui/DisplayWidget.h"
 #include "host/gui/ScriptValues.h"
 #include "host/gui/StreamController.h"
+#include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/StreamAlgorithm.h"
 #include "host/stream/TrackingStream.h"
 
@@ -62,25 +63,6 @@ QStringList actionTexts(const QList<QAction*>& actions)
         if (!action->isSeparator() && action->isEnabled())
             texts << plainMenuText(action->text());
     return texts;
-}
-
-// Triggers the action; a modal dialog it opens would wait for an answer no script gives, so it is closed.
-// Returns the closed dialog's title and message, or nothing.
-QString triggerClosingDialogs(QAction& action)
-{
-    QString closed;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&closed] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        const auto* box = qobject_cast<QMessageBox*>(dialog);
-        closed = dialog->windowTitle() + (box ? ": " + box->text() : QString());
-        dialog->reject();
-    });
-    watch.start(dialogPollMilliseconds);
-    action.trigger();
-    return closed;
 }
 
 QString titleOf(const MainWindow::Panel& panel)
@@ -137,6 +119,29 @@ bool setParameterText(Configurable& owner, ParameterBase& parameter, const std::
 ScriptApi::ScriptApi(MainWindow& window, QJSEngine& engine, std::shared_ptr<CapturingLogSink> log)
     : m_window(window), m_engine(engine), m_log(std::move(log))
 {
+    connect(&m_dialogWatch, &QTimer::timeout, this, &ScriptApi::closeModalDialog);
+}
+
+void ScriptApi::setClosingDialogs(bool closing)
+{
+    closing ? m_dialogWatch.start(dialogPollMilliseconds) : m_dialogWatch.stop();
+}
+
+void ScriptApi::closeModalDialog()
+{
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+        return;
+    const auto* box = qobject_cast<QMessageBox*>(dialog);
+    m_closedDialogs << dialog->windowTitle() + (box ? ": " + box->text() : QString());
+    dialog->reject();
+}
+
+QJSValue ScriptApi::dialogs()
+{
+    QJSValue list = m_engine.toScriptValue(m_closedDialogs);
+    m_closedDialogs.clear();
+    return list;
 }
 
 QJSValue ScriptApi::fail(const QString& message)
@@ -255,10 +260,13 @@ QJSValue ScriptApi::menu(const QJSValue& pathValue)
     if (!action)
         return QJSValue(QJSValue::NullValue);
     const std::size_t panelsBefore = m_window.panels().size();
-    const QString dialog = triggerClosingDialogs(*action);
-    if (!dialog.isEmpty())
+    const std::size_t dialogsBefore = m_closedDialogs.size();
+    action->trigger();
+    // A panel added to the window is shown by a queued call: let it run, so the panel is as a user sees it.
+    QApplication::processEvents();
+    if (m_closedDialogs.size() > dialogsBefore)
         return fail(QString("The menu entry \"%1\" opened a dialog, which a script cannot answer: %2")
-                        .arg(path, dialog));
+                        .arg(path, m_closedDialogs.back()));
     if (m_window.panels().size() > panelsBefore)
         return wrap(contentOf(m_window.panels().back()));
     // Algorithm entries carry their factory's id; one that shows no panel was not created.
@@ -404,6 +412,16 @@ QJSValue ScriptApi::instruments(const QJSValue& stream)
         list.setProperty(static_cast<quint32>(i), entry);
     }
     return list;
+}
+
+QJSValue ScriptApi::calibration(const QJSValue& stream, const QJSValue& instrument)
+{
+    TrackingStream* tracking = trackingStreamOf(stream);
+    if (!tracking || !isText(instrument, "tesselon.calibration(stream, instrument)", "instrument"))
+        return QJSValue(QJSValue::NullValue);
+    const auto* store = tracking->components().get<InstrumentCalibrationDataComponent>();
+    const auto found = store ? store->calibration(instrument.toString().toStdString()) : std::nullopt;
+    return found ? ScriptValues::numbers(m_engine, found->matrix.data(), 16) : QJSValue(QJSValue::NullValue);
 }
 
 GlSliceView* ScriptApi::sliceViewOf(const QJSValue& index, const char* call)

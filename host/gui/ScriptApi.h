@@ -7,6 +7,8 @@
 #include <QJSValue>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -58,6 +60,9 @@ public:
     /// latest sample of a tracking stream, given as data or by its panel; poses map the instrument
     /// into the stream's frame (mm).
     Q_INVOKABLE QJSValue instruments(const QJSValue& stream = {});
+    /// The calibration (tipToMarker) a tracking stream holds for an instrument: 16 numbers, column-major,
+    /// or null when it holds none.
+    Q_INVOKABLE QJSValue calibration(const QJSValue& stream = {}, const QJSValue& instrument = {});
     /// The pose of slice view 0 (axial), 1 (coronal) or 2 (sagittal): 16 numbers, column-major.
     Q_INVOKABLE QJSValue sliceView(const QJSValue& index = {});
     /// The pose of data (its matrix into the world): 16 numbers, column-major.
@@ -75,6 +80,9 @@ public:
     Q_INVOKABLE QJSValue log();
     /// Writes a PNG of the window, views included, or of one panel (a panel object or title).
     Q_INVOKABLE void screenshot(const QJSValue& path = {}, const QJSValue& panel = {});
+    /// ["title: text"] of the modal dialogs closed since the last call, oldest first: while a script runs,
+    /// a dialog (a message box a button opened) is closed at once, since no script can answer it.
+    Q_INVOKABLE QJSValue dialogs();
     /// Ends the script at once; the program then exits with this code.
     Q_INVOKABLE void quit(const QJSValue& code = 0);
 
@@ -82,6 +90,8 @@ public:
     std::optional<int> quitCode() const { return m_quitCode; }
     /// Forgets the quit request before a new run.
     void resetQuit() { m_quitCode.reset(); }
+    /// While on, modal dialogs are closed as they open (see `dialogs`); the host turns it on for a run.
+    void setClosingDialogs(bool closing);
 
 private:
     /// These throw a script error through the engine and return null when the argument names nothing.
@@ -103,12 +113,15 @@ private:
     Configurable* ownerOfParameter(const MainWindow::Panel& panel, const QString& key);
 
     QJSValue wrap(QObject* object);
+    void closeModalDialog();
     QJSValue fail(const QString& message);
 
     MainWindow& m_window;
     QJSEngine& m_engine;
     std::shared_ptr<CapturingLogSink> m_log;
     std::optional<int> m_quitCode;
+    QTimer m_dialogWatch;
+    QStringList m_closedDialogs;
 };
 
 }  // namespace Tesselon

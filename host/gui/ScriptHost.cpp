@@ -99,7 +99,9 @@ ScriptHost::Outcome ScriptHost::run(const QString& program, const QString& fileN
     m_api->resetQuit();
     QJSValue global = m_engine->globalObject();
     global.setProperty(completedFlag, false);
+    m_api->setClosingDialogs(true);
     const QJSValue value = m_engine->evaluate(program + "\n;var " + completedFlag + " = true;", fileName, 1);
+    m_api->setClosingDialogs(false);
     const bool completed = global.property(completedFlag).toBool();
     m_running = false;
 

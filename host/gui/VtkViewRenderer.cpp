@@ -112,7 +112,7 @@ void VtkViewRenderer::synchronize()
     synchronizeActors();
     synchronizeCamera();
     m_slices->update(m_planesCentre);
-    m_background->SetDraw(m_view->showsData(m_slices->volume()));
+    m_slices->setVisible(m_view->showsData(m_slices->volume()));
     synchronizeOverlays();
     m_label->SetDisplayPosition(labelMargin, size[1] - labelMargin);
     m_synchronizing = false;

@@ -138,6 +138,12 @@ void VtkVolumeSlices::update(const Eigen::Vector3d& planesCentre)
     }
 }
 
+void VtkVolumeSlices::setVisible(bool visible)
+{
+    for (vtkImageSlice* slice : m_slices)
+        slice->SetVisibility(visible);
+}
+
 void VtkVolumeSlices::removeSlices()
 {
     for (vtkImageSlice* slice : m_slices) {

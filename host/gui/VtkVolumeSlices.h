@@ -43,6 +43,8 @@ public:
     /// In `OrthogonalPlanes` mode, the world point the three planes pass through (clamped to the
     /// volume); ignored in `FocalPlane` mode. Also follows the volume's pose.
     void update(const Eigen::Vector3d& planesCentre);
+    /// Shows or hides the slices, e.g. in a view that shows only other data.
+    void setVisible(bool visible);
 
     /// How many times the slices were cut out of the volume since it was set: again only when a plane,
     /// the volume's pose or the window size moved, not at every frame.

@@ -11,17 +11,6 @@ namespace Tesselon {
 namespace {
 
 constexpr const char* category = "TrackingToolCalibrationWizardAlgorithm";
-constexpr std::size_t pivotingSamples = 50;
-constexpr double minimumPivotingDistance = 2.0;  // radians summed over 49 steps
-constexpr double minimumRotationDistance = 0.5;  // radians between first and last sample
-
-/// The angle between two poses' rotations, in radians; translations play no part.
-double rotationDistance(const Eigen::Matrix4d& a, const Eigen::Matrix4d& b)
-{
-    return Pose::geodesicDistance(Eigen::Matrix3d(a.topLeftCorner<3, 3>()),
-                                  Eigen::Matrix3d(b.topLeftCorner<3, 3>()));
-}
-
 }  // namespace
 
 TrackingToolCalibrationWizardAlgorithm::TrackingToolCalibrationWizardAlgorithm(TrackingStream* stream)
@@ -84,21 +73,37 @@ bool TrackingToolCalibrationWizardAlgorithm::isRecording() const
     return m_recorder->isRecording();
 }
 
-bool TrackingToolCalibrationWizardAlgorithm::setPivoting(std::unique_ptr<TrackingSequence> sequence)
+double TrackingToolCalibrationWizardAlgorithm::pivotingTurn(const std::vector<Eigen::Matrix4d>& poses)
 {
-    const std::size_t n = sequence ? sequence->size() : 0;
-    if (n < pivotingSamples)
-        return false;
-    // 49 steps between 50 samples spread evenly over the recording.
-    const double step = static_cast<double>(n) / static_cast<double>(pivotingSamples);
+    const std::size_t n = poses.size();
+    if (n < minimumPivotingSamples)
+        return 0.0;
+    // The steps between poses spread evenly over the recording, so that its length does not count.
+    const double step = static_cast<double>(n) / static_cast<double>(minimumPivotingSamples);
     double sum = 0.0;
-    for (std::size_t i = 1; i < pivotingSamples; ++i) {
+    for (std::size_t i = 1; i < minimumPivotingSamples; ++i) {
         const auto a = static_cast<std::size_t>(static_cast<double>(i - 1) * step);
         const auto b = static_cast<std::size_t>(static_cast<double>(i) * step);
-        sum += rotationDistance(sequence->matrix(a), sequence->matrix(b));
+        sum += rotationTurn(poses[a], poses[b]);
     }
-    Log::log(Log::Debug, category, fmt::format("Pivoting sequence: Cumulated geodesic distance {}", sum));
-    if (sum < minimumPivotingDistance)
+    return sum;
+}
+
+double TrackingToolCalibrationWizardAlgorithm::rotationTurn(const Eigen::Matrix4d& first,
+                                                            const Eigen::Matrix4d& last)
+{
+    return Pose::geodesicDistance(Eigen::Matrix3d(first.topLeftCorner<3, 3>()),
+                                  Eigen::Matrix3d(last.topLeftCorner<3, 3>()));
+}
+
+bool TrackingToolCalibrationWizardAlgorithm::setPivoting(std::unique_ptr<TrackingSequence> sequence)
+{
+    std::vector<Eigen::Matrix4d> poses;
+    for (std::size_t i = 0; sequence && i < sequence->size(); ++i)
+        poses.push_back(sequence->matrix(i));
+    const double turn = pivotingTurn(poses);
+    Log::log(Log::Debug, category, fmt::format("Pivoting sequence: Cumulated geodesic distance {}", turn));
+    if (poses.size() < minimumPivotingSamples || turn < minimumPivotingTurn)
         return false;
     m_pivoting = std::move(sequence);
     return true;
@@ -109,9 +114,9 @@ bool TrackingToolCalibrationWizardAlgorithm::setRotation(std::unique_ptr<Trackin
     const std::size_t n = sequence ? sequence->size() : 0;
     if (n <= 1)
         return false;
-    const double distance = rotationDistance(sequence->matrix(0), sequence->matrix(n - 1));
+    const double distance = rotationTurn(sequence->matrix(0), sequence->matrix(n - 1));
     Log::log(Log::Debug, category, fmt::format("Rotation sequence: Geodesic distance {}", distance));
-    if (distance < minimumRotationDistance)
+    if (distance < minimumRotationTurn)
         return false;
     m_rotation = std::move(sequence);
     return true;

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Tesselon {
 
@@ -42,6 +43,19 @@ public:
     /// Keeps a rotation recording if its first and last samples are turned far enough apart.
     bool setRotation(std::unique_ptr<TrackingSequence> sequence);
     void setFlip(bool flip) { m_flip = flip; }
+    bool hasPivoting() const { return m_pivoting != nullptr; }
+    bool hasRotation() const { return m_rotation != nullptr; }
+
+    /// What a pivoting recording needs: this many poses, turned this much (radians) summed over the steps
+    /// between that many poses spread evenly over it.
+    static constexpr std::size_t minimumPivotingSamples = 50;
+    static constexpr double minimumPivotingTurn = 2.0;
+    /// What a rotation recording needs: its first and last poses turned this much apart (radians).
+    static constexpr double minimumRotationTurn = 0.5;
+    /// How much pivoting poses turned, as `setPivoting` measures it; 0 below the minimum count.
+    static double pivotingTurn(const std::vector<Eigen::Matrix4d>& poses);
+    /// The angle between two poses' rotations (radians); translations play no part.
+    static double rotationTurn(const Eigen::Matrix4d& first, const Eigen::Matrix4d& last);
 
     /// Computes the calibration from the kept recordings and stores it for the instrument.
     void compute() override;

@@ -2,6 +2,8 @@
 
 #include "navigation/calibration/ToolCalibrationAlgorithm.h"
 #include "navigation/calibration/ToolCalibrationController.h"
+#include "navigation/calibration/TrackingToolCalibrationWizard.h"
+#include "navigation/calibration/TrackingToolCalibrationWizardAlgorithm.h"
 #include "navigation/plugin/CreateStreamAlgorithm.h"
 #include "navigation/plugin/NavigationIds.h"
 #include "navigation/registration/LiveTrackingPointRegistrationAlgorithm.h"
@@ -41,6 +43,7 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
              &createFor<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>,
                         SmoothedTrackingStreamController>,
              &createFor<ToolCalibrationAlgorithm, ToolCalibrationController>,
+             &createFor<TrackingToolCalibrationWizardAlgorithm, TrackingToolCalibrationWizard>,
              &createFor<LiveTrackingPointRegistrationAlgorithm, LiveTrackingPointRegistrationController>,
              &createFor<ToolVisualizationAlgorithm, ToolVisualizationController>,
          })
