@@ -66,8 +66,10 @@ int DemoCommand::run()
     fmt::print(
         "\nDemo finished.\n\n"
         "In the window, `build/bin/tesselon gui` (under `xvfb-run -a` without a display), the simulated\n"
-        "tracker's tools can be steered, recorded and calibrated, streams combined and smoothed, and a tool\n"
-        "followed with the slice views; `--script FILE.js` drives it (README, \"Scripting the window\").\n");
+        "tracker's tools can be steered, recorded and calibrated (Streaming > Tracking Tool Calibration\n"
+        "guides it step by step), streams combined and smoothed, the example CT registered by touching its\n"
+        "phantom's divots (Registration > Tracker-Volume Registration), and a tool followed with the slice\n"
+        "views; `--script FILE.js` drives it (README, \"Scripting the window\").\n");
     return m_gui ? showWindow() : 0;
 }
 

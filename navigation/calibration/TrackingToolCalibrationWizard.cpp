@@ -438,9 +438,9 @@ void TrackingToolCalibrationWizard::centerCamera()
             d.normalize();
         camera.setLookAt(p + pivotViewDistance * (d - d.dot(t) * t + t), p, t);
     } else {
-        const Eigen::Vector3d target = m_lastInstrumentPose
-                                           ? Eigen::Vector3d((toWorld * m_lastInstrumentPose->col(3)).head<3>())
-                                           : Eigen::Vector3d::Zero().eval();
+        const Eigen::Vector3d target =
+            m_lastInstrumentPose ? Eigen::Vector3d((toWorld * m_lastInstrumentPose->col(3)).head<3>())
+                                 : Eigen::Vector3d::Zero().eval();
         Eigen::Vector3d d = eye - target;
         if (d.norm() > 0)
             d.normalize();

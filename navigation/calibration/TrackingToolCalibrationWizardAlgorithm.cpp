@@ -101,9 +101,11 @@ bool TrackingToolCalibrationWizardAlgorithm::setPivoting(std::unique_ptr<Trackin
     std::vector<Eigen::Matrix4d> poses;
     for (std::size_t i = 0; sequence && i < sequence->size(); ++i)
         poses.push_back(sequence->matrix(i));
+    if (poses.size() < minimumPivotingSamples)
+        return false;
     const double turn = pivotingTurn(poses);
     Log::log(Log::Debug, category, fmt::format("Pivoting sequence: Cumulated geodesic distance {}", turn));
-    if (poses.size() < minimumPivotingSamples || turn < minimumPivotingTurn)
+    if (turn < minimumPivotingTurn)
         return false;
     m_pivoting = std::move(sequence);
     return true;
@@ -160,6 +162,9 @@ void TrackingToolCalibrationWizardAlgorithm::reset()
     m_pivoting.reset();
     m_rotation.reset();
     m_flip = false;
+    // What the dropped recordings gave belongs to them.
+    m_pivotPosition.reset();
+    m_toolDirection.reset();
 }
 
 }  // namespace Tesselon
