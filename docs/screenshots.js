@@ -31,6 +31,28 @@ tesselon.widget(tool, "pushButton_startStop").click();
 tesselon.wait(1000);
 tesselon.screenshot("docs/panel-tool-visualization.png", "Tool Visualization");
 
+// The calibration wizard on the simulated needle: its first page, the pivoting page while recording, and
+// the last page.
+tesselon.select("Simulated Tracker");
+var wizard = tesselon.menu("Streaming;Tracking Tool Calibration");
+tesselon.choose(tesselon.widget(wizard, "instrumentsComboBox"), "Needle");
+tesselon.screenshot("docs/wizard-start.png", "Tracking Tool Calibration");
+tesselon.widget(wizard, "nextButton").click();
+tesselon.setParameter("Simulated Tracker", "NeedleMotion", "Pivoting About Tip");
+tesselon.widget(wizard, "startStopButton").click();
+tesselon.wait(6500);
+tesselon.screenshot("docs/wizard-pivoting.png", "Tracking Tool Calibration");
+tesselon.widget(wizard, "startStopButton").click();
+tesselon.widget(wizard, "nextButton").click();
+tesselon.setParameter("Simulated Tracker", "NeedleMotion", "Turning About Shaft");
+tesselon.widget(wizard, "startStopButton").click();
+tesselon.wait(4000);
+tesselon.widget(wizard, "startStopButton").click();
+tesselon.widget(wizard, "nextButton").click();
+tesselon.screenshot("docs/wizard-flip.png", "Tracking Tool Calibration");
+tesselon.widget(wizard, "nextButton").click();
+tesselon.setParameter("Simulated Tracker", "NeedleMotion", "Hand-Held");
+
 // Registering the example CT: the pointer tours the phantom's divots and each rest is taken by itself; the
 // beads are clicked in the axial view.
 tesselon.select(["tesselon-synthetic-ct", "Simulated Tracker"]);

@@ -28,6 +28,8 @@
 
 #include <Eigen/Core>
 
+#include <algorithm>
+
 namespace Tesselon {
 namespace {
 
@@ -259,7 +261,9 @@ QJSValue ScriptApi::menu(const QJSValue& pathValue)
     QAction* action = menuAction(path);
     if (!action)
         return QJSValue(QJSValue::NullValue);
-    const std::size_t panelsBefore = m_window.panels().size();
+    std::vector<const QWidget*> panelsBefore;
+    for (const MainWindow::Panel& panel : m_window.panels())
+        panelsBefore.push_back(panel.widget);
     const std::size_t dialogsBefore = m_closedDialogs.size();
     action->trigger();
     // A panel added to the window is shown by a queued call: let it run, so the panel is as a user sees it.
@@ -267,8 +271,10 @@ QJSValue ScriptApi::menu(const QJSValue& pathValue)
     if (m_closedDialogs.size() > dialogsBefore)
         return fail(QString("The menu entry \"%1\" opened a dialog, which a script cannot answer: %2")
                         .arg(path, m_closedDialogs.back()));
-    if (m_window.panels().size() > panelsBefore)
-        return wrap(contentOf(m_window.panels().back()));
+    // A panel closed meanwhile (a finished wizard) leaves the list as another opens.
+    for (const MainWindow::Panel& panel : m_window.panels())
+        if (std::find(panelsBefore.begin(), panelsBefore.end(), panel.widget) == panelsBefore.end())
+            return wrap(contentOf(panel));
     // Algorithm entries carry their factory's id; one that shows no panel was not created.
     if (action->data().isValid())
         return fail(QString("The menu entry \"%1\" created no algorithm; the log says why.").arg(path));
