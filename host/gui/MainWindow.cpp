@@ -19,6 +19,7 @@
 #include "host/gui/StreamController.h"
 #include "host/gui/TrackedToolsDisplay.h"
 #include "host/gui/TrackingStatusWidget.h"
+#include "host/stream/StreamAlgorithm.h"
 #include "host/stream/TrackingSequence.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/igtl/IgtlAddress.h"
@@ -398,7 +399,8 @@ void MainWindow::showPanel(Algorithm* algorithm)
     controller->setApplicationController(m_application.get());
     controller->init();
     auto* decorator = new DefaultControllerDecorator(controller);
-    decorator->setClosable(true);
+    // A stream's algorithm panel is the panel of the stream it made, which stays among the data.
+    decorator->setClosable(!dynamic_cast<StreamAlgorithm*>(algorithm));
     connect(decorator, &DefaultControllerDecorator::closeRequested, this,
             [this, algorithm] { closeAlgorithm(algorithm); });
     m_panels.push_back({algorithm, controller, decorator});

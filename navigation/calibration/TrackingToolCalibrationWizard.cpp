@@ -113,6 +113,7 @@ void TrackingToolCalibrationWizard::init()
     if (application) {
         m_display = &application->display();
         m_view = m_display->view3D();
+        m_savedCamera = m_view->camera();
         m_view->addObject(&m_arrow);
         m_view->addObject(&m_grid);
         saveDisplayOptions();
@@ -124,6 +125,8 @@ void TrackingToolCalibrationWizard::init()
     buildPages();
     setIfChanged(m_toolVisualization->trackingTargetId, m_algorithm->instrument());
     setIfChanged(m_toolVisualization->showRawFiducials, true);
+    // The wizard shows the 3D view alone: the slice views stay where the user left them.
+    setIfChanged(m_toolVisualization->linkMPRs, false);
     setIfChanged(m_toolVisualization->mesh, std::string(sphereMesh));
     m_toolVisualizationPanel->setApplicationController(application);
     m_toolVisualizationPanel->init();
@@ -475,6 +478,9 @@ void TrackingToolCalibrationWizard::clean()
             if (object)
                 m_view->removeObject(object);
         m_view->showAllData();
+        if (m_savedCamera)
+            m_view->setCamera(*m_savedCamera);
+        m_savedCamera.reset();
     }
     if (m_display)
         m_display->layoutViews(DisplayWidgetMulti::GridLayout);

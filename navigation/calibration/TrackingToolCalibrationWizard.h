@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/gl/Camera.h"
 #include "host/gl/GlArrow.h"
 #include "host/gl/GlGrid.h"
 #include "host/gui/AlgorithmController.h"
@@ -107,6 +108,7 @@ private:
     Stage m_stage = Intro;
     std::optional<Eigen::Matrix4d> m_lastInstrumentPose;
     std::unique_ptr<Properties> m_savedDisplayOptions;
+    std::optional<Camera> m_savedCamera;
     std::unique_ptr<ToolVisualizationAlgorithm> m_toolVisualization;
     std::unique_ptr<ToolVisualizationController> m_toolVisualizationPanel;
     std::optional<CalibrationRecordingFeedback> m_feedback;
