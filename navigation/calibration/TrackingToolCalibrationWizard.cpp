@@ -383,13 +383,26 @@ void TrackingToolCalibrationWizard::onStreamData(const std::shared_ptr<const Str
     if (!instrument)
         return;
     // The feedback sees exactly the samples the recording takes, however late the GUI thread runs.
-    if (m_algorithm->isRecording()) {
+    {
         std::lock_guard lock(m_recordedMutex);
-        m_recordedPoses.push_back(instrument->matrix);
+        if (m_algorithm->isRecording())
+            m_recordedPoses.push_back(instrument->matrix);
+        m_latestPose = {instrument->matrix, instrument->quality};
     }
-    QtHelpers::runOnMainThread([this, matrix = instrument->matrix,
-                                quality = instrument->quality] { updateInstrument(matrix, quality); },
-                               0, this);
+    // One hand-over at a time: the GUI thread takes the latest pose, however many samples came meanwhile.
+    if (m_posePending.exchange(true))
+        return;
+    QtHelpers::runOnMainThread(
+        [this] {
+            m_posePending = false;
+            std::pair<Eigen::Matrix4d, double> latest;
+            {
+                std::lock_guard lock(m_recordedMutex);
+                latest = m_latestPose;
+            }
+            updateInstrument(latest.first, latest.second);
+        },
+        0, this);
 }
 
 void TrackingToolCalibrationWizard::updateInstrument(const Eigen::Matrix4d& matrix, double quality)

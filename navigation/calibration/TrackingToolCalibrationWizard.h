@@ -11,9 +11,11 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QLabel;
@@ -113,9 +115,13 @@ private:
     std::unique_ptr<ToolVisualizationController> m_toolVisualizationPanel;
     std::optional<CalibrationRecordingFeedback> m_feedback;
     QTimer* m_feedbackTimer;
-    // Poses taken on the stream's thread while recording, for the feedback on the GUI thread.
+    // Poses taken on the stream's thread while recording, for the feedback on the GUI thread; the lock also
+    // guards the latest pose.
     std::mutex m_recordedMutex;
     std::vector<Eigen::Matrix4d> m_recordedPoses;
+    // The instrument's latest pose and quality, and whether the GUI thread has yet to take it.
+    std::pair<Eigen::Matrix4d, double> m_latestPose{Eigen::Matrix4d::Identity(), 0.0};
+    std::atomic<bool> m_posePending{false};
     // The accepted recordings as shown in the 3D view: pivoting, then rotation.
     std::unique_ptr<GlTrackingSequence> m_pivotingShown;
     std::unique_ptr<GlTrackingSequence> m_rotationShown;
