@@ -37,6 +37,7 @@ const char* const pointerMesh = ":/TrackingPointer.obj";
 // Seconds of the tool's trail drawn while recording.
 constexpr int recordingHistorySeconds = 2;
 constexpr int feedbackMilliseconds = 250;
+constexpr int animationHeight = 150;
 // Where the camera stands from the pivot point (along and across the tool), and from a tool without one.
 constexpr double pivotViewDistance = 566.0;
 constexpr double toolViewDistance = 800.0;
@@ -71,6 +72,8 @@ TrackingToolCalibrationWizard::TrackingToolCalibrationWizard(
       m_feedbackTimer(new QTimer(this))
 {
     ui.setupUi(this);
+    // In the panel area the wizard gets only the height it asks for: room for the animations to be seen.
+    ui.gifLabel->setMinimumHeight(animationHeight);
     m_arrow.setName("Up Axis");
     m_arrow.setVisible(false);
     m_grid.setLineColor(Eigen::Vector3d::Constant(0.4));
