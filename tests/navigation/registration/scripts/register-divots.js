@@ -73,30 +73,61 @@ tesselon.check(capture.text === "Capture Tracked Point" && table.rowCount === 0,
 tesselon.check(tesselon.widget(panel, "comboBox_tool").enabled, "the instruments stay free without points");
 tesselon.widget(tracker, "start").click();
 
-// The tour rests 3 s in each divot and takes 1.5 s to the next; capture in the middle of each rest, and
-// switch to resting the tip while the fourth rest lasts (a tip already resting is not taken).
-tesselon.setParameter(tracker, "PointerMotion", "Visiting Divots");
-for (var i = 0; i < 4; ++i) {
-    tesselon.wait(i === 0 ? 1500 : 4500);
-    capture.click();
+// The tour rests 3 s in each divot and takes 1.5 s to the next. Which divot each capture took is read
+// from the pointer (its tip lies 143.5 mm along the marker's -z), so a late event loop changes nothing.
+var divotsInTracker = divots.map(phantomToTracker);
+function pointerDivot() {
+    var pointer = tesselon.instruments(tracker).filter(function (i) { return i.id === "Pointer"; })[0];
+    var tip = apply(pointer.pose, [-2, 1, -143.5]);
+    for (var k = 0; k < divotsInTracker.length; ++k)
+        if (distance(tip, divotsInTracker[k]) < 1.0)
+            return k;
+    return -1;
 }
-tesselon.wait(300);
+var taken = [];  // the divot of each pair, in pair order
+function restingDivot() {
+    var k = pointerDivot();
+    tesselon.wait(100);
+    return k >= 0 && pointerDivot() === k && taken.indexOf(k) < 0 ? k : -1;
+}
+function waitFor(condition, milliseconds) {
+    for (var waited = 0; !condition() && waited < milliseconds; waited += 50)
+        tesselon.wait(50);
+}
+tesselon.setParameter(tracker, "PointerMotion", "Visiting Divots");
+for (var waited = 0; taken.length < 4 && waited < 40000; waited += 100) {
+    var k = restingDivot();
+    if (k < 0)
+        continue;
+    var rows = table.rowCount;
+    capture.click();
+    waitFor(function () { return table.rowCount > rows; }, 2000);
+    if (table.rowCount > rows)
+        taken.push(k);
+}
 tesselon.check(table.rowCount === 4, "four divots captured by button: " + table.rowCount);
 tesselon.check(!tesselon.widget(panel, "comboBox_tool").enabled, "the pointer is locked while points exist");
 tesselon.widget(panel, "dwellCapture").checked = true;
-for (var waited = 0; table.rowCount < 8 && waited < 30000; waited += 500)
-    tesselon.wait(500);
+for (waited = 0; table.rowCount < 8 && waited < 40000; waited += 50) {
+    var before = table.rowCount;
+    tesselon.wait(50);
+    if (table.rowCount > before)
+        taken.push(pointerDivot());
+}
 tesselon.widget(panel, "dwellCapture").checked = false;
-tesselon.check(table.rowCount === 8, "four more divots captured by resting the tip: " + table.rowCount);
+tesselon.check(table.rowCount === 8 && taken.every(function (k) { return k >= 0; }),
+               "four more divots captured by resting the tip: " + JSON.stringify(taken));
 
 // Too few pairs: nothing changes, and the panel says why.
 tesselon.widget(panel, "pushButtonRegister").click();
 tesselon.check(/^Not registered: /.test(result.text), "one volume point is not enough: " + result.text);
 tesselon.check(distance(tesselon.matrix(volume).slice(12, 15), volumeBefore.slice(12, 15)) === 0, "the CT stays");
 
-// The beads are clicked in the axial view; the last one 6 mm beside its bead.
+// The beads are clicked in the axial view in the order their divots were taken; the last one 6 mm beside
+// its bead.
 var miss = [6, 0, 0];
-beads.forEach(function (bead, k) {
+taken.forEach(function (divot, k) {
+    var bead = beads[divot];
     var click = k === 7 ? shifted(bead, miss) : bead;
     tesselon.centreSlices(click);
     tesselon.widget(panel, "createSecond").click();
@@ -109,7 +140,8 @@ tesselon.check(tesselon.log().some(function (line) { return /\[warning\].*Pair 8
 
 // Drag the misplaced point onto its bead, which moved with the CT, and register again.
 var moved = multiply(tesselon.matrix(volume), rigidInverse(volumeBefore));
-var wrong = apply(moved, shifted(beads[7], miss)), right = apply(moved, beads[7]);
+var lastBead = beads[taken[7]];
+var wrong = apply(moved, shifted(lastBead, miss)), right = apply(moved, lastBead);
 // The registration turned the CT, so the way there crosses slices: in the axial view, then the coronal.
 var halfway = [right[0], right[1], wrong[2]];
 tesselon.centreSlices(wrong);
