@@ -2,6 +2,7 @@
 
 #include "host/stream/TrackingStreamData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,6 +10,7 @@ namespace Tesselon {
 namespace {
 
 constexpr std::chrono::milliseconds longestLag(300);
+constexpr std::chrono::milliseconds coarseLagStep(5);
 // Emissions a derived stream may still be working on: seconds of samples at any usual rate.
 constexpr std::size_t rememberedEmissions = 4096;
 
@@ -98,24 +100,37 @@ std::optional<double> TrackingAccuracyMeter::squaredError(const std::string& id,
     return (observation.position - truth->topRightCorner<3, 1>()).squaredNorm();
 }
 
-double TrackingAccuracyMeter::bestLag(const std::string& id,
-                                      const std::deque<Observation>& observations) const
+std::chrono::milliseconds TrackingAccuracyMeter::bestLag(const std::string& id,
+                                                         const std::deque<Observation>& observations,
+                                                         std::chrono::milliseconds from,
+                                                         std::chrono::milliseconds to,
+                                                         std::chrono::milliseconds step) const
 {
     std::chrono::milliseconds best(0);
     double bestError = std::numeric_limits<double>::infinity();
-    for (std::chrono::milliseconds delay(0); delay <= longestLag; ++delay) {
+    for (std::chrono::milliseconds delay = from; delay <= to; delay += step) {
         RunningMean error;
         for (const Observation& observation : observations)
             if (const auto squared = squaredError(id, observation, delay))
                 error.add(*squared);
         if (error.count == 0)
-            return 0.0;
+            return {};
         if (error.mean < bestError) {
             bestError = error.mean;
             best = delay;
         }
     }
-    return std::chrono::duration<double, std::milli>(best).count();
+    return best;
+}
+
+double TrackingAccuracyMeter::lagMs(const std::string& id, const std::deque<Observation>& observations) const
+{
+    // Coarse to fine: the error changes smoothly with the delay, so its minimum lies near the coarse one.
+    const std::chrono::milliseconds coarse = bestLag(id, observations, {}, longestLag, coarseLagStep);
+    const std::chrono::milliseconds fine =
+        bestLag(id, observations, std::max(coarse - coarseLagStep, std::chrono::milliseconds(0)),
+                std::min(coarse + coarseLagStep, longestLag), std::chrono::milliseconds(1));
+    return std::chrono::duration<double, std::milli>(fine).count();
 }
 
 std::vector<TrackingAccuracyMeter::InstrumentReport> TrackingAccuracyMeter::report() const
@@ -132,7 +147,7 @@ std::vector<TrackingAccuracyMeter::InstrumentReport> TrackingAccuracyMeter::repo
         report.latencyMicroseconds = instrument.latencyMicroseconds.mean;
         report.errorBeforeMm = std::sqrt(instrument.squaredErrorBefore.mean);
         report.errorAfterMm = std::sqrt(instrument.squaredErrorAfter.mean);
-        report.lagMs = bestLag(id, instrument.newest);
+        report.lagMs = lagMs(id, instrument.newest);
         reports.push_back(std::move(report));
     }
     return reports;

@@ -90,7 +90,11 @@ private:
     void recordOutput(Instrument& instrument, const Observation& observation, Clock::time_point received);
     std::optional<double> squaredError(const std::string& id, const Observation& observation,
                                        std::chrono::milliseconds delay) const;
-    double bestLag(const std::string& id, const std::deque<Observation>& observations) const;
+    /// The delay in [from, to] by `step` that best explains the observations' error.
+    std::chrono::milliseconds bestLag(const std::string& id, const std::deque<Observation>& observations,
+                                      std::chrono::milliseconds from, std::chrono::milliseconds to,
+                                      std::chrono::milliseconds step) const;
+    double lagMs(const std::string& id, const std::deque<Observation>& observations) const;
 
     Truth m_truth;
     mutable std::mutex m_mutex;
