@@ -295,8 +295,13 @@ void IgtlTrackingStream::emitIfToolsTimedOut(const Settings& settings)
         for (const ToolState& tool : m_tools)
             timedOut |= tool.reportedVisible && now - tool.arrival > settings.toolTimeout;
     }
-    if (timedOut)
+    if (!timedOut)
+        return;
+    // A frame on its way carries the news, so that its poses are given once.
+    if (m_pendingTools.empty())
         emitSample(settings);
+    else
+        emitPending(settings);
 }
 
 void IgtlTrackingStream::setConnection(Connection connection)
