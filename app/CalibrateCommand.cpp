@@ -101,11 +101,10 @@ int CalibrateCommand::run()
         algorithm.setFlip(m_flip);
         algorithm.compute();
         if (algorithm.status() != Algorithm::Success) {
+            // The algorithm has logged its refusal to standard error already; JSON readers get it here.
             if (json())
                 JsonOutput::print(
                     {{"status", "error"}, {"message", QString::fromStdString(algorithm.problem())}});
-            else
-                fmt::print(stderr, "tesselon calibrate: {}\n", algorithm.problem());
             return 1;
         }
         if (!m_output.empty())

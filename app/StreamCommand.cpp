@@ -33,7 +33,8 @@ StreamCommand::StreamCommand(CLI::App& program, HostContext& context)
         ->check(CLI::IsMember({"none", "average", "kalman"}));
     options().add_option("--combine", m_combination,
                          "Combine two instruments: PRE:POST[:relative|composition], e.g. Reference:Needle");
-    options().add_option("--duration", m_duration, "Seconds to run")->check(CLI::Range(0.1, 3600.0));
+    // A bridge runs through a whole procedure, and a soak for longer.
+    options().add_option("--duration", m_duration, "Seconds to run")->check(CLI::Range(0.1, 86400.0));
     auto* serve = options()
                       .add_option("--serve", m_options.servePort,
                                   "Publish the output to OpenIGTLink clients on this port")

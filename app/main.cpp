@@ -14,23 +14,77 @@
 
 #include <fmt/core.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+namespace {
+
+// The command the arguments choose: the first that is not an option, as the program's own options take
+// no values.
+std::string_view chosenCommand(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-')
+            return argv[i];
+    return {};
+}
+
+bool hasArgument(int argc, char** argv, std::string_view argument)
+{
+    return std::any_of(argv + 1, argv + argc, [&](const char* given) { return given == argument; });
+}
+
+// Only the window needs a display; every other command, and help on any, runs without one.
+bool needsWindow(int argc, char** argv)
+{
+    if (hasArgument(argc, argv, "-h") || hasArgument(argc, argv, "--help"))
+        return false;
+    const std::string_view command = chosenCommand(argc, argv);
+    return command == "gui" || (command == "demo" && hasArgument(argc, argv, "--gui"));
+}
+
+std::vector<std::pair<QtMsgType, QString>> deferredQtMessages;
+
+// Qt gives up on a missing display with several lines about platform plug-ins and an abort; we say it in
+// one sentence and exit. Its other messages meanwhile wait until the display is known to be there.
+void refuseWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        deferredQtMessages.emplace_back(type, message);
+        return;
+    }
+    const char* display = std::getenv("DISPLAY");
+    fmt::print(
+        stderr,
+        "tesselon: the window needs a display and none could be opened ({}); run it on a desktop or "
+        "under xvfb-run.\n",
+        display && *display ? fmt::format("DISPLAY is {}", display) : std::string("DISPLAY is not set"));
+    std::_Exit(1);
+}
+
+std::unique_ptr<QCoreApplication> openWindowSystem(int& argc, char** argv)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(refuseWithoutDisplay);
+    auto application = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const auto& [type, message] : deferredQtMessages)
+        qt_message_output(type, QMessageLogContext(), message);
+    deferredQtMessages.clear();
+    return application;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     using namespace Tesselon;
-    // Only the window needs a display; every other command runs without one.
-    const bool needsWidgets = [&] {
-        for (int i = 1; i < argc; ++i)
-            if (std::string_view(argv[i]) == "gui" || std::string_view(argv[i]) == "--gui")
-                return true;
-        return false;
-    }();
     const std::unique_ptr<QCoreApplication> application =
-        needsWidgets ? std::make_unique<QApplication>(argc, argv)
-                     : std::make_unique<QCoreApplication>(argc, argv);
+        needsWindow(argc, argv) ? openWindowSystem(argc, argv)
+                                : std::make_unique<QCoreApplication>(argc, argv);
     HostContext context(QCoreApplication::applicationDirPath().toStdString());
 
     CLI::App program("Tesselon: surgical navigation on live tracking data.", "tesselon");

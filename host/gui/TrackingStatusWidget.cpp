@@ -31,7 +31,7 @@ TrackingStatusWidget::TrackingStatusWidget(QWidget* parent)
 void TrackingStatusWidget::setStreams(std::vector<TrackingStream*> streams)
 {
     m_streams = std::move(streams);
-    for (auto& [id, lamp] : m_lamps)
+    for (auto& [key, lamp] : m_lamps)
         delete lamp.label;
     m_lamps.clear();
     refresh();
@@ -42,37 +42,41 @@ void TrackingStatusWidget::refresh()
     for (TrackingStream* stream : m_streams) {
         const bool running = stream->isRunning();
         for (const TrackingInstrument& instrument : stream->instruments())
-            show(instrument.id.ID(), instrument.id.name().empty() ? instrument.id.ID() : instrument.id.name(),
-                 running && instrument.visible && instrument.quality > 0.0);
+            show(*stream, instrument, running && instrument.visible && instrument.quality > 0.0);
     }
 }
 
-void TrackingStatusWidget::show(const std::string& id, const std::string& name, bool seen)
+void TrackingStatusWidget::show(const TrackingStream& stream, const TrackingInstrument& instrument, bool seen)
 {
-    auto lamp = m_lamps.find(id);
+    const std::string& id = instrument.id.ID();
+    const QString name = QString::fromStdString(instrument.id.name().empty() ? id : instrument.id.name());
+    auto lamp = m_lamps.find({&stream, id});
     if (lamp == m_lamps.end()) {
-        auto* label = new QLabel(QString::fromStdString(name));
+        auto* label = new QLabel(name);
         m_layout->insertWidget(m_layout->count() - 1, label);
-        lamp = m_lamps.emplace(id, Lamp{label, !seen}).first;
+        lamp = m_lamps.emplace(LampKey{&stream, id}, Lamp{label, !seen}).first;
     }
     if (lamp->second.seen == seen)
         return;
     lamp->second.seen = seen;
     lamp->second.label->setStyleSheet(lampStyle(seen));
-    lamp->second.label->setToolTip(QString::fromStdString(name) + (seen ? tr(": tracked") : tr(": lost")));
+    lamp->second.label->setToolTip(
+        tr("%1 of %2: %3")
+            .arg(name, QString::fromStdString(stream.name()), seen ? tr("tracked") : tr("lost")));
 }
 
-bool TrackingStatusWidget::isSeen(const std::string& instrumentId) const
+bool TrackingStatusWidget::isSeen(const TrackingStream& stream, const std::string& instrumentId) const
 {
-    const auto lamp = m_lamps.find(instrumentId);
+    const auto lamp = m_lamps.find({&stream, instrumentId});
     return lamp != m_lamps.end() && lamp->second.seen;
 }
 
-std::vector<std::string> TrackingStatusWidget::instrumentIds() const
+std::vector<std::string> TrackingStatusWidget::instrumentIds(const TrackingStream& stream) const
 {
     std::vector<std::string> ids;
-    for (const auto& [id, lamp] : m_lamps)
-        ids.push_back(id);
+    for (const auto& [key, lamp] : m_lamps)
+        if (key.first == &stream)
+            ids.push_back(key.second);
     return ids;
 }
 

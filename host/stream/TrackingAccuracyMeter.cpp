@@ -2,22 +2,25 @@
 
 #include "host/stream/TrackingStreamData.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Tesselon {
 namespace {
 
 constexpr std::chrono::milliseconds longestLag(300);
+constexpr std::chrono::milliseconds coarseLagStep(5);
+// Emissions a derived stream may still be working on: seconds of samples at any usual rate.
+constexpr std::size_t rememberedEmissions = 4096;
 
 }  // namespace
 
 TrackingAccuracyMeter::TrackingAccuracyMeter(TrackingStream& source, Truth truth) : m_truth(std::move(truth))
 {
     source.newData.connect(this, [this](std::shared_ptr<const StreamData> sample) {
-        const auto deviceTime = sample->timestampDevice();
-        std::lock_guard lock(m_mutex);
-        if (deviceTime)
-            m_emitted.emplace(*deviceTime, Clock::now());
+        if (const auto deviceTime = sample->timestampDevice())
+            noteEmission(*deviceTime);
     });
 }
 
@@ -29,13 +32,27 @@ TrackingAccuracyMeter::~TrackingAccuracyMeter()
 void TrackingAccuracyMeter::watch(TrackingStream& lastStageInput, TrackingStream& output)
 {
     lastStageInput.newData.connect(
-        this, [this](std::shared_ptr<const StreamData> sample) { record(m_before, *sample); });
-    output.newData.connect(this,
-                           [this](std::shared_ptr<const StreamData> sample) { record(m_after, *sample); });
+        this, [this](std::shared_ptr<const StreamData> sample) { record(*sample, false); });
+    output.newData.connect(this, [this](std::shared_ptr<const StreamData> sample) { record(*sample, true); });
 }
 
-void TrackingAccuracyMeter::record(std::map<std::string, std::vector<Observation>>& into,
-                                   const StreamData& sample)
+void TrackingAccuracyMeter::noteEmission(DeviceTime deviceTime)
+{
+    const auto now = Clock::now();
+    std::lock_guard lock(m_mutex);
+    m_emitted.insert_or_assign(deviceTime.count(), now);
+    m_emissionOrder.emplace_back(deviceTime, now);
+    if (m_emissionOrder.size() <= rememberedEmissions)
+        return;
+    const auto [oldest, emitted] = m_emissionOrder.front();
+    m_emissionOrder.pop_front();
+    // A time emitted again since is still wanted.
+    if (const auto entry = m_emitted.find(oldest.count());
+        entry != m_emitted.end() && entry->second == emitted)
+        m_emitted.erase(entry);
+}
+
+void TrackingAccuracyMeter::record(const StreamData& sample, bool output)
 {
     const auto* tracking = dynamic_cast<const TrackingStreamData*>(&sample);
     // Samples are matched with the truth and with the source's emission through their device time.
@@ -46,76 +63,93 @@ void TrackingAccuracyMeter::record(std::map<std::string, std::vector<Observation
     for (const TrackingInstrument& instrument : tracking->instruments()) {
         if (!instrument.visible || instrument.quality <= 0.0)
             continue;
-        into[instrument.id.ID()].push_back(
-            {*sample.timestampDevice(), instrument.matrix.topRightCorner<3, 1>(), received});
-        if (&into == &m_after)
-            m_names[instrument.id.ID()] = instrument.id.name();
+        const std::string& id = instrument.id.ID();
+        const Observation observation{*sample.timestampDevice(), instrument.matrix.topRightCorner<3, 1>()};
+        Instrument& figures = m_instruments[id];
+        if (output) {
+            if (figures.name != instrument.id.name())
+                figures.name = instrument.id.name();
+            recordOutput(figures, observation, received);
+        }
+        if (const auto error = squaredError(id, observation, {}))
+            (output ? figures.squaredErrorAfter : figures.squaredErrorBefore).add(*error);
     }
 }
 
-double TrackingAccuracyMeter::rmsError(const std::string& id, const std::vector<Observation>& observations,
-                                       std::chrono::milliseconds delay) const
+void TrackingAccuracyMeter::recordOutput(Instrument& instrument, const Observation& observation,
+                                         Clock::time_point received)
 {
-    double sum = 0.0;
-    std::size_t count = 0;
-    for (const Observation& observation : observations) {
-        const auto truth = m_truth(id, observation.deviceTime - delay);
-        if (!truth)
-            continue;
-        sum += (observation.position - truth->topRightCorner<3, 1>()).squaredNorm();
-        ++count;
-    }
-    return count ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
+    if (instrument.samples++ == 0)
+        instrument.first = received;
+    instrument.last = received;
+    if (const auto emitted = m_emitted.find(observation.deviceTime.count()); emitted != m_emitted.end())
+        instrument.latencyMicroseconds.add(
+            std::chrono::duration<double, std::micro>(received - emitted->second).count());
+    instrument.newest.push_back(observation);
+    if (instrument.newest.size() > lagWindow)
+        instrument.newest.pop_front();
 }
 
-double TrackingAccuracyMeter::bestLag(const std::string& id,
-                                      const std::vector<Observation>& observations) const
+std::optional<double> TrackingAccuracyMeter::squaredError(const std::string& id,
+                                                          const Observation& observation,
+                                                          std::chrono::milliseconds delay) const
+{
+    const auto truth = m_truth(id, observation.deviceTime - delay);
+    if (!truth)
+        return std::nullopt;
+    return (observation.position - truth->topRightCorner<3, 1>()).squaredNorm();
+}
+
+std::chrono::milliseconds TrackingAccuracyMeter::bestLag(const std::string& id,
+                                                         const std::deque<Observation>& observations,
+                                                         std::chrono::milliseconds from,
+                                                         std::chrono::milliseconds to,
+                                                         std::chrono::milliseconds step) const
 {
     std::chrono::milliseconds best(0);
-    double bestError = rmsError(id, observations, best);
-    for (std::chrono::milliseconds delay(1); delay <= longestLag; ++delay) {
-        if (const double error = rmsError(id, observations, delay); error < bestError) {
-            bestError = error;
+    double bestError = std::numeric_limits<double>::infinity();
+    for (std::chrono::milliseconds delay = from; delay <= to; delay += step) {
+        RunningMean error;
+        for (const Observation& observation : observations)
+            if (const auto squared = squaredError(id, observation, delay))
+                error.add(*squared);
+        if (error.count == 0)
+            return {};
+        if (error.mean < bestError) {
+            bestError = error.mean;
             best = delay;
         }
     }
-    return std::chrono::duration<double, std::milli>(best).count();
+    return best;
 }
 
-TrackingAccuracyMeter::InstrumentReport TrackingAccuracyMeter::reportFor(
-    const std::string& id, const std::vector<Observation>& after) const
+double TrackingAccuracyMeter::lagMs(const std::string& id, const std::deque<Observation>& observations) const
 {
-    InstrumentReport report;
-    report.id = id;
-    report.name = m_names.at(id);
-    report.samples = after.size();
-    if (after.size() > 1) {
-        const std::chrono::duration<double> span = after.back().received - after.front().received;
-        report.rateHz = span.count() > 0.0 ? static_cast<double>(after.size() - 1) / span.count() : 0.0;
-    }
-    double latencySum = 0.0;
-    std::size_t latencies = 0;
-    for (const Observation& observation : after) {
-        if (const auto emitted = m_emitted.find(observation.deviceTime); emitted != m_emitted.end()) {
-            latencySum +=
-                std::chrono::duration<double, std::micro>(observation.received - emitted->second).count();
-            ++latencies;
-        }
-    }
-    report.latencyMicroseconds = latencies ? latencySum / static_cast<double>(latencies) : 0.0;
-    const auto before = m_before.find(id);
-    report.errorBeforeMm = before == m_before.end() ? 0.0 : rmsError(id, before->second, {});
-    report.errorAfterMm = rmsError(id, after, {});
-    report.lagMs = bestLag(id, after);
-    return report;
+    // Coarse to fine: the error changes smoothly with the delay, so its minimum lies near the coarse one.
+    const std::chrono::milliseconds coarse = bestLag(id, observations, {}, longestLag, coarseLagStep);
+    const std::chrono::milliseconds fine =
+        bestLag(id, observations, std::max(coarse - coarseLagStep, std::chrono::milliseconds(0)),
+                std::min(coarse + coarseLagStep, longestLag), std::chrono::milliseconds(1));
+    return std::chrono::duration<double, std::milli>(fine).count();
 }
 
 std::vector<TrackingAccuracyMeter::InstrumentReport> TrackingAccuracyMeter::report() const
 {
     std::lock_guard lock(m_mutex);
     std::vector<InstrumentReport> reports;
-    for (const auto& [id, observations] : m_after)
-        reports.push_back(reportFor(id, observations));
+    for (const auto& [id, instrument] : m_instruments) {
+        if (instrument.samples == 0)
+            continue;
+        InstrumentReport report{.id = id, .name = instrument.name, .samples = instrument.samples};
+        const std::chrono::duration<double> span = instrument.last - instrument.first;
+        if (instrument.samples > 1 && span.count() > 0.0)
+            report.rateHz = static_cast<double>(instrument.samples - 1) / span.count();
+        report.latencyMicroseconds = instrument.latencyMicroseconds.mean;
+        report.errorBeforeMm = std::sqrt(instrument.squaredErrorBefore.mean);
+        report.errorAfterMm = std::sqrt(instrument.squaredErrorAfter.mean);
+        report.lagMs = lagMs(id, instrument.newest);
+        reports.push_back(std::move(report));
+    }
     return reports;
 }
 

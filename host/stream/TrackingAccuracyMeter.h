@@ -7,11 +7,14 @@
 #include <Eigen/Core>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace Tesselon {
@@ -20,6 +23,9 @@ namespace Tesselon {
 /// tracker): per output instrument its sample rate, the latency the chain adds, its position error
 /// against the truth before and after the last stage (for smoothing: the jitter it removes), and the lag
 /// it costs on a moving instrument. Samples are matched through their device timestamps.
+///
+/// A bridge runs through a whole procedure, so the meter keeps running figures, not observations: its
+/// memory does not grow with the run, and the lag is estimated from the newest outputs only.
 class TrackingAccuracyMeter : public SignalReceiver
 {
 public:
@@ -36,8 +42,11 @@ public:
         double latencyMicroseconds = 0.0;  ///< mean time from the source's emission to this output
         double errorBeforeMm = 0.0;        ///< RMS distance to the truth at the last stage's input
         double errorAfterMm = 0.0;         ///< RMS distance to the truth at the output
-        double lagMs = 0.0;                ///< delay of the output that best explains its error
+        double lagMs = 0.0;                ///< delay of the newest outputs that best explains their error
     };
+
+    /// How many of an instrument's newest outputs the lag is estimated from.
+    static constexpr std::size_t lagWindow = 500;
 
     /// Connect before the derived streams are created, so the source's emission time is taken first.
     TrackingAccuracyMeter(TrackingStream& source, Truth truth);
@@ -49,25 +58,50 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+
+    /// Welford's running mean.
+    struct RunningMean
+    {
+        double mean = 0.0;
+        std::size_t count = 0;
+        void add(double value) { mean += (value - mean) / static_cast<double>(++count); }
+    };
+
     struct Observation
     {
         DeviceTime deviceTime;
         Eigen::Vector3d position;
-        Clock::time_point received;
     };
 
-    void record(std::map<std::string, std::vector<Observation>>& into, const StreamData& sample);
-    double rmsError(const std::string& id, const std::vector<Observation>& observations,
-                    std::chrono::milliseconds delay) const;
-    double bestLag(const std::string& id, const std::vector<Observation>& observations) const;
-    InstrumentReport reportFor(const std::string& id, const std::vector<Observation>& after) const;
+    struct Instrument
+    {
+        std::string name;
+        std::size_t samples = 0;
+        Clock::time_point first;
+        Clock::time_point last;
+        RunningMean latencyMicroseconds;
+        RunningMean squaredErrorBefore;
+        RunningMean squaredErrorAfter;
+        std::deque<Observation> newest;  ///< at most `lagWindow` outputs
+    };
+
+    void noteEmission(DeviceTime deviceTime);
+    void record(const StreamData& sample, bool output);
+    void recordOutput(Instrument& instrument, const Observation& observation, Clock::time_point received);
+    std::optional<double> squaredError(const std::string& id, const Observation& observation,
+                                       std::chrono::milliseconds delay) const;
+    /// The delay in [from, to] by `step` that best explains the observations' error.
+    std::chrono::milliseconds bestLag(const std::string& id, const std::deque<Observation>& observations,
+                                      std::chrono::milliseconds from, std::chrono::milliseconds to,
+                                      std::chrono::milliseconds step) const;
+    double lagMs(const std::string& id, const std::deque<Observation>& observations) const;
 
     Truth m_truth;
     mutable std::mutex m_mutex;
-    std::map<DeviceTime, Clock::time_point> m_emitted;
-    std::map<std::string, std::vector<Observation>> m_before;
-    std::map<std::string, std::vector<Observation>> m_after;
-    std::map<std::string, std::string> m_names;
+    // The newest emission of each recent device time: a restarted source reuses its times.
+    std::unordered_map<DeviceTime::rep, Clock::time_point> m_emitted;
+    std::deque<std::pair<DeviceTime, Clock::time_point>> m_emissionOrder;
+    std::map<std::string, Instrument> m_instruments;
 };
 
 }  // namespace Tesselon

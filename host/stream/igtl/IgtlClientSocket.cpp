@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -43,6 +44,16 @@ void sendWithoutDelay(int descriptor)
 
 }  // namespace
 
+void closeSocketDescriptor(int& descriptor)
+{
+    if (descriptor < 0)
+        return;
+    // The shutdown wakes a thread still blocked on the socket; the close releases the descriptor.
+    ::shutdown(descriptor, SHUT_RDWR);
+    ::close(descriptor);
+    descriptor = -1;
+}
+
 bool IgtlClientSocket::connectWithin(const std::string& host, int port, std::chrono::milliseconds timeout)
 {
     CloseSocket();
@@ -71,6 +82,20 @@ void IgtlClientSocket::adopt(int descriptor)
     CloseSocket();
     sendWithoutDelay(descriptor);
     m_SocketDescriptor = descriptor;
+}
+
+bool IgtlClientSocket::discardReceived()
+{
+    std::array<char, 4096> buffer;
+    // Bounded, so a peer that sends without pause cannot keep us here.
+    for (int reads = 0; reads < 16; ++reads) {
+        const ssize_t received = ::recv(m_SocketDescriptor, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        if (received == 0)
+            return false;
+        if (received < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    }
+    return true;
 }
 
 }  // namespace Tesselon

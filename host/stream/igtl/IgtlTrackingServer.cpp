@@ -115,6 +115,7 @@ void IgtlTrackingServer::acceptClients()
     }
     while (m_running) {
         IgtlClientSocket::Pointer client = server->acceptWithin(acceptPoll);
+        dropClientsThatLeft();
         if (!client)
             continue;
         client->SetSendTimeout(sendTimeoutMilliseconds);
@@ -127,6 +128,19 @@ void IgtlTrackingServer::acceptClients()
         Log::info(category, fmt::format("An OpenIGTLink client connected on port {} ({} connected).",
                                         m_port.load(), count));
     }
+}
+
+void IgtlTrackingServer::dropClientsThatLeft()
+{
+    std::lock_guard lock(m_socketsMutex);
+    // Peers send nothing we use (at most requests we do not serve, or garbage): it is read and dropped,
+    // which is also how a peer that hung up is noticed while no samples flow.
+    std::erase_if(m_sockets->clients, [](const IgtlClientSocket::Pointer& client) {
+        if (client->discardReceived())
+            return false;
+        Log::info(category, "An OpenIGTLink client disconnected.");
+        return true;
+    });
 }
 
 void IgtlTrackingServer::onSample(const std::shared_ptr<const StreamData>& sample)
@@ -154,7 +168,6 @@ void IgtlTrackingServer::send(const std::vector<std::vector<std::uint8_t>>& mess
             continue;
         }
         Log::warning(category, "Dropped an OpenIGTLink client that went away or could not keep up.");
-        (*client)->CloseSocket();
         client = clients.erase(client);
     }
 }

@@ -67,6 +67,7 @@ private:
 
     void onSample(const std::shared_ptr<const StreamData>& sample);
     void acceptClients();
+    void dropClientsThatLeft();
     void send(const std::vector<std::vector<std::uint8_t>>& messages);
     std::string deviceName(const TrackingInstrument& instrument) const;
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace Tesselon {
 namespace {
@@ -119,13 +120,22 @@ void IgtlTrackingStream::runWorker(const std::stop_token& token)
             continue;
         }
         reportedFailure = false;
-        delay = firstReconnectDelay;
         Log::info(category,
                   fmt::format("Connected to the OpenIGTLink server at {}:{}.", settings.host, settings.port));
         setConnection(Connection::Connected);
+        const std::size_t messagesBefore = m_messagesReceived;
         receiveUntilDisconnected(token, *socket, settings);
         socket->CloseSocket();
         setConnection(Connection::Disconnected);
+        if (m_messagesReceived != messagesBefore) {
+            delay = firstReconnectDelay;
+            continue;
+        }
+        // A server that hangs up before sending anything (one out of descriptors does) must not make us
+        // reconnect in a tight loop.
+        if (!waitBeforeReconnecting(token, delay, settings))
+            return;
+        delay = std::min<Clock::duration>(delay * 2, longestReconnectDelay);
     }
 }
 
@@ -147,14 +157,19 @@ void IgtlTrackingStream::receiveUntilDisconnected(const std::stop_token& token, 
 {
     socket.SetReceiveTimeout(receivePollMilliseconds);
     m_reader.clear();
+    m_frameTools.clear();
     std::vector<std::uint8_t> buffer(receiveBufferSize);
     while (!token.stop_requested()) {
         const int received = socket.Receive(buffer.data(), static_cast<int>(buffer.size()), 0);
         if (received < 0) {
+            // A quiet moment ends a frame, unless a message of it is still on its way.
+            if (!m_reader.isMidMessage())
+                emitPending(settings);
             emitIfToolsTimedOut(settings);
             continue;
         }
         if (received == 0) {
+            emitPending(settings);
             if (m_reader.isMidMessage())
                 report(IgtlMessageReader::Problem::TruncatedBody,
                        "The server went away in the middle of a message.");
@@ -169,9 +184,9 @@ void IgtlTrackingStream::receiveUntilDisconnected(const std::stop_token& token, 
                 Log::warning(category, "Reconnecting to find the start of the next message.");
                 return;
             }
-        emitPending(settings);
         emitIfToolsTimedOut(settings);
     }
+    m_pendingTools.clear();
 }
 
 bool IgtlTrackingStream::handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings)
@@ -189,6 +204,10 @@ bool IgtlTrackingStream::handle(const IgtlMessageReader::Outcome& outcome, const
     update(*outcome.message);
     for (const IgtlToolPose& tool : tools)
         m_pendingTools.insert(tool.name);
+    // Every tool of the last frame is here: the frame is complete, whatever the reads cut it into.
+    if (!m_frameTools.empty() &&
+        std::includes(m_pendingTools.begin(), m_pendingTools.end(), m_frameTools.begin(), m_frameTools.end()))
+        emitPending(settings);
     return true;
 }
 
@@ -196,7 +215,7 @@ void IgtlTrackingStream::emitPending(const Settings& settings)
 {
     if (m_pendingTools.empty())
         return;
-    m_pendingTools.clear();
+    m_frameTools = std::exchange(m_pendingTools, {});
     emitSample(settings);
 }
 
@@ -276,8 +295,13 @@ void IgtlTrackingStream::emitIfToolsTimedOut(const Settings& settings)
         for (const ToolState& tool : m_tools)
             timedOut |= tool.reportedVisible && now - tool.arrival > settings.toolTimeout;
     }
-    if (timedOut)
+    if (!timedOut)
+        return;
+    // A frame on its way carries the news, so that its poses are given once.
+    if (m_pendingTools.empty())
         emitSample(settings);
+    else
+        emitPending(settings);
 }
 
 void IgtlTrackingStream::setConnection(Connection connection)

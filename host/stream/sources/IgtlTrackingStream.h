@@ -24,11 +24,12 @@ namespace Tesselon {
 
 /// A tracking stream from an OpenIGTLink server, such as a tracker's network bridge or another navigation
 /// program. TRANSFORM, TDATA, QTDATA and POSITION messages of either header version become samples: each
-/// device or tool name is an instrument, the message's timestamp its device time. Messages that arrive
-/// together make one sample (a server sends one TRANSFORM per tool of a frame back to back), until a tool
-/// repeats, which starts the next sample: no pose is lost and none is given twice. Each sample holds every
-/// tool seen so far; a tool not heard from for "toolTimeout" seconds, or marked invalid by its status
-/// metadata, is present but not visible, with quality 0.
+/// device or tool name is an instrument, the message's timestamp its device time. The messages of one
+/// frame make one sample (a server sends one TRANSFORM per tool of a frame back to back, which the network
+/// may cut anywhere): a frame ends when every tool of the previous frame has arrived, when a tool repeats,
+/// or when the server falls quiet between messages. No pose is lost and none is given twice. Each sample
+/// holds every tool seen so far; a tool not heard from for "toolTimeout" seconds, or marked invalid by its
+/// status metadata, is present but not visible, with quality 0.
 ///
 /// While running, the stream keeps its connection: it connects on start, reconnects with growing back-off
 /// when the server goes away, and reports each change through `connectionChanged`; paused, it keeps the
@@ -92,7 +93,7 @@ private:
     void receiveUntilDisconnected(const std::stop_token& token, igtl::ClientSocket& socket,
                                   const Settings& settings);
     bool handle(const IgtlMessageReader::Outcome& outcome, const Settings& settings);
-    /// Emits the sample the messages of this batch make, if any.
+    /// Emits the sample the messages of this frame make, if any.
     void emitPending(const Settings& settings);
     void report(IgtlMessageReader::Problem problem, const std::string& detail);
     void update(const IgtlMessage& message);
@@ -108,6 +109,7 @@ private:
     // Worker thread only.
     IgtlMessageReader m_reader;
     std::set<std::string> m_pendingTools;
+    std::set<std::string> m_frameTools;  ///< the tools of the last frame
     mutable std::mutex m_mutex;
     std::vector<ToolState> m_tools;
     std::vector<TrackingInstrument> m_latest;

@@ -1,7 +1,9 @@
 #include "host/stream/igtl/IgtlTrackingServer.h"
 
+#include "host/stream/igtl/IgtlClientSocket.h"
 #include "host/stream/igtl/IgtlMessageReader.h"
 #include "host/stream/igtl/IgtlMessageWriter.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/ManualTrackingStream.h"
 #include "tests/support/Poses.h"
 #include "tests/support/WaitUntil.h"
@@ -12,12 +14,39 @@
 #include <igtlTrackingDataMessage.h>
 #include <igtlTransformMessage.h>
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
 namespace Tesselon {
 namespace {
 
 namespace Support = Tesselon::Test;
 
 const Eigen::Matrix4d needleToTracker = Support::pose({1, 0, 1}, 40.0, {3.0, 4.0, 150.0});
+
+std::size_t openDescriptors()
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator()));
+}
+
+/// A bare loopback client; a small receive buffer makes one that never reads stall soon.
+int rawClient(int port, int receiveBuffer = 0)
+{
+    const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0)
+        setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    const sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    EXPECT_EQ(::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    return descriptor;
+}
 
 TrackingInstrument hidden(const std::string& id)
 {
@@ -157,18 +186,69 @@ TEST_F(IgtlTrackingServerTest, Version2SendsUnseenInstrumentsWithAnInvalidStatus
     EXPECT_FALSE(decoded[1].tools.at(0).valid);
 }
 
-TEST_F(IgtlTrackingServerTest, AClientThatLeavesIsDroppedAndTheOthersStillServed)
+TEST_F(IgtlTrackingServerTest, ClientsThatLeaveStallOrSendGarbageCostTheOthersNoSample)
 {
     serve({});
-    auto staying = connectClient(1);
-    auto leaving = connectClient(2);
-    leaving.reset();
-    // The first send after the peer closed may still succeed; a later one fails and drops it.
-    ASSERT_TRUE(Support::waitUntil([&] {
+    auto reading = connectClient(1);
+    connectClient(2).reset();
+    const int stalled = rawClient(m_server->port(), 4096);
+    const int garbage = rawClient(m_server->port());
+    const std::vector<char> junk(3 << 20, '\x5a');
+    ::send(garbage, junk.data(), junk.size(), MSG_DONTWAIT);
+    ASSERT_TRUE(Support::waitUntil([&] { return m_server->clientCount() == 3; })) << "the leaver is noticed";
+
+    std::atomic<std::size_t> received = 0;
+    std::thread reader([&] {
+        while (reading->receive().first == "Needle")
+            ++received;
+    });
+    std::size_t sent = 0;
+    for (; m_server->clientCount() == 3 && sent < 500000; ++sent)
         m_stream.emitInstruments({Support::instrument("Needle", needleToTracker)});
-        return m_server->clientCount() == 1;
-    }));
-    EXPECT_EQ(staying->receive().first, "Needle");
+    m_stream.emitInstruments({Support::instrument("Done", needleToTracker)});
+    reader.join();
+    EXPECT_EQ(m_server->clientCount(), 2u)
+        << "the stalled client goes; the reader and the garbage sender stay";
+    EXPECT_EQ(received, sent) << "the reader lost samples";
+    ::close(stalled);
+    ::close(garbage);
+}
+
+TEST_F(IgtlTrackingServerTest, AClientTooManyIsTurnedAwayAndClientsComingAndGoingLeaveNoDescriptor)
+{
+    Support::LogCapture log;
+    serve({});
+    // Every descriptor taken but the one the client takes: the server has none to accept it with.
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &original), 0);
+    const rlimit lowered{openDescriptors() + 16, original.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    std::vector<int> fillers;
+    for (int descriptor; (descriptor = ::open("/dev/null", O_RDONLY)) >= 0;)
+        fillers.push_back(descriptor);
+    ::close(fillers.back());
+    fillers.pop_back();
+    const int client = rawClient(m_server->port());
+    const timeval timeout{5, 0};
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    char byte;
+    EXPECT_EQ(::recv(client, &byte, 1, 0), 0) << "the server hangs up";
+    for (const int descriptor : fillers)
+        ::close(descriptor);
+    ::close(client);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &original), 0);
+    EXPECT_TRUE(log->contains("no file descriptors left"));
+
+    const std::size_t before = openDescriptors();
+    for (int i = 0; i < 500; ++i)
+        ::close(rawClient(m_server->port()));
+    auto reconnecting = IgtlClientSocket::New();
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(reconnecting->connectWithin("127.0.0.1", m_server->port(), std::chrono::seconds(5)));
+    reconnecting = nullptr;
+    // No sample flows: the server notices the hang-ups by itself.
+    ASSERT_TRUE(Support::waitUntil([&] { return log->count("An OpenIGTLink client disconnected.") == 600; }));
+    EXPECT_LE(openDescriptors(), before + 2);
 }
 
 TEST(IgtlTrackingServer, ABusyPortIsRefusedWithoutThrowing)

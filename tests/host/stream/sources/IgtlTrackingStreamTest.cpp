@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <igtlQuaternionTrackingDataMessage.h>
 
+#include <thread>
+
 namespace Tesselon {
 namespace {
 
@@ -90,30 +92,45 @@ TEST_F(IgtlTrackingStreamTest, PosesOfEveryMessageTypeBecomeInstrumentsWithTheir
     EXPECT_EQ(m_stream.instruments().size(), 4u);
 }
 
-TEST_F(IgtlTrackingStreamTest, TransformsOfOneFrameMakeOneSampleAndEveryFrameItsOwn)
+TEST_F(IgtlTrackingStreamTest, EachFrameMakesOneSampleHoweverTheReadsCutIt)
 {
     connect();
-    const auto concatenated = [](std::vector<std::vector<std::uint8_t>> messages) {
+    const auto frame = [](double time) {
         std::vector<std::uint8_t> bytes;
-        for (const auto& message : messages)
+        for (const char* tool : {"Reference", "Stylus", "Probe"}) {
+            const auto message = IgtlMessageWriter::transform(tool, translation(time, 0, 0), time);
             bytes.insert(bytes.end(), message.begin(), message.end());
+        }
         return bytes;
     };
-    // One write, as a server sends a frame: both tools in one sample, neither given twice.
-    sendAndWait(concatenated({IgtlMessageWriter::transform("Reference", translation(0, 0, 0), 1.0),
-                              IgtlMessageWriter::transform("Stylus", stylusToTracker, 1.0)}));
-    ASSERT_EQ(m_samples.count(), 1u);
-    EXPECT_EQ(m_samples.last()->instruments().size(), 2u);
+    // One write, as a server sends a frame: all tools in one sample.
+    sendAndWait(frame(1.0));
+
+    // The next frame in pieces cut inside its messages, so they are read apart: still one sample.
+    const auto cut = frame(2.0);
+    const std::size_t piece = cut.size() / 3 + 20;
+    for (std::size_t begin = 0; begin < cut.size(); begin += piece) {
+        m_server->send({cut.begin() + begin, cut.begin() + std::min(begin + piece, cut.size())});
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(waitUntil([&] { return m_samples.count() >= 2; }));
 
     // Two frames in one write: the second tracking message must not swallow the first.
-    const auto frame = [](double time) {
+    const auto stylusOnly = [](double time) {
         return IgtlMessageWriter::trackingData("Tracker", {{"Stylus", translation(time, 0, 0), true}}, time);
     };
-    sendAndWait(concatenated({frame(2.0), frame(3.0)}), 2);
+    std::vector<std::uint8_t> both = stylusOnly(3.0);
+    const auto fourth = stylusOnly(4.0);
+    both.insert(both.end(), fourth.begin(), fourth.end());
+    sendAndWait(both, 2);
+
     const auto samples = m_samples.trackingSamples();
-    ASSERT_EQ(samples.size(), 3u);
-    EXPECT_EQ(samples[1]->instrument("Stylus")->timestamp, DeviceTime(2000));
+    ASSERT_EQ(samples.size(), 4u);
+    for (int frameIndex : {0, 1})
+        for (const TrackingInstrument& instrument : samples[frameIndex]->instruments())
+            EXPECT_EQ(instrument.timestamp, DeviceTime(1000 * (frameIndex + 1))) << instrument.id.ID();
     EXPECT_EQ(samples[2]->instrument("Stylus")->timestamp, DeviceTime(3000));
+    EXPECT_EQ(samples[3]->instrument("Stylus")->timestamp, DeviceTime(4000));
 }
 
 TEST_F(IgtlTrackingStreamTest, AToolThatStopsArrivingIsMarkedMissingNotFrozen)
@@ -140,6 +157,7 @@ TEST_F(IgtlTrackingStreamTest, AToolThatStopsArrivingIsMarkedMissingNotFrozen)
 
 TEST_F(IgtlTrackingStreamTest, AServerThatDiesAndComesBackIsReconnected)
 {
+    LogCapture log;
     std::vector<Connection> changes;
     std::mutex changesMutex;
     SignalReceiver receiver;
@@ -155,6 +173,7 @@ TEST_F(IgtlTrackingStreamTest, AServerThatDiesAndComesBackIsReconnected)
     ASSERT_TRUE(waitUntil([&] { return m_stream.connection() != Connection::Connected; }));
     ASSERT_TRUE(waitUntil([&] { return !latest("Needle")->visible; }));
     EXPECT_EQ(m_stream.state(), Stream::Running);
+    EXPECT_TRUE(log->contains("Lost the OpenIGTLink server"));
 
     m_server = std::make_unique<IgtlTestServer>(port);
     ASSERT_TRUE(waitUntil([&] { return m_server->clientCount() == 1; }));
