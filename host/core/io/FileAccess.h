@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -11,10 +12,28 @@ namespace Tesselon {
 
 /// Whole-file reads and atomic writes for the file formats, each failing with the format's own error
 /// type (`Error(path, 0, sentence)`, a `FileFormatError`), so a broken workspace and a broken recording
-/// stay distinguishable while the file handling is written once.
+/// stay distinguishable while the file handling is written once. Only regular files are read: a folder
+/// holds no data, and a FIFO or a device may block or never end.
 class FileAccess
 {
 public:
+    /// Bytes a file read whole may hold.
+    static constexpr std::int64_t largestWholeFile = std::int64_t{1} << 30;
+    /// Bytes that compressed data (images) may inflate to, so that a small file cannot tie up the memory
+    /// and the time of a much larger one.
+    static constexpr std::uint64_t largestInflated = std::uint64_t{1} << 29;
+
+    /// Refuses `path` unless it is a regular file (or a link to one), before anything opens it.
+    template <class Error>
+    static void requireRegularFile(const std::string& path)
+    {
+        throwIf<Error>(path, notRegularFile(path));
+    }
+
+    /// Why `path` is not a file to read (a folder, a FIFO, a device), or nothing; nothing also when it is
+    /// missing, which opening it reports. `what` starts the sentence, for example "the voxel file".
+    static std::optional<std::string> notRegularFile(const std::string& path, std::string_view what = "");
+
     template <class Error>
     static QByteArray readAll(const std::string& path)
     {

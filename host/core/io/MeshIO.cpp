@@ -109,9 +109,9 @@ private:
             const Eigen::Vector3d vertex =
                 linear * toEigen(part.mVertices[i]) + meshToWorld.topRightCorner<3, 1>();
             if (!vertex.allFinite())
-                throw MeshFileError(
-                    m_source, 0,
-                    fmt::format("vertex {} of mesh \"{}\" is not finite", i, part.mName.C_Str()));
+                throw MeshFileError(m_source, 0,
+                                    fmt::format("vertex {} of mesh \"{}\" is not finite", i,
+                                                MeshFileError::excerpt(part.mName.C_Str())));
             m_vertices.push_back(vertex);
             if (m_everyPartHasNormals)
                 m_normals.push_back((normalToWorld * toEigen(part.mNormals[i])).normalized());

@@ -1,3 +1,4 @@
+#include "host/core/io/TextLines.h"
 #include "host/core/io/TrackingRecordingError.h"
 #include "host/core/io/TrackingTextFile.h"
 
@@ -75,6 +76,11 @@ TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDe
         {"infinite timestamp", "inf " + identity + "\n", 1, "expected a timestamp, found \"inf\""},
         {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
          "timestamps declared in nanoseconds after line 1 declared them in seconds"},
+        // Hostile input: runaway lines are refused, and a message quotes only a short excerpt.
+        {"line over 1 MiB", pose + std::string(TextLines::longestLine + 1, '#'), 2,
+         "longer than the 1048576 bytes (1 MiB) a line may hold"},
+        {"long word", std::string(500, 'w') + " " + identity, 1,
+         "found \"wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww…\""},
     };
     expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
                                             [](const std::string& text, const std::string& source) {
@@ -84,6 +90,18 @@ TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDe
     EXPECT_EQ(firstTimestamp("# Timestamps in milliseconds\n1500 " + identity), 1.5);
     EXPECT_EQ(firstTimestamp("# time in nanoseconds since boot\n2500000000 " + identity), 2.5);
     EXPECT_EQ(firstTimestamp("# timestamp in seconds\n1700000000000 " + identity), 1.7e12);
+    // Declarations are whole words, however long the comment (this once overflowed the stack).
+    const std::string blanks(100000, ' ');
+    EXPECT_EQ(firstTimestamp("#" + blanks + "TIMESTAMPS\tin" + blanks + "milliseconds.\n1500 " + identity),
+              1.5);
+    EXPECT_EQ(firstTimestamp("# datetime in milliseconds\n1500 " + identity), 1500);
+    EXPECT_EQ(firstTimestamp("# time in millisecondsX\n1500 " + identity), 1500);
+    EXPECT_EQ(TrackingTextFile::fromText("#" + blanks + "Transform:" + blanks + "Long\n0 " + identity)
+                  .transformNames()
+                  .at(0),
+              "Long");
+    EXPECT_EQ(TrackingTextFile::fromText("# transform: two words\n0 " + identity).transformNames().at(0),
+              "Tool");
     // Mixed separators, blank lines and a CRLF line end.
     EXPECT_EQ(
         firstTimestamp("\n  # timestamp in microseconds\r\n\n2000000,1, 0 0 0\t0 1 0 0 0 0 1 0 0 0 0 1\r\n"),

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+// Helpers of the file reader harnesses: the input as text, as a file for readers that take a path, and a
+// loud stop when a property that must hold does not, so that libFuzzer keeps the input.
+namespace Tesselon::Fuzz {
+
+inline std::string_view textOf(const std::uint8_t* data, std::size_t size)
+{
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+/// Writes the input to a file of this name in a folder of this process, replaced at every call.
+inline std::string writtenAs(const std::string& name, std::string_view bytes)
+{
+    static const std::filesystem::path folder = [] {
+        auto path = std::filesystem::temp_directory_path() / ("tesselon-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    const std::string path = (folder / name).string();
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+inline void require(bool holds, const char* what)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "Fuzz property broken: %s\n", what);
+    std::abort();
+}
+
+}  // namespace Tesselon::Fuzz
