@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,22 @@ inline void require(bool holds, const char* what)
         return;
     std::fprintf(stderr, "Fuzz property broken: %s\n", what);
     std::abort();
+}
+
+/// The round trip of the text formats: the input is refused with `Error` or read; what is read is written
+/// (or refused with `Error`, for values the format cannot hold), and what is written must read back the same.
+template <class Error, class Read, class Write, class Same>
+void readWriteRead(std::string_view text, Read read, Write write, Same same)
+{
+    std::optional<decltype(read(text))> value;
+    std::string written;
+    try {
+        value = read(text);
+        written = write(*value);
+    } catch (const Error&) {
+        return;
+    }
+    require(same(read(written), *value), "what is read writes and reads back the same");
 }
 
 }  // namespace Tesselon::Fuzz

@@ -2,18 +2,14 @@
 #include "host/core/io/PointListFileError.h"
 #include "tests/fuzz/FuzzInput.h"
 
-// Hostile markups JSON: either refused with PointListFileError or read, and what is read writes and reads
-// back the same.
+// Hostile markups JSON; what is read writes and reads back the same.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace Tesselon;
-    PointList points;
-    try {
-        points = MarkupsJsonFile::fromText(Fuzz::textOf(data, size), "fuzz.mrk.json");
-    } catch (const PointListFileError&) {
-        return 0;
-    }
-    Fuzz::require(MarkupsJsonFile::fromText(MarkupsJsonFile::toText(points)).points == points.points,
-                  "written points read back");
+    Fuzz::readWriteRead<PointListFileError>(
+        Fuzz::textOf(data, size),
+        [](std::string_view text) { return MarkupsJsonFile::fromText(text, "fuzz.mrk.json"); },
+        [](const PointList& points) { return MarkupsJsonFile::toText(points); },
+        [](const PointList& a, const PointList& b) { return a.points == b.points; });
     return 0;
 }

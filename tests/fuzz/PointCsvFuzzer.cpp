@@ -2,23 +2,14 @@
 #include "host/core/io/PointListFileError.h"
 #include "tests/fuzz/FuzzInput.h"
 
-// Hostile point CSV: either refused with PointListFileError or read, and what is read and can be written
-// reads back the same.
+// Hostile point CSV; what is read and can be written reads back the same.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace Tesselon;
-    PointList points;
-    try {
-        points = PointCsvFile::fromText(Fuzz::textOf(data, size), "fuzz.csv");
-    } catch (const PointListFileError&) {
-        return 0;
-    }
-    std::string text;
-    try {
-        text = PointCsvFile::toText(points);
-    } catch (const PointListFileError&) {
-        return 0;  // labels holding a line break
-    }
-    Fuzz::require(PointCsvFile::fromText(text).points == points.points, "written points read back");
+    Fuzz::readWriteRead<PointListFileError>(
+        Fuzz::textOf(data, size),
+        [](std::string_view text) { return PointCsvFile::fromText(text, "fuzz.csv"); },
+        [](const PointList& points) { return PointCsvFile::toText(points); },
+        [](const PointList& a, const PointList& b) { return a.points == b.points; });
     return 0;
 }

@@ -2,24 +2,14 @@
 #include "host/core/io/TrackingRecordingError.h"
 #include "tests/fuzz/FuzzInput.h"
 
-// Hostile sequence metafile headers: either refused with TrackingRecordingError or read, and what is read
-// and can be written reads back the same.
+// Hostile sequence metafile headers; what is read and can be written reads back the same.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace Tesselon;
-    TrackingRecording recording;
-    try {
-        recording = SequenceMetafile::fromText(Fuzz::textOf(data, size), "fuzz.mha");
-    } catch (const TrackingRecordingError&) {
-        return 0;
-    }
-    std::string text;
-    try {
-        text = SequenceMetafile::toText(recording);
-    } catch (const TrackingRecordingError&) {
-        return 0;  // names that cannot be keys
-    }
-    Fuzz::require(SequenceMetafile::fromText(text).frames == recording.frames,
-                  "a written recording reads back");
+    Fuzz::readWriteRead<TrackingRecordingError>(
+        Fuzz::textOf(data, size),
+        [](std::string_view text) { return SequenceMetafile::fromText(text, "fuzz.mha"); },
+        [](const TrackingRecording& recording) { return SequenceMetafile::toText(recording); },
+        [](const TrackingRecording& a, const TrackingRecording& b) { return a.frames == b.frames; });
     return 0;
 }

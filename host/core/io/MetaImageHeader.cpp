@@ -22,6 +22,9 @@ namespace Tesselon {
 namespace {
 
 constexpr std::string_view dataFileKey = "ElementDataFile";
+// VTK's voxel reader copies keys, and values such as the name or the comment, into buffers of 255 bytes
+// without checking their length.
+constexpr std::size_t longestKeyOrValue = 254;
 
 struct ElementType
 {
@@ -119,6 +122,12 @@ private:
                  fmt::format("expected \"key = value\", found \"{}\"", ImageFileError::excerpt(line.text)));
         if (field->key.empty())
             fail(line.number, "expected a key before '='");
+        if (const std::size_t length = std::max(field->key.size(), field->value.size());
+            length > longestKeyOrValue)
+            fail(line.number,
+                 fmt::format("a key or value holds {} characters; MetaImage keys and values hold at "
+                             "most {}",
+                             length, longestKeyOrValue));
         return {line.number, field->key, field->value};
     }
 
