@@ -28,6 +28,14 @@ TrackingRecording twoPoses()
     return recording;
 }
 
+std::string accents(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "é";
+    return text;
+}
+
 double firstTimestamp(const std::string& text)
 {
     return TrackingTextFile::fromText(text).frames.at(0).timestamp;
@@ -67,6 +75,8 @@ TEST(TrackingTextFile, WritesTheGoldenTextRoundTripsExactlyAndNamesTheTransformB
 TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDeclaredUnitsWin)
 {
     const std::string pose = "0 " + identity + "\n";
+    // Cut between characters, never inside one.
+    const std::string longWordExcerpt = "found \"" + accents(60) + "…\"";
     const std::vector<Malformed> cases = {
         {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
         {"18 numbers", pose + "\n0 " + identity + " 1\n", 3, "found 18"},
@@ -79,8 +89,7 @@ TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDe
         // Hostile input: runaway lines are refused, and a message quotes only a short excerpt.
         {"line over 1 MiB", pose + std::string(TextLines::longestLine + 1, '#'), 2,
          "longer than the 1048576 bytes (1 MiB) a line may hold"},
-        {"long word", std::string(500, 'w') + " " + identity, 1,
-         "found \"wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww…\""},
+        {"long word", accents(500) + " " + identity, 1, longWordExcerpt.c_str()},
     };
     expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
                                             [](const std::string& text, const std::string& source) {
