@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -33,6 +35,19 @@ public:
     /// Why `path` is not a file to read (a folder, a FIFO, a device), or nothing; nothing also when it is
     /// missing, which opening it reports. `what` starts the sentence, for example "the voxel file".
     static std::optional<std::string> notRegularFile(const std::string& path, std::string_view what = "");
+
+    /// Runs `read`, refusing a file that does not fit in the memory left with the format's error rather
+    /// than letting the bare allocation failure reach the user.
+    template <class Error, class Read>
+    static auto withinMemory(const std::string& path, Read&& read) -> decltype(read())
+    {
+        try {
+            return read();
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+        throw Error(path, 0, "does not fit in the memory left; expected a smaller file or more free memory");
+    }
 
     template <class Error>
     static QByteArray readAll(const std::string& path)

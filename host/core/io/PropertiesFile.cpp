@@ -327,8 +327,10 @@ void PropertiesFile::write(const Properties& properties, const std::string& path
 
 Properties PropertiesFile::read(const std::string& path)
 {
-    const QByteArray bytes = FileAccess::readAll<PropertiesFileError>(path);
-    return fromXml(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path);
+    return FileAccess::withinMemory<PropertiesFileError>(path, [&] {
+        const QByteArray bytes = FileAccess::readAll<PropertiesFileError>(path);
+        return fromXml(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path);
+    });
 }
 
 }  // namespace Tesselon

@@ -1,3 +1,4 @@
+#include "host/core/io/FileAccess.h"
 #include "host/core/io/FileFormatError.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/io/MeshIO.h"
@@ -30,8 +31,9 @@ struct Reader
     const char* oversized;
 };
 
-// A folder or a FIFO would block or never end; an oversized file would be read whole before any check.
-TEST(FileAccess, EveryReaderRefusesFoldersPipesAndOversizedFilesWithoutReadingThem)
+// A folder or a FIFO would block or never end; an oversized file would be read whole before any check; a
+// failed allocation would reach the user as a bare library text.
+TEST(FileAccess, ReadersRefuseFoldersPipesOversizedFilesAndFailedAllocationsWithASentence)
 {
     const char* wholeFile = "more than the 1073741824 bytes (1 GiB) that a file read whole may hold";
     const char* longLine = "the line is longer than the 1048576 bytes (1 MiB)";
@@ -62,6 +64,11 @@ TEST(FileAccess, EveryReaderRefusesFoldersPipesAndOversizedFilesWithoutReadingTh
         refuses(path("fifo"), "is not a regular file but a pipe, a socket or a device");
         refuses(path("big"), reader.oversized);
     }
+    for (const std::function<void()>& failing : std::vector<std::function<void()>>{
+             [] { throw std::bad_alloc(); }, [] { std::vector<int>().reserve(std::size_t{1} << 62); }})
+        Tesselon::Test::expectNames(Tesselon::Test::caught<FileFormatError>(
+                                        [&] { FileAccess::withinMemory<FileFormatError>("huge", failing); }),
+                                    "huge", 0, "does not fit in the memory left");
 }
 
 }  // namespace
