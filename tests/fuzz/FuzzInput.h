@@ -9,6 +9,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+
+#include <unistd.h>
 
 // Helpers of the file reader harnesses: the input as text, as a file for readers that take a path, and a
 // loud stop when a property that must hold does not, so that libFuzzer keeps the input.
@@ -19,15 +22,25 @@ inline std::string_view textOf(const std::uint8_t* data, std::size_t size)
     return {reinterpret_cast<const char*>(data), size};
 }
 
+/// A folder of this process, removed with what it holds when the process ends normally.
+struct TemporaryFolder
+{
+    TemporaryFolder() { std::filesystem::create_directories(path); }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tesselon-fuzz-" + std::to_string(::getpid()));
+};
+
 /// Writes the input to a file of this name in a folder of this process, replaced at every call.
 inline std::string writtenAs(const std::string& name, std::string_view bytes)
 {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("tesselon-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    const std::string path = (folder / name).string();
+    static const TemporaryFolder folder;
+    const std::string path = (folder.path / name).string();
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
