@@ -83,6 +83,9 @@ std::unique_ptr<TrackingSequence> CalibrateCommand::readSequence(const std::stri
     std::string transform = m_transform;
     if (transform.empty()) {
         const auto names = recording.transformNames();
+        if (names.empty())
+            throw std::invalid_argument(
+                fmt::format("{} holds no poses; expected a recording of the tool pivoting.", path));
         if (names.size() != 1)
             throw std::invalid_argument(fmt::format(
                 "{} holds the transforms {}; choose one with --transform.", path, fmt::join(names, ", ")));

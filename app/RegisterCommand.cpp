@@ -14,6 +14,8 @@
 
 #include <fmt/core.h>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <stdexcept>
 
@@ -44,6 +46,25 @@ void requireEqualLengths(const PointList& tracked, const PointList& volume, bool
         "be equal.",
         tracked.sourceName, tracked.points.size(), volume.sourceName, volume.points.size()));
 }
+
+}  // namespace
+
+// Coordinates near the largest doubles overflow in the fit: its figures would be infinite or not numbers.
+void RegisterCommand::requireFinite(const Result& result)
+{
+    const bool finite = std::isfinite(result.error) && result.trackerToVolume.allFinite() &&
+                        std::all_of(result.residuals.begin(), result.residuals.end(),
+                                    [](double r) { return std::isfinite(r); }) &&
+                        (!result.expectedTargetError || std::isfinite(*result.expectedTargetError));
+    if (!finite)
+        throw std::invalid_argument(
+            fmt::format("The registration has no finite result (RMS error {}); the points' coordinates are "
+                        "too large to fit, "
+                        "expected millimetres.",
+                        result.error));
+}
+
+namespace {
 
 PointList reordered(const PointList& list, const std::vector<std::size_t>& order)
 {
@@ -135,6 +156,7 @@ int RegisterCommand::run()
         const PointList volume = PointListFile::read(m_volume);
         const PointList tracked = readTracked(volume);
         Result result = registerPoints(tracked, volume);
+        requireFinite(result);
         if (!m_image.empty())
             applyToImage(tracked, volume, result);
         if (json())

@@ -37,6 +37,7 @@ private:
         std::optional<Eigen::Matrix4d> relativeCalibration;
     };
 
+    static void requireFinite(const Result& result);
     void checkSources() const;
     PointList readTracked(const PointList& volume) const;
     Result registerPoints(const PointList& tracked, const PointList& volume) const;

@@ -11,10 +11,13 @@ function(tesselon_warnings target)
 endfunction()
 
 # A host or plug-in library made of every source file in the calling folder and its subfolders, except
-# those of the subfolders named in EXCLUDE (which build their own targets).
+# those of the subfolders named in EXCLUDE (which build their own targets). The fuzz preset links them
+# statically, so that their coverage hooks bind to the fuzzer's at link time.
 function(tesselon_add_library name)
   cmake_parse_arguments(ARG "" "TYPE" "LINKS;PRIVATE_LINKS;EXTRA_SOURCES;EXCLUDE" ${ARGN})
-  if(NOT ARG_TYPE)
+  if(NOT ARG_TYPE AND TESSELON_FUZZ_ONLY)
+    set(ARG_TYPE STATIC)
+  elseif(NOT ARG_TYPE)
     set(ARG_TYPE SHARED)
   endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS

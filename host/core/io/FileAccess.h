@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 
+#include <cstdint>
 #include <initializer_list>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -11,10 +14,41 @@ namespace Tesselon {
 
 /// Whole-file reads and atomic writes for the file formats, each failing with the format's own error
 /// type (`Error(path, 0, sentence)`, a `FileFormatError`), so a broken workspace and a broken recording
-/// stay distinguishable while the file handling is written once.
+/// stay distinguishable while the file handling is written once. Only regular files are read: a folder
+/// holds no data, and a FIFO or a device may block or never end.
 class FileAccess
 {
 public:
+    /// Bytes a file read whole may hold.
+    static constexpr std::int64_t largestWholeFile = std::int64_t{1} << 30;
+    /// Bytes that compressed data (images) may inflate to, so that a small file cannot tie up the memory
+    /// and the time of a much larger one.
+    static constexpr std::uint64_t largestInflated = std::uint64_t{1} << 29;
+
+    /// Refuses `path` unless it is a regular file (or a link to one), before anything opens it.
+    template <class Error>
+    static void requireRegularFile(const std::string& path)
+    {
+        throwIf<Error>(path, notRegularFile(path));
+    }
+
+    /// Why `path` is not a file to read (a folder, a FIFO, a device), or nothing; nothing also when it is
+    /// missing, which opening it reports. `what` starts the sentence, for example "the voxel file".
+    static std::optional<std::string> notRegularFile(const std::string& path, std::string_view what = "");
+
+    /// Runs `read`, refusing a file that does not fit in the memory left with the format's error rather
+    /// than letting the bare allocation failure reach the user.
+    template <class Error, class Read>
+    static auto withinMemory(const std::string& path, Read&& read) -> decltype(read())
+    {
+        try {
+            return read();
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+        throw Error(path, 0, "does not fit in the memory left; expected a smaller file or more free memory");
+    }
+
     template <class Error>
     static QByteArray readAll(const std::string& path)
     {

@@ -19,7 +19,24 @@ std::string composeMessage(const std::string& source, int line, const std::strin
     return reason;
 }
 
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 }  // namespace
+
+std::string FileFormatError::excerpt(std::string_view text)
+{
+    std::string result;
+    std::size_t characters = 0;
+    for (const char c : text) {
+        if (!isContinuationByte(c) && characters++ == longestExcerpt)
+            return result + "…";
+        result += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+    }
+    return result;
+}
 
 FileFormatError::FileFormatError(std::string source, int line, std::string reason)
     : std::runtime_error(composeMessage(source, line, reason)),

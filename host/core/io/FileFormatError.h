@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace Tesselon {
 
@@ -17,6 +19,12 @@ public:
     const std::string& source() const { return m_source; }
     int line() const { return m_line; }
     const std::string& reason() const { return m_reason; }
+
+    /// Characters of the input a message may quote, so that one huge line cannot flood it.
+    static constexpr std::size_t longestExcerpt = 60;
+    /// `text` as a message quotes it: its first `longestExcerpt` characters (UTF-8), followed by "…" when
+    /// there were more, with line breaks and other control characters shown as blanks.
+    static std::string excerpt(std::string_view text);
 
 private:
     std::string m_source;

@@ -1,5 +1,6 @@
 #include "host/core/io/ImageVolumeFile.h"
 
+#include "host/core/io/FileAccess.h"
 #include "host/core/io/ImageFileError.h"
 #include "host/core/io/MetaImageFile.h"
 #include "host/core/io/NiftiImageFile.h"
@@ -57,8 +58,9 @@ std::string baseName(const std::string& path, const Ending& ending)
 std::unique_ptr<SharedImageSet> ImageVolumeFile::read(const std::string& path)
 {
     const Ending& ending = endingOf(path);
-    std::unique_ptr<SharedImageSet> image =
-        ending.format == Format::Nifti ? NiftiImageFile::read(path) : MetaImageFile::read(path);
+    std::unique_ptr<SharedImageSet> image = FileAccess::withinMemory<ImageFileError>(path, [&] {
+        return ending.format == Format::Nifti ? NiftiImageFile::read(path) : MetaImageFile::read(path);
+    });
     image->setName(baseName(path, ending));
     return image;
 }

@@ -40,10 +40,8 @@ std::string describe(const QJsonValue& value)
     if (value.isUndefined())
         return "nothing";
     QJsonArray wrapper{value};
-    std::string text = QJsonDocument(wrapper).toJson(QJsonDocument::Compact).toStdString();
-    text = text.substr(1, text.size() - 2);
-    constexpr std::size_t longest = 60;
-    return text.size() > longest ? text.substr(0, longest) + "..." : text;
+    const std::string text = QJsonDocument(wrapper).toJson(QJsonDocument::Compact).toStdString();
+    return PointListFileError::excerpt(std::string_view(text).substr(1, text.size() - 2));
 }
 
 class Reader

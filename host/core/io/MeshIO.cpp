@@ -53,6 +53,18 @@ std::string checkedFormat(std::string_view formatHint, const std::string& source
     return format;
 }
 
+// assimp's PLY reader never returns from a header that lacks its end line.
+void requirePlyHeaderEnd(std::string_view bytes, const std::string& source)
+{
+    constexpr std::string_view end = "\nend_header";
+    for (auto at = bytes.find(end); at != std::string_view::npos; at = bytes.find(end, at + 1)) {
+        const std::size_t next = at + end.size();
+        if (next == bytes.size() || bytes[next] == '\n' || bytes[next] == '\r')
+            return;
+    }
+    throw MeshFileError(source, 0, "the PLY header has no \"end_header\" line; expected one before the data");
+}
+
 Eigen::Matrix4d toEigen(const aiMatrix4x4& m)
 {
     Eigen::Matrix4d result;
@@ -109,9 +121,9 @@ private:
             const Eigen::Vector3d vertex =
                 linear * toEigen(part.mVertices[i]) + meshToWorld.topRightCorner<3, 1>();
             if (!vertex.allFinite())
-                throw MeshFileError(
-                    m_source, 0,
-                    fmt::format("vertex {} of mesh \"{}\" is not finite", i, part.mName.C_Str()));
+                throw MeshFileError(m_source, 0,
+                                    fmt::format("vertex {} of mesh \"{}\" is not finite", i,
+                                                MeshFileError::excerpt(part.mName.C_Str())));
             m_vertices.push_back(vertex);
             if (m_everyPartHasNormals)
                 m_normals.push_back((normalToWorld * toEigen(part.mNormals[i])).normalized());
@@ -196,6 +208,8 @@ Mesh MeshIO::load(std::string_view bytes, std::string_view formatHint, const std
     const std::string format = checkedFormat(formatHint, source);
     if (bytes.empty())
         throw MeshFileError(source, 0, fmt::format("is empty; expected {} data", format));
+    if (format == "ply")
+        requirePlyHeaderEnd(bytes, source);
     Assimp::Importer importer;
     const aiScene* scene = importScene(importer, bytes, format, source);
     SceneMerger merger(*scene, source);

@@ -35,8 +35,10 @@ namespace {
 
 constexpr qint64 inflateChunk = 1 << 16;
 
-void openForReading(QFile& file, const std::string& path, std::string_view what)
+void openForReading(QFile& file, const std::string& path, const std::string& what)
 {
+    if (const auto problem = FileAccess::notRegularFile(file.fileName().toStdString(), what))
+        throw ImageFileError(path, 0, *problem);
     if (!file.open(QIODevice::ReadOnly))
         throw ImageFileError(
             path, 0, fmt::format("cannot open {} for reading: {}", what, file.errorString().toStdString()));
@@ -70,13 +72,20 @@ public:
 
     void run()
     {
-        openForReading(m_file, m_path,
-                       m_local ? "the file" : fmt::format("the voxel file \"{}\"", m_header.dataFile));
+        openForReading(
+            m_file, m_path,
+            m_local ? "the file"
+                    : fmt::format("the voxel file \"{}\"", ImageFileError::excerpt(m_header.dataFile)));
         const qint64 offset = m_local ? static_cast<qint64>(m_header.size) : 0;
         const qint64 available = m_file.size() - offset;
         const std::optional<std::uint64_t> expected = voxelBytes(m_header);
         if (!expected)
             fail("the image is too large to hold in memory");
+        if (m_header.compressed && *expected > FileAccess::largestInflated)
+            fail(
+                fmt::format("the header declares {} bytes of voxels ({}), more than the {} bytes (512 MiB) "
+                            "that compressed voxels may inflate to",
+                            *expected, description(), FileAccess::largestInflated));
         if (!m_header.compressed) {
             if (static_cast<std::uint64_t>(available) != *expected)
                 fail(fmt::format("expected {} bytes of voxels ({}), found {}", *expected, description(),
@@ -121,7 +130,8 @@ private:
             stream.avail_out = static_cast<uInt>(output.size());
             status = inflate(&stream, Z_NO_FLUSH);
             produced += output.size() - stream.avail_out;
-            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR)
+            // More than declared is wrong already; inflating the rest would only cost time.
+            if (produced > expected || (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR))
                 break;
         }
         const bool trailing = stream.avail_in > 0 || !m_file.atEnd();
@@ -141,6 +151,9 @@ private:
 
     void checkInflated(int status, bool trailing, std::uint64_t produced, std::uint64_t expected) const
     {
+        if (produced > expected)
+            fail(fmt::format("the compressed voxels inflate to more than the {} bytes expected ({})",
+                             expected, description()));
         if (status == Z_DATA_ERROR || status == Z_NEED_DICT)
             fail("the compressed voxels are corrupt");
         if (status != Z_STREAM_END)

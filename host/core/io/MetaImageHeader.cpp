@@ -22,6 +22,9 @@ namespace Tesselon {
 namespace {
 
 constexpr std::string_view dataFileKey = "ElementDataFile";
+// VTK's voxel reader copies keys, and values such as the name or the comment, into buffers of 255 bytes
+// without checking their length.
+constexpr std::size_t longestKeyOrValue = 254;
 
 struct ElementType
 {
@@ -97,12 +100,12 @@ public:
 private:
     void readFields()
     {
-        TextLines lines(m_text);
+        TextLines lines(m_text, TextLines::Comments::Kept, m_source, &TextLines::fail<ImageFileError>);
         while (const std::optional<TextLines::Line> line = lines.next()) {
             const Field field = splitField(*line);
             if (const auto [first, added] = m_fields.emplace(field.key, field); !added)
-                fail(field.line, fmt::format("the key \"{}\" appears twice; first on line {}", field.key,
-                                             first->second.line));
+                fail(field.line, fmt::format("the key \"{}\" appears twice; first on line {}",
+                                             ImageFileError::excerpt(field.key), first->second.line));
             if (field.key == dataFileKey) {
                 m_size = line->end;
                 return;
@@ -115,9 +118,16 @@ private:
     {
         const std::optional<TextLines::KeyValue> field = TextLines::splitKeyValue(line.text);
         if (!field)
-            fail(line.number, fmt::format("expected \"key = value\", found \"{}\"", line.text.substr(0, 80)));
+            fail(line.number,
+                 fmt::format("expected \"key = value\", found \"{}\"", ImageFileError::excerpt(line.text)));
         if (field->key.empty())
             fail(line.number, "expected a key before '='");
+        if (const std::size_t length = std::max(field->key.size(), field->value.size());
+            length > longestKeyOrValue)
+            fail(line.number,
+                 fmt::format("a key or value holds {} characters; MetaImage keys and values hold at "
+                             "most {}",
+                             length, longestKeyOrValue));
         return {line.number, field->key, field->value};
     }
 
@@ -136,7 +146,8 @@ private:
     {
         const Field* field = find(key);
         if (field && field->value != expected)
-            fail(field->line, fmt::format("expected \"{} = {}\", found \"{}\"", key, expected, field->value));
+            fail(field->line, fmt::format("expected \"{} = {}\", found \"{}\"", key, expected,
+                                          ImageFileError::excerpt(field->value)));
     }
 
     int dimensionCount() const
@@ -144,7 +155,8 @@ private:
         const Field& field = required("NDims");
         const auto count = PropertyCodec<int>::fromText(field.value);
         if (!count || (*count != 2 && *count != 3))
-            fail(field.line, fmt::format("expected 2 or 3 dimensions (NDims), found \"{}\"", field.value));
+            fail(field.line, fmt::format("expected 2 or 3 dimensions (NDims), found \"{}\"",
+                                         ImageFileError::excerpt(field.value)));
         return *count;
     }
 
@@ -157,7 +169,8 @@ private:
         for (int axis = 0; axis < count; ++axis) {
             const auto size = PropertyCodec<int>::fromText(sizes[axis]);
             if (!size || *size < 1)
-                fail(field.line, fmt::format("expected a positive size, found \"{}\"", sizes[axis]));
+                fail(field.line, fmt::format("expected a positive size, found \"{}\"",
+                                             ImageFileError::excerpt(sizes[axis])));
             header.dimensions[axis] = *size;
         }
     }
@@ -168,7 +181,8 @@ private:
         if (const Field* field = find("ElementSpacing") ? find("ElementSpacing") : find("ElementSize")) {
             numbers(*field, count, "a spacing", header.spacing.data());
             if (header.spacing.minCoeff() <= 0)
-                fail(field->line, fmt::format("expected positive spacings, found \"{}\"", field->value));
+                fail(field->line, fmt::format("expected positive spacings, found \"{}\"",
+                                              ImageFileError::excerpt(field->value)));
         }
         if (const Field* field = synonym({"Offset", "Origin", "Position"}))
             numbers(*field, count, "an offset", header.offset.data());
@@ -195,8 +209,8 @@ private:
         for (int i = 0; i < count; ++i) {
             const std::optional<double> value = TextLines::finiteNumber(tokens[i]);
             if (!value)
-                fail(field.line,
-                     fmt::format("expected a finite number in {}, found \"{}\"", what, tokens[i]));
+                fail(field.line, fmt::format("expected a finite number in {}, found \"{}\"", what,
+                                             ImageFileError::excerpt(tokens[i])));
             out[i] = *value;
         }
     }
@@ -209,7 +223,7 @@ private:
         if (known == elementTypes.end())
             fail(field.line, fmt::format("unsupported ElementType \"{}\"; expected MET_CHAR, MET_UCHAR, "
                                          "MET_SHORT, MET_USHORT, MET_INT, MET_UINT, MET_FLOAT or MET_DOUBLE",
-                                         field.value));
+                                         ImageFileError::excerpt(field.value)));
         return std::string(field.value);
     }
 
@@ -223,7 +237,7 @@ private:
                 return name.modality;
         fail(field->line, fmt::format("unknown Modality \"{}\"; expected MET_MOD_CT, MET_MOD_MR, MET_MOD_US, "
                                       "MET_MOD_NM, MET_MOD_OTHER or MET_MOD_UNKNOWN",
-                                      field->value));
+                                      ImageFileError::excerpt(field->value)));
     }
 
     bool byteOrder() const
@@ -239,8 +253,8 @@ private:
             return std::nullopt;
         const auto size = PropertyCodec<long long>::fromText(field->value);
         if (!size || *size < 0)
-            fail(field->line,
-                 fmt::format("expected a byte count for CompressedDataSize, found \"{}\"", field->value));
+            fail(field->line, fmt::format("expected a byte count for CompressedDataSize, found \"{}\"",
+                                          ImageFileError::excerpt(field->value)));
         return size;
     }
 
@@ -262,7 +276,8 @@ private:
             return absent;
         const std::string value = TextLines::lowerCase(field->value);
         if (value != "true" && value != "false")
-            fail(field->line, fmt::format("expected True or False for {}, found \"{}\"", key, field->value));
+            fail(field->line, fmt::format("expected True or False for {}, found \"{}\"", key,
+                                          ImageFileError::excerpt(field->value)));
         return value == "true";
     }
 

@@ -1,6 +1,8 @@
 #include "host/core/io/NiftiImageFile.h"
 
+#include "host/core/io/FileAccess.h"
 #include "host/core/io/ImageFileError.h"
+#include "host/core/io/NiftiHeader.h"
 #include "host/core/io/VtkImageValues.h"
 #include "host/core/io/VtkMessageCapture.h"
 
@@ -19,6 +21,8 @@
 #include <vtkNew.h>
 #include <vtkPointData.h>
 
+#include <zlib.h>
+
 #include <fmt/format.h>
 
 #include <Eigen/LU>
@@ -31,6 +35,45 @@
 namespace Tesselon {
 
 namespace {
+
+struct HeaderBytes
+{
+    std::string bytes;
+    bool compressed = false;
+};
+
+// Through zlib, which reads plain and gzip-compressed files alike, as VTK's reader does.
+HeaderBytes headerBytes(const std::string& path)
+{
+    gzFile file = gzopen(path.c_str(), "rb");
+    if (file == nullptr)
+        throw ImageFileError(path, 0, "cannot open for reading");
+    HeaderBytes header{std::string(NiftiHeader::largestSize, '\0')};
+    const int read = gzread(file, header.bytes.data(), static_cast<unsigned>(header.bytes.size()));
+    header.compressed = gzdirect(file) == 0;
+    gzclose(file);
+    if (read < 0)
+        throw ImageFileError(path, 0, "the compressed data is corrupt");
+    header.bytes.resize(static_cast<std::size_t>(read));
+    return header;
+}
+
+// VTK's reader allocates what the header declares before it reads a byte.
+void checkDeclaredSize(const NiftiHeader& header, bool compressed, const std::string& path)
+{
+    const auto& size = header.dimensions;
+    const std::string declared =
+        fmt::format("the header declares {} x {} x {} voxels of {} bytes from byte {}, {} bytes in all",
+                    size[0], size[1], size[2], header.bytesPerVoxel, header.voxelOffset, header.end());
+    if (compressed && header.end() > FileAccess::largestInflated)
+        throw ImageFileError(
+            path, 0,
+            fmt::format("{}, more than the {} bytes (512 MiB) that compressed data may inflate to", declared,
+                        FileAccess::largestInflated));
+    const auto fileSize = static_cast<std::uint64_t>(QFileInfo(QString::fromStdString(path)).size());
+    if (!compressed && header.end() > fileSize)
+        throw ImageFileError(path, 0, fmt::format("{}, but the file holds {}", declared, fileSize));
+}
 
 // Its own inverse, so `lpsToRas` is the same matrix.
 const Eigen::Matrix4d rasToLps = Eigen::Vector4d(-1, -1, 1, 1).asDiagonal();
@@ -66,14 +109,6 @@ Eigen::Matrix4d dataToRas(vtkNIFTIImageReader& reader)
     if (vtkMatrix4x4* qform = reader.GetQFormMatrix())
         return toEigen(*qform);
     return Eigen::Matrix4d::Identity();
-}
-
-void checkSingleVolume(vtkNIFTIImageReader& reader, const std::string& path)
-{
-    if (reader.GetTimeDimension() > 1)
-        throw ImageFileError(path, 0,
-                             fmt::format("the file holds a series of {} volumes; expected a single volume",
-                                         reader.GetTimeDimension()));
 }
 
 void rescale(std::vector<float>& values, double slope, double intercept)
@@ -178,14 +213,16 @@ QString temporaryTwin(QTemporaryFile& file, const std::string& path)
 std::unique_ptr<SharedImageSet> NiftiImageFile::read(const std::string& path)
 {
     // Checked here for a plain message: VTK reports a missing file as a missing header.
+    FileAccess::requireRegularFile<ImageFileError>(path);
     if (QFile file(QString::fromStdString(path)); !file.open(QIODevice::ReadOnly))
         throw ImageFileError(path, 0, "cannot open for reading: " + file.errorString().toStdString());
+    const HeaderBytes bytes = headerBytes(path);
+    checkDeclaredSize(NiftiHeader::fromBytes(bytes.bytes, path), bytes.compressed, path);
     vtkNew<vtkNIFTIImageReader> reader;
     VtkMessageCapture messages(*reader);
     reader->SetFileName(path.c_str());
     reader->Update();
     messages.throwIfFailed(path, "cannot read NIfTI");
-    checkSingleVolume(*reader, path);
     vtkImageData& image = *reader->GetOutput();
     std::vector<float> values = VtkImageValues::toFloats(image, path);
     rescale(values, reader->GetRescaleSlope(), reader->GetRescaleIntercept());

@@ -26,7 +26,7 @@ public:
         PointList list;
         list.sourceName = m_source;
         bool first = true;
-        TextLines lines(m_text, TextLines::Comments::Skipped);
+        TextLines lines(m_text, TextLines::Comments::Skipped, m_source, &TextLines::fail<PointListFileError>);
         while (const std::optional<TextLines::Line> line = lines.next()) {
             m_line = line->number;
             const std::vector<std::string> fields = splitFields(line->text);
@@ -48,8 +48,8 @@ private:
             names += (names.empty() ? "" : ",") + TextLines::lowerCase(field);
         if (names == header || names == header.substr(0, 5))
             return true;
-        fail(
-            fmt::format("expected the header \"x,y,z\" or \"x,y,z,label\", or a point, found \"{}\"", names));
+        fail(fmt::format("expected the header \"x,y,z\" or \"x,y,z,label\", or a point, found \"{}\"",
+                         PointListFileError::excerpt(names)));
     }
 
     PointList::Point readPoint(const std::vector<std::string>& fields) const
@@ -68,7 +68,8 @@ private:
     {
         if (const std::optional<double> value = TextLines::finiteNumber(text))
             return *value;
-        fail(fmt::format("expected a finite number for {}, found \"{}\"", axis, text));
+        fail(fmt::format("expected a finite number for {}, found \"{}\"", axis,
+                         PointListFileError::excerpt(text)));
     }
 
     std::vector<std::string> splitFields(std::string_view line) const

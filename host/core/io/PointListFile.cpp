@@ -34,11 +34,13 @@ Format formatOf(const std::string& path)
 PointList PointListFile::read(const std::string& path)
 {
     const Format format = formatOf(path);
-    const QByteArray bytes = FileAccess::readAll<PointListFileError>(path);
-    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (format == Format::MarkupsJson)
-        return MarkupsJsonFile::fromText(text, path);
-    return PointCsvFile::fromText(text, path);
+    return FileAccess::withinMemory<PointListFileError>(path, [&] {
+        const QByteArray bytes = FileAccess::readAll<PointListFileError>(path);
+        const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (format == Format::MarkupsJson)
+            return MarkupsJsonFile::fromText(text, path);
+        return PointCsvFile::fromText(text, path);
+    });
 }
 
 void PointListFile::write(const PointList& points, const std::string& path)

@@ -24,6 +24,8 @@ const QString attributeTag = QStringLiteral("attribute");
 const QString nameKey = QStringLiteral("name");
 const QString typeKey = QStringLiteral("type");
 const QString valueKey = QStringLiteral("value");
+// Far deeper than any workspace, and shallow enough for the recursive reading and the Properties tree.
+constexpr std::size_t deepestNesting = 128;
 
 // The Char production of XML 1.0: anything else cannot appear in a document, not even escaped.
 bool isXmlCharacter(char32_t c)
@@ -162,7 +164,7 @@ private:
         checkAttributes({nameKey, typeKey, valueKey});
         const std::string name = requiredAttribute(nameKey);
         if (target.hasParam(name))
-            fail(fmt::format("parameter \"{}\" appears twice", name));
+            fail(fmt::format("parameter \"{}\" appears twice", PropertiesFileError::excerpt(name)));
         std::string value = requiredAttribute(valueKey);
         target.setParamText(name, std::move(value));
         if (m_xml.attributes().hasAttribute(typeKey))
@@ -185,7 +187,8 @@ private:
         checkAttributes({nameKey, valueKey});
         std::string key = requiredAttribute(nameKey);
         if (target.paramAttribute(param, key))
-            fail(fmt::format("attribute \"{}\" of parameter \"{}\" appears twice", key, param));
+            fail(fmt::format("attribute \"{}\" of parameter \"{}\" appears twice",
+                             PropertiesFileError::excerpt(key), PropertiesFileError::excerpt(param)));
         target.setParamAttribute(param, std::move(key), requiredAttribute(valueKey));
         while (nextToken() != QXmlStreamReader::EndElement) {
             if (m_xml.isStartElement())
@@ -200,7 +203,8 @@ private:
         const auto number = PropertyCodec<long long>::fromText(text);
         if (!number || !isParamTypeNumber(*number))
             fail(fmt::format("bad type number \"{}\" for parameter \"{}\"; expected an integer from 0 to {}",
-                             text, param, static_cast<int>(ParamType::Enumeration)));
+                             PropertiesFileError::excerpt(text), PropertiesFileError::excerpt(param),
+                             static_cast<int>(ParamType::Enumeration)));
         return static_cast<ParamType>(*number);
     }
 
@@ -213,6 +217,9 @@ private:
                 failMalformed();
             switch (token) {
                 case QXmlStreamReader::StartElement:
+                    if (m_open.size() == deepestNesting)
+                        fail(fmt::format("elements nest deeper than the {} levels a properties file may hold",
+                                         deepestNesting));
                     m_open.emplace_back(elementName(), lineNumber());
                     return token;
                 case QXmlStreamReader::EndElement:
@@ -237,7 +244,7 @@ private:
         for (const QXmlStreamAttribute& attribute : m_xml.attributes()) {
             if (std::find(allowed.begin(), allowed.end(), attribute.qualifiedName()) == allowed.end())
                 fail(fmt::format("unknown attribute \"{}\" on <{}>",
-                                 attribute.qualifiedName().toString().toStdString(), elementName()));
+                                 excerpt(attribute.qualifiedName().toString()), elementName()));
         }
     }
 
@@ -252,8 +259,8 @@ private:
     void rejectText()
     {
         if (m_xml.isCharacters() && !m_xml.isWhitespace())
-            fail(fmt::format("unexpected text \"{}\" inside <{}>",
-                             m_xml.text().toString().trimmed().toStdString(), m_open.back().first));
+            fail(fmt::format("unexpected text \"{}\" inside <{}>", excerpt(m_xml.text().toString().trimmed()),
+                             m_open.back().first));
     }
 
     [[noreturn]] void failUnknownElement(std::string_view expected)
@@ -283,7 +290,13 @@ private:
         throw PropertiesFileError(m_source, lineNumber(), std::move(reason));
     }
 
-    std::string elementName() const { return m_xml.name().toString().toStdString(); }
+    // Names come from the file, so they are shortened like any quoted input.
+    std::string elementName() const { return excerpt(m_xml.name().toString()); }
+
+    static std::string excerpt(const QString& text)
+    {
+        return PropertiesFileError::excerpt(text.toStdString());
+    }
 
     int lineNumber() const { return static_cast<int>(m_xml.lineNumber()); }
 
@@ -314,8 +327,10 @@ void PropertiesFile::write(const Properties& properties, const std::string& path
 
 Properties PropertiesFile::read(const std::string& path)
 {
-    const QByteArray bytes = FileAccess::readAll<PropertiesFileError>(path);
-    return fromXml(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path);
+    return FileAccess::withinMemory<PropertiesFileError>(path, [&] {
+        const QByteArray bytes = FileAccess::readAll<PropertiesFileError>(path);
+        return fromXml(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), path);
+    });
 }
 
 }  // namespace Tesselon

@@ -74,12 +74,13 @@ private:
     void readFields()
     {
         std::map<std::string_view, int> keyLines;
-        TextLines lines(m_text);
+        TextLines lines(m_text, TextLines::Comments::Kept, m_source,
+                        &TextLines::fail<TrackingRecordingError>);
         while (const std::optional<TextLines::Line> line = lines.next()) {
             const Field field = splitField(*line);
             if (const auto [first, added] = keyLines.emplace(field.key, field.line); !added)
-                fail(field.line,
-                     fmt::format("the key \"{}\" appears twice; first on line {}", field.key, first->second));
+                fail(field.line, fmt::format("the key \"{}\" appears twice; first on line {}",
+                                             TrackingRecordingError::excerpt(field.key), first->second));
             m_fields.push_back(field);
             if (field.key == dataFileKey)
                 return;
@@ -91,7 +92,8 @@ private:
     {
         const std::optional<TextLines::KeyValue> field = TextLines::splitKeyValue(line.text);
         if (!field)
-            fail(line.number, fmt::format("expected \"key = value\", found \"{}\"", line.text));
+            fail(line.number, fmt::format("expected \"key = value\", found \"{}\"",
+                                          TrackingRecordingError::excerpt(line.text)));
         if (field->key.empty())
             fail(line.number, "expected a key before '='");
         return {line.number, field->key, field->value};
@@ -110,13 +112,13 @@ private:
     {
         const Field& objectType = requiredField("ObjectType");
         if (objectType.value != "Image")
-            fail(objectType.line,
-                 fmt::format("expected \"ObjectType = Image\", found \"{}\"", objectType.value));
+            fail(objectType.line, fmt::format("expected \"ObjectType = Image\", found \"{}\"",
+                                              TrackingRecordingError::excerpt(objectType.value)));
         const Field& dimensions = requiredField("NDims");
         const auto count = PropertyCodec<int>::fromText(dimensions.value);
         if (!count || *count < 1)
-            fail(dimensions.line,
-                 fmt::format("expected a positive number of dimensions, found \"{}\"", dimensions.value));
+            fail(dimensions.line, fmt::format("expected a positive number of dimensions, found \"{}\"",
+                                              TrackingRecordingError::excerpt(dimensions.value)));
         const Field& size = requiredField("DimSize");
         const std::vector<std::string_view> sizes = TextLines::split(size.value);
         if (sizes.size() != static_cast<std::size_t>(*count))
@@ -125,8 +127,15 @@ private:
         for (const std::string_view text : sizes) {
             frames = PropertyCodec<long long>::fromText(text);
             if (!frames || *frames < 0)
-                fail(size.line, fmt::format("expected a size of 0 or more, found \"{}\"", text));
+                fail(size.line, fmt::format("expected a size of 0 or more, found \"{}\"",
+                                            TrackingRecordingError::excerpt(text)));
         }
+        // Checked before anything is allocated per frame: each frame needs a timestamp line of its own.
+        if (static_cast<unsigned long long>(*frames) > m_fields.size())
+            fail(size.line,
+                 fmt::format("DimSize declares {} frames, but the header holds only {} lines; each "
+                             "frame needs a line with its timestamp",
+                             *frames, m_fields.size()));
         return static_cast<std::size_t>(*frames);
     }
 
@@ -137,8 +146,8 @@ private:
         const auto frame = PropertyCodec<unsigned>::fromText(
             underscore == std::string_view::npos ? rest : rest.substr(0, underscore));
         if (!frame || underscore == std::string_view::npos || underscore + 1 == rest.size())
-            fail(field.line,
-                 fmt::format("expected a key \"Seq_Frame<number>_<field>\", found \"{}\"", field.key));
+            fail(field.line, fmt::format("expected a key \"Seq_Frame<number>_<field>\", found \"{}\"",
+                                         TrackingRecordingError::excerpt(field.key)));
         if (*frame >= m_frames.size())
             fail(field.line, fmt::format("frame {} is beyond the {} frames that DimSize declares", *frame,
                                          m_frames.size()));
@@ -183,7 +192,9 @@ private:
 
     void readMatrix(const Field& field, PendingTransform& pending, std::size_t frame) const
     {
-        checkFirst(pending.matrixLine, field, fmt::format("matrix of \"{}\"", pending.transform.name), frame);
+        checkFirst(pending.matrixLine, field,
+                   fmt::format("matrix of \"{}\"", TrackingRecordingError::excerpt(pending.transform.name)),
+                   frame);
         const std::vector<std::string_view> values = TextLines::split(field.value);
         if (values.size() != 16)
             fail(field.line, fmt::format("expected the 16 values of a 4x4 matrix row by row, found {} values",
@@ -195,7 +206,9 @@ private:
 
     void readStatus(const Field& field, PendingTransform& pending, std::size_t frame) const
     {
-        checkFirst(pending.statusLine, field, fmt::format("status of \"{}\"", pending.transform.name), frame);
+        checkFirst(pending.statusLine, field,
+                   fmt::format("status of \"{}\"", TrackingRecordingError::excerpt(pending.transform.name)),
+                   frame);
         if (field.value.empty())
             fail(field.line,
                  fmt::format("expected a status ({} or another word for not valid)", validStatus));
@@ -207,7 +220,8 @@ private:
     {
         if (const std::optional<double> value = TextLines::finiteNumber(text))
             return *value;
-        fail(field.line, fmt::format("expected {}, found \"{}\"", what, text));
+        fail(field.line,
+             fmt::format("expected {}, found \"{}\"", what, TrackingRecordingError::excerpt(text)));
     }
 
     TrackingRecording assemble() const
@@ -232,7 +246,7 @@ private:
             if (transform.matrixLine == 0)
                 fail(transform.statusLine,
                      fmt::format("a status for transform \"{}\" of frame {}, which has no matrix",
-                                 transform.transform.name, index));
+                                 TrackingRecordingError::excerpt(transform.transform.name), index));
             frame.transforms.push_back(transform.transform);
         }
         return frame;

@@ -2,18 +2,27 @@
 
 #include "host/core/config/PropertyCodec.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
 namespace Tesselon {
 
-TextLines::TextLines(std::string_view text, Comments comments) : m_text(text), m_comments(comments) {}
+TextLines::TextLines(std::string_view text, Comments comments, std::string_view source, Failure failure)
+    : m_text(text), m_comments(comments), m_source(source), m_failure(failure)
+{
+}
 
 std::optional<TextLines::Line> TextLines::next()
 {
     while (m_position < m_text.size()) {
         const std::size_t lineEnd = std::min(m_text.find('\n', m_position), m_text.size());
+        if (lineEnd - m_position > longestLine)
+            m_failure(
+                m_source, m_number + 1,
+                fmt::format("the line is longer than the {} bytes (1 MiB) a line may hold", longestLine));
         const Line line{++m_number, trimmed(m_text.substr(m_position, lineEnd - m_position)),
                         std::min(lineEnd + 1, m_text.size())};
         m_position = line.end;

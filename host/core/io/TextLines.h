@@ -1,9 +1,12 @@
 #pragma once
 
+#include "host/core/io/FileFormatError.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Tesselon {
@@ -12,7 +15,8 @@ namespace Tesselon {
 /// data begins. Lines end at '\n' and come trimmed of blanks (' ', '\t', '\r'). Blank lines are skipped,
 /// and so, when asked, are comment lines starting with '#'; line numbers count every line from 1. Also
 /// the pieces that the text file readers split lines into: blank- or comma-separated values, finite
-/// numbers and "key = value" fields.
+/// numbers and "key = value" fields. A line longer than `longestLine` is refused with the format's own
+/// error, so that no reader works on, or quotes, a runaway line.
 class TextLines
 {
 public:
@@ -37,9 +41,20 @@ public:
     };
 
     static constexpr std::string_view blanks = " \t\r";
+    /// Bytes a line may hold, without its line break: far more than any of the formats writes.
+    static constexpr std::size_t longestLine = std::size_t{1} << 20;
 
-    /// `text` must outlive this reader and the lines it gives.
-    explicit TextLines(std::string_view text, Comments comments = Comments::Kept);
+    /// Throws the format's error for `source` and `line`; `fail<Error>` is one.
+    using Failure = void (*)(const std::string& source, int line, std::string reason);
+    template <class Error>
+    [[noreturn]] static void fail(const std::string& source, int line, std::string reason)
+    {
+        throw Error(source, line, std::move(reason));
+    }
+
+    /// `text` must outlive this reader and the lines it gives. `source` names it in errors.
+    explicit TextLines(std::string_view text, Comments comments = Comments::Kept,
+                       std::string_view source = "", Failure failure = &fail<FileFormatError>);
 
     /// The next line that is not skipped, or nothing past the last one.
     std::optional<Line> next();
@@ -61,6 +76,8 @@ private:
 
     std::string_view m_text;
     Comments m_comments;
+    std::string m_source;
+    Failure m_failure;
     std::size_t m_position = 0;
     int m_number = 0;
 };

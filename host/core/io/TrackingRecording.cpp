@@ -14,7 +14,10 @@ std::string quotedList(const std::vector<std::string>& names)
 {
     if (names.empty())
         return "none";
-    return fmt::format("\"{}\"", fmt::join(names, "\", \""));
+    std::vector<std::string> shortened;
+    for (const std::string& name : names)
+        shortened.push_back(TrackingRecordingError::excerpt(name));
+    return fmt::format("\"{}\"", fmt::join(shortened, "\", \""));
 }
 
 }  // namespace
@@ -53,9 +56,10 @@ std::vector<TransformSample> TrackingRecording::samples(std::string_view name) c
             result.push_back({i, frames[i].timestamp, transform->matrix, transform->valid});
     }
     if (result.empty()) {
-        throw TrackingRecordingError(sourceName, 0,
-                                     fmt::format("no transform \"{}\" in the recording; it holds {}", name,
-                                                 quotedList(transformNames())));
+        throw TrackingRecordingError(
+            sourceName, 0,
+            fmt::format("no transform \"{}\" in the recording; it holds {}",
+                        TrackingRecordingError::excerpt(name), quotedList(transformNames())));
     }
     return result;
 }

@@ -58,11 +58,13 @@ std::string_view viewOf(const QByteArray& bytes)
 TrackingRecording TrackingRecordingFile::read(const std::string& path, const std::string& transformName)
 {
     const Format format = formatOf(path);
-    if (format == Format::SequenceMetafile)
-        return SequenceMetafile::fromText(viewOf(FileAccess::readMetaHeader<TrackingRecordingError>(path)),
-                                          path);
-    return TrackingTextFile::fromText(viewOf(FileAccess::readAll<TrackingRecordingError>(path)), path,
-                                      transformName);
+    return FileAccess::withinMemory<TrackingRecordingError>(path, [&] {
+        if (format == Format::SequenceMetafile)
+            return SequenceMetafile::fromText(
+                viewOf(FileAccess::readMetaHeader<TrackingRecordingError>(path)), path);
+        return TrackingTextFile::fromText(viewOf(FileAccess::readAll<TrackingRecordingError>(path)), path,
+                                          transformName);
+    });
 }
 
 void TrackingRecordingFile::write(const TrackingRecording& recording, const std::string& path)

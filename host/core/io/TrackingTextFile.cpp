@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <optional>
-#include <regex>
 #include <utility>
 #include <vector>
 
@@ -37,16 +37,84 @@ constexpr std::array<TimeUnit, 4> timeUnits = {{
 // Epoch times in seconds stay below 1e11 until the year 5138, so larger values must be in a finer unit.
 constexpr double largestEpochSeconds = 1e11;
 
-const std::regex unitDeclaration(R"(\btime(?:stamps?)?\s+in\s+((?:nano|micro|milli)?seconds)\b)",
-                                 std::regex::ECMAScript | std::regex::icase);
-const std::regex nameDeclaration(R"(^#\s*transform:\s*(\S+)\s*$)",
-                                 std::regex::ECMAScript | std::regex::icase);
+constexpr std::string_view nameKey = "transform:";
 
-const TimeUnit& unitNamed(std::string_view text)
+// Comments are matched by hand, in one pass: a regular expression library recurses per character and
+// overflows the stack on a long line.
+bool isSpace(char c)
 {
-    const std::string name = TextLines::lowerCase(text);
-    return *std::find_if(timeUnits.begin(), timeUnits.end(),
-                         [&](const TimeUnit& unit) { return unit.name == name; });
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isWordCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+std::string_view withoutLeadingSpaces(std::string_view text)
+{
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+// `text` past the blanks it starts with; nothing when it starts with none.
+std::optional<std::string_view> afterSpaces(std::string_view text)
+{
+    const std::string_view rest = withoutLeadingSpaces(text);
+    if (rest.size() == text.size())
+        return std::nullopt;
+    return rest;
+}
+
+bool startsWithWord(std::string_view text, std::string_view word)
+{
+    return text.starts_with(word) && (text.size() == word.size() || !isWordCharacter(text[word.size()]));
+}
+
+// What follows "time" in "time in <unit>", "timestamp in <unit>" or "timestamps in <unit>".
+const TimeUnit* unitAfterTime(std::string_view rest)
+{
+    if (rest.starts_with("stamps"))
+        rest.remove_prefix(6);
+    else if (rest.starts_with("stamp"))
+        rest.remove_prefix(5);
+    const std::optional<std::string_view> in = afterSpaces(rest);
+    if (!in || !in->starts_with("in"))
+        return nullptr;
+    const std::optional<std::string_view> unit = afterSpaces(in->substr(2));
+    if (!unit)
+        return nullptr;
+    const auto named = std::find_if(timeUnits.begin(), timeUnits.end(),
+                                    [&](const TimeUnit& known) { return startsWithWord(*unit, known.name); });
+    return named == timeUnits.end() ? nullptr : &*named;
+}
+
+// The first declaration of a unit, starting at the word "time", anywhere in a comment, in any letter case.
+const TimeUnit* declaredUnit(std::string_view comment)
+{
+    const std::string lower = TextLines::lowerCase(comment);
+    for (std::size_t at = lower.find("time"); at != std::string::npos; at = lower.find("time", at + 1)) {
+        if (at > 0 && isWordCharacter(lower[at - 1]))
+            continue;
+        if (const TimeUnit* unit = unitAfterTime(std::string_view(lower).substr(at + 4)))
+            return unit;
+    }
+    return nullptr;
+}
+
+// The name of a comment "# transform: <name>", a single word, with the key in any letter case.
+std::optional<std::string_view> declaredName(std::string_view comment)
+{
+    std::string_view rest = withoutLeadingSpaces(comment.substr(1));
+    if (TextLines::lowerCase(rest.substr(0, nameKey.size())) != nameKey)
+        return std::nullopt;
+    rest = withoutLeadingSpaces(rest.substr(nameKey.size()));
+    while (!rest.empty() && isSpace(rest.back()))
+        rest.remove_suffix(1);
+    if (rest.empty() || std::any_of(rest.begin(), rest.end(), isSpace))
+        return std::nullopt;
+    return rest;
 }
 
 const TimeUnit& unitForMagnitude(double timestamp)
@@ -68,10 +136,10 @@ public:
 
     TrackingRecording read(std::string_view text)
     {
-        TextLines lines(text);
+        TextLines lines(text, TextLines::Comments::Kept, m_source, &TextLines::fail<TrackingRecordingError>);
         while (const std::optional<TextLines::Line> line = lines.next()) {
             if (line->text.front() == '#')
-                readComment(std::string(line->text), line->number);
+                readComment(line->text, line->number);
             else
                 readPose(line->text, line->number);
         }
@@ -80,15 +148,14 @@ public:
 
 private:
     // Only the header, before the first pose, declares; later comments are notes.
-    void readComment(const std::string& text, int line)
+    void readComment(std::string_view text, int line)
     {
         if (!m_frames.empty())
             return;
-        std::smatch match;
-        if (std::regex_search(text, match, unitDeclaration))
-            declareUnit(unitNamed(match[1].str()), line);
-        if (std::regex_search(text, match, nameDeclaration) && m_declaredName.empty())
-            m_declaredName = match[1].str();
+        if (const TimeUnit* unit = declaredUnit(text))
+            declareUnit(*unit, line);
+        if (const std::optional<std::string_view> name = declaredName(text); name && m_declaredName.empty())
+            m_declaredName = *name;
     }
 
     void declareUnit(const TimeUnit& unit, int line)
@@ -121,7 +188,7 @@ private:
     {
         if (const std::optional<double> value = TextLines::finiteNumber(text))
             return *value;
-        fail(line, fmt::format("expected {}, found \"{}\"", what, text));
+        fail(line, fmt::format("expected {}, found \"{}\"", what, TrackingRecordingError::excerpt(text)));
     }
 
     TrackingRecording assemble() const

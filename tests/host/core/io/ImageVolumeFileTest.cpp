@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -186,6 +187,7 @@ struct NiftiHeader
     std::int16_t sformCode = 0;
     std::array<float, 6> quaternion{};  // b, c, d, then the offset
     std::array<float, 12> srow{};
+    float voxOffset = 352;
 };
 
 template <class Value>
@@ -203,7 +205,7 @@ QByteArray niftiFile(const NiftiHeader& header, const QByteArray& voxels)
     put(bytes, 70, header.datatype);
     put(bytes, 72, header.bitpix);
     put(bytes, 76, header.pixdim);
-    put(bytes, 108, 352.0f);  // vox_offset
+    put(bytes, 108, header.voxOffset);
     put(bytes, 112, header.slope);
     put(bytes, 116, header.intercept);
     put(bytes, 252, header.qformCode);
@@ -212,6 +214,33 @@ QByteArray niftiFile(const NiftiHeader& header, const QByteArray& voxels)
     put(bytes, 280, header.srow);
     std::memcpy(bytes.data() + 344, "n+1", 4);
     return bytes + voxels;
+}
+
+// The same file with every number of the header and of the float voxels in the other byte order.
+QByteArray swappedNifti(QByteArray bytes)
+{
+    struct Field
+    {
+        int offset, size, count;
+    };
+    const std::vector<Field> fields = {{0, 4, 1},   {40, 2, 8},  {70, 2, 2},   {76, 4, 8},
+                                       {108, 4, 3}, {252, 2, 2}, {256, 4, 18}, {352, 4, voxelCount}};
+    for (const Field& field : fields)
+        for (int i = 0; i < field.count; ++i)
+            std::reverse(bytes.begin() + field.offset + i * field.size,
+                         bytes.begin() + field.offset + (i + 1) * field.size);
+    return bytes;
+}
+
+// A gzip member around `bytes`, without its checksum, which the reader checks only at the end.
+QByteArray gzipOf(const QByteArray& bytes)
+{
+    const QByteArray zlib = qCompress(bytes).mid(4);  // without Qt's size prefix
+    QByteArray gzip("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10);
+    gzip += zlib.mid(2, zlib.size() - 6);  // the raw deflate stream
+    gzip += QByteArray(4, '\0');
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    return gzip + QByteArray(reinterpret_cast<const char*>(&size), 4);
 }
 
 const Eigen::Vector3d lpsFromRas(-1, -1, 1);
@@ -263,6 +292,12 @@ TEST_F(ImageVolumeFileTest, NiftiPlacesVoxelsInLpsByQformOrTheWinningSformAndSca
     EXPECT_EQ(flipped->valueAt(1, 2, 3), 69.0f);  // indices stay the file's own
     const Eigen::Matrix3d direction = flipped->matrix().topLeftCorner<3, 3>();
     EXPECT_LT(direction.determinant(), 0);
+
+    // Either byte order.
+    const auto swapped = ImageVolumeFile::read(
+        written("big-endian.nii", swappedNifti(niftiFile(quarterTurnQform(1), voxels))));
+    EXPECT_EQ(swapped->values(), image->values());
+    EXPECT_EQ(swapped->matrix(), image->matrix());
 
     NiftiHeader header = quarterTurnQform(1);
     header.sformCode = 2;
@@ -338,13 +373,37 @@ TEST_F(ImageVolumeFileTest, FailuresAndDamagedFilesNameTheFileAndWritingLeavesNo
     };
     const QByteArray shortStream = qCompress(voxels.left(400)).mid(4);
     const std::vector<std::tuple<std::string, QByteArray, std::string>> cases = {
-        {"garbage.nii", "not a header at all", "cannot read NIfTI"},
-        {"cut-header.nii", valid.left(200), "cannot read NIfTI"},
-        {"cut-voxels.nii", valid.left(500), "cannot read NIfTI: NIFTI file is truncated"},
+        {"garbage.nii", "not a header at all",
+         "the file holds 19 bytes, fewer than the 348 of a NIfTI header"},
+        {"cut-header.nii", valid.left(200), "fewer than the 348"},
+        {"cut-voxels.nii", valid.left(500),
+         "the header declares 4 x 5 x 6 voxels of 4 bytes from byte 352, 832 bytes in all, but the file "
+         "holds 500"},
         {"cut.nii.gz", gzip.left(gzip.size() / 2), "cannot read NIfTI"},
         {"series.nii", niftiFile(series, voxels + voxels), "a series of 2 volumes; expected a single volume"},
         {"vectors.nii", niftiFile(vectors, voxels + voxels + voxels),
          "expected one value per voxel, found 3"},
+        // Headers that crashed VTK's reader, and a compression bomb, are refused before it sees them.
+        {"datatype 7.nii", niftiFile({.datatype = 7}, voxels), "unsupported voxel type 7"},
+        {"zero dimension.nii", niftiFile({.dim = {3, 4, 0, 6, 1, 1, 1, 1}}, voxels),
+         "dimension 2 (dim[2]) is 0; expected 1 to 2147483647"},
+        {"colours.nii", niftiFile({.datatype = 128, .bitpix = 24}, voxels),
+         "expected one value per voxel, found 3 (RGB24"},
+        {"nan spacing.nii", niftiFile({.pixdim = {1, NAN, 1, 1, 0, 0, 0, 0}}, voxels), "pixdim[1] is nan"},
+        {"infinite sform.nii", niftiFile({.sformCode = 1, .srow = {INFINITY}}, voxels),
+         "the sform (srow_x to srow_z) holds inf"},
+        {"voxels in the header.nii", niftiFile({.voxOffset = 100}, voxels),
+         "the voxels start at byte 100 (vox_offset); expected 348 or more"},
+        {"bomb.nii.gz",
+         gzipOf(niftiFile({.dim = {3, 1024, 1024, 1024, 1, 1, 1, 1}, .datatype = 2, .bitpix = 8},
+                          QByteArray(1 << 20, '\0'))),
+         "1073742176 bytes in all, more than the 536870912 bytes (512 MiB) that compressed data may inflate "
+         "to"},
+        {"damaged bomb.mha",
+         metaImage("CompressedData = True\nCompressedDataSize = 10\nElementType = MET_UCHAR\n",
+                   QByteArray(10, 'x'),
+                   QByteArray(metaHeader).replace("DimSize = 4 5 6", "DimSize = 1024 1024 1024")),
+         "more than the 536870912 bytes (512 MiB) that compressed voxels may inflate to"},
         {"damaged truncated.mha", metaImage("ElementType = MET_FLOAT\n", voxels.left(479)),
          "expected 480 bytes of voxels (4 x 5 x 6 MET_FLOAT), found 479"},
         {"damaged too long.mha", metaImage("ElementType = MET_FLOAT\n", voxels + "x"), "found 481"},

@@ -93,6 +93,8 @@ TEST(MeshIO, ObjCubeIsClosedAndOutwardPlyPolygonsAreTriangulatedMalformedMeshesN
         {"stl claims more triangles than it holds", "stl", binaryStl(MeshCreator::createSphere(1, 1, 3), 9)},
         {"ply face without corners", "ply", plyHeader + "0 0 0\n"},  // assimp aborts on it unchecked
         {"ply header only", "ply", "ply\nformat ascii 1.0\nend_header\n"},
+        {"ply header without its end", "ply",
+         plyHeader.substr(0, plyHeader.size() - 11) + "0 0 0\n"},  // hung
     };
     for (const auto& [what, format, bytes] : cases) {
         SCOPED_TRACE(what);

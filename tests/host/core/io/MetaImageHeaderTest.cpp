@@ -54,6 +54,10 @@ TEST(MetaImageHeader, MalformedHeadersNameTheLine)
          "voxels split over several files are not supported"},
         {"no data file", start + "ElementType = MET_FLOAT\n", 0,
          "the header ends without \"ElementDataFile = ...\""},
+        // Longer ones overflowed a buffer in VTK's reader.
+        {"long key", start + std::string(255, 'k') + " = 1\n" + end, 3,
+         "a key or value holds 255 characters; MetaImage keys and values hold at most 254"},
+        {"long name", start + "Name = " + std::string(300, 'n') + "\n" + end, 3, "holds 300 characters"},
     };
     expectEachNamed<ImageFileError>(cases, "bad.mha", MetaImageHeader::fromText);
 }

@@ -153,6 +153,17 @@ std::string inRoot(const std::string& body)
     return header + "<properties name=\"a\">\n" + body + "\n</properties>\n";
 }
 
+// `depth` properties elements, one inside the other, one per line.
+std::string nested(int depth)
+{
+    std::string xml;
+    for (int i = 0; i < depth; ++i)
+        xml += "<properties name=\"p\">\n";
+    for (int i = 0; i < depth; ++i)
+        xml += "</properties>";
+    return xml;
+}
+
 TEST(PropertiesFileReading, AcceptsHandWrittenLayoutAndMalformedInputNamesSourceLineAndProblem)
 {
     struct BadInput
@@ -160,7 +171,7 @@ TEST(PropertiesFileReading, AcceptsHandWrittenLayoutAndMalformedInputNamesSource
         const char* description;
         std::string xml;
         int line;
-        const char* fragment;
+        std::string fragment;
     };
     const std::vector<BadInput> inputs = {
         {"empty", "", 1, "expected a <properties> element"},
@@ -191,7 +202,11 @@ TEST(PropertiesFileReading, AcceptsHandWrittenLayoutAndMalformedInputNamesSource
         {"undeclared entity", header + "<properties name=\"a&nbsp;\"/>", 2, "malformed XML"},
         {"document type", header + "<!DOCTYPE properties>\n<properties name=\"a\"/>", 2,
          "document type declarations are not supported"},
-        {"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"}};
+        {"raw control character", header + "<properties name=\"a\x01\"/>", 2, "malformed XML"},
+        // Hostile input: a message quotes only a short excerpt, and nesting is bounded before it recurses.
+        {"long stray text", inRoot(std::string(5000, 'x')), 4,
+         "unexpected text \"" + std::string(60, 'x') + "…\" inside"},
+        {"deep nesting", header + nested(129), 130, "nest deeper than the 128 levels"}};
     for (const BadInput& input : inputs) {
         SCOPED_TRACE(input.description);
         const PropertiesFileError error =
@@ -212,6 +227,7 @@ TEST(PropertiesFileReading, AcceptsHandWrittenLayoutAndMalformedInputNamesSource
         "</properties>\r\n";
 
     const Properties read = PropertiesFile::fromXml(xml);
+    EXPECT_NO_THROW(PropertiesFile::fromXml(header + nested(128)));
 
     double rate = 0;
     Eigen::Vector3d offset;

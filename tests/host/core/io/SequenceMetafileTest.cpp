@@ -152,6 +152,12 @@ TEST(SequenceMetafile, MalformedHeadersNameTheLineUnreadableRecordingsAreRefused
          "\"ObjectType = Image\""},
         {"no DimSize", "ObjectType = Image\nNDims = 3\n" + end, 0, "no \"DimSize = ...\""},
         {"no ElementDataFile", header(1) + stamp, 0, "ends without \"ElementDataFile = ...\""},
+        // Hostile input: declared sizes are held against the header before anything is allocated, and a
+        // message quotes only a short excerpt.
+        {"frames beyond the header", "ObjectType = Image\nNDims = 1\nDimSize = 100000000\n" + stamp + end, 3,
+         "DimSize declares 100000000 frames, but the header holds only 5 lines"},
+        {"long line", header(1) + std::string(3000, 'k') + "\n" + end, 4,
+         "found \"kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk…\""},
     };
     expectEachNamed<TrackingRecordingError>(cases, "bad.mha", SequenceMetafile::fromText);
 

@@ -1,3 +1,4 @@
+#include "host/core/io/TextLines.h"
 #include "host/core/io/TrackingRecordingError.h"
 #include "host/core/io/TrackingTextFile.h"
 
@@ -25,6 +26,14 @@ TrackingRecording twoPoses()
     recording.frames.push_back({0, {{"Pointer", Eigen::Matrix4d::Identity(), true}}});
     recording.frames.push_back({0.05, {{"Pointer", moved, true}}});
     return recording;
+}
+
+std::string accents(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "é";
+    return text;
 }
 
 double firstTimestamp(const std::string& text)
@@ -66,6 +75,8 @@ TEST(TrackingTextFile, WritesTheGoldenTextRoundTripsExactlyAndNamesTheTransformB
 TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDeclaredUnitsWin)
 {
     const std::string pose = "0 " + identity + "\n";
+    // Cut between characters, never inside one.
+    const std::string longWordExcerpt = "found \"" + accents(60) + "…\"";
     const std::vector<Malformed> cases = {
         {"16 numbers", "# header\n" + pose + identity + "\n", 3, "expected 17 numbers"},
         {"18 numbers", pose + "\n0 " + identity + " 1\n", 3, "found 18"},
@@ -75,6 +86,10 @@ TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDe
         {"infinite timestamp", "inf " + identity + "\n", 1, "expected a timestamp, found \"inf\""},
         {"conflicting units", "# timestamp in seconds\n# timestamp in nanoseconds\n" + pose, 2,
          "timestamps declared in nanoseconds after line 1 declared them in seconds"},
+        // Hostile input: runaway lines are refused, and a message quotes only a short excerpt.
+        {"line over 1 MiB", pose + std::string(TextLines::longestLine + 1, '#'), 2,
+         "longer than the 1048576 bytes (1 MiB) a line may hold"},
+        {"long word", accents(500) + " " + identity, 1, longWordExcerpt.c_str()},
     };
     expectEachNamed<TrackingRecordingError>(cases, "bad.txt",
                                             [](const std::string& text, const std::string& source) {
@@ -84,6 +99,18 @@ TEST(TrackingTextFile, MalformedLinesNameTheLineUnwritableRecordingsAreRefusedDe
     EXPECT_EQ(firstTimestamp("# Timestamps in milliseconds\n1500 " + identity), 1.5);
     EXPECT_EQ(firstTimestamp("# time in nanoseconds since boot\n2500000000 " + identity), 2.5);
     EXPECT_EQ(firstTimestamp("# timestamp in seconds\n1700000000000 " + identity), 1.7e12);
+    // Declarations are whole words, however long the comment (this once overflowed the stack).
+    const std::string blanks(100000, ' ');
+    EXPECT_EQ(firstTimestamp("#" + blanks + "TIMESTAMPS\tin" + blanks + "milliseconds.\n1500 " + identity),
+              1.5);
+    EXPECT_EQ(firstTimestamp("# datetime in milliseconds\n1500 " + identity), 1500);
+    EXPECT_EQ(firstTimestamp("# time in millisecondsX\n1500 " + identity), 1500);
+    EXPECT_EQ(TrackingTextFile::fromText("#" + blanks + "Transform:" + blanks + "Long\n0 " + identity)
+                  .transformNames()
+                  .at(0),
+              "Long");
+    EXPECT_EQ(TrackingTextFile::fromText("# transform: two words\n0 " + identity).transformNames().at(0),
+              "Tool");
     // Mixed separators, blank lines and a CRLF line end.
     EXPECT_EQ(
         firstTimestamp("\n  # timestamp in microseconds\r\n\n2000000,1, 0 0 0\t0 1 0 0 0 0 1 0 0 0 0 1\r\n"),
