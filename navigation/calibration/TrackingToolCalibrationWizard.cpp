@@ -42,25 +42,6 @@ constexpr int animationHeight = 150;
 constexpr double pivotViewDistance = 566.0;
 constexpr double toolViewDistance = 800.0;
 
-template <class T>
-void setIfChanged(Parameter<T>& parameter, const T& value)
-{
-    parameter.setValue(value);  // notifies only when the value changes
-}
-
-/// The rotation that takes +z to `direction` (unit), by Rodrigues' formula; a reversed z turns about x.
-Eigen::Matrix3d rotationFromZ(const Eigen::Vector3d& direction)
-{
-    const Eigen::Vector3d z = Eigen::Vector3d::UnitZ();
-    const double cosine = z.dot(direction);
-    if (cosine < -1.0 + 1e-12)
-        return Eigen::AngleAxisd(EIGEN_PI, Eigen::Vector3d::UnitX()).toRotationMatrix();
-    const Eigen::Vector3d v = z.cross(direction);
-    Eigen::Matrix3d cross;
-    cross << 0, -v.z(), v.y(), v.z(), 0, -v.x(), -v.y(), v.x(), 0;
-    return Eigen::Matrix3d::Identity() + cross + cross * cross / (1.0 + cosine);
-}
-
 }  // namespace
 
 TrackingToolCalibrationWizard::TrackingToolCalibrationWizard(
@@ -126,11 +107,11 @@ void TrackingToolCalibrationWizard::init()
         m_recenterOverlay = static_cast<InteractiveButtonOverlay*>(m_view->addOverlay(std::move(recenter)));
     }
     buildPages();
-    setIfChanged(m_toolVisualization->trackingTargetId, m_algorithm->instrument());
-    setIfChanged(m_toolVisualization->showRawFiducials, true);
+    m_toolVisualization->trackingTargetId.setValue(m_algorithm->instrument());
+    m_toolVisualization->showRawFiducials.setValue(true);
     // The wizard shows the 3D view alone: the slice views stay where the user left them.
-    setIfChanged(m_toolVisualization->linkMPRs, false);
-    setIfChanged(m_toolVisualization->mesh, std::string(sphereMesh));
+    m_toolVisualization->linkMPRs.setValue(false);
+    m_toolVisualization->mesh.setValue(std::string(sphereMesh));
     m_toolVisualizationPanel->setApplicationController(application);
     m_toolVisualizationPanel->init();
     m_toolVisualizationPanel->onCompute();
@@ -144,8 +125,8 @@ void TrackingToolCalibrationWizard::saveDisplayOptions()
     auto& options = m_algorithm->trackingStream()->components().getOrCreate<TrackingStreamDisplayOptions>();
     m_savedDisplayOptions = std::make_unique<Properties>();
     options.configuration(m_savedDisplayOptions.get());
-    setIfChanged(options.trackingHistory, 0);
-    setIfChanged(options.sequenceIndicatorType, static_cast<int>(TrackingStreamDisplayOptions::Dots));
+    options.trackingHistory.setValue(0);
+    options.sequenceIndicatorType.setValue(static_cast<int>(TrackingStreamDisplayOptions::Dots));
 }
 
 void TrackingToolCalibrationWizard::buildPages()
@@ -219,7 +200,7 @@ void TrackingToolCalibrationWizard::setStage(Stage stage)
     m_stage = stage;
     // Restarted so that the new mesh loads: a sphere at the tip until the tool's axis is known.
     m_toolVisualizationPanel->onCompute();
-    setIfChanged(m_toolVisualization->mesh, std::string(stage < Symmetry ? sphereMesh : pointerMesh));
+    m_toolVisualization->mesh.setValue(std::string(stage < Symmetry ? sphereMesh : pointerMesh));
     m_toolVisualizationPanel->onCompute();
     centerCamera();
 }
@@ -244,7 +225,7 @@ void TrackingToolCalibrationWizard::onInstrumentChosen(const QString& id)
     m_lastInstrumentPose.reset();
     m_algorithm->setInstrument(id.toStdString());
     // The tool shown and the recordings kept belong to the instrument: another one starts afresh.
-    setIfChanged(m_toolVisualization->trackingTargetId, id.toStdString());
+    m_toolVisualization->trackingTargetId.setValue(id.toStdString());
     ui.flipButton->setChecked(false);
     refreshCompleteness();
     centerGrid();
@@ -366,7 +347,7 @@ void TrackingToolCalibrationWizard::showSequences()
 void TrackingToolCalibrationWizard::setTrackingHistory(int seconds)
 {
     auto& options = m_algorithm->trackingStream()->components().getOrCreate<TrackingStreamDisplayOptions>();
-    setIfChanged(options.trackingHistory, seconds);
+    options.trackingHistory.setValue(seconds);
 }
 
 void TrackingToolCalibrationWizard::onFlip(bool flipped)
@@ -433,7 +414,8 @@ void TrackingToolCalibrationWizard::centerGrid()
     m_arrow.setEnds(p, p + 100.0 * t);
     m_arrow.setVisible(true);
     Eigen::Matrix4d gridPose = Eigen::Matrix4d::Identity();
-    gridPose.topLeftCorner<3, 3>() = rotationFromZ(t);
+    gridPose.topLeftCorner<3, 3>() =
+        Eigen::Quaterniond::FromTwoVectors(Eigen::Vector3d::UnitZ(), t).toRotationMatrix();
     gridPose.topRightCorner<3, 1>() = p;
     m_grid.setMatrix(gridPose);
     m_grid.setVisible(true);
