@@ -45,6 +45,11 @@ function phantomToTracker(p) {
 }
 var beads = divots.map(function (d) { return [d[0] - 35, -d[2] - 85, d[1] - 20]; });
 
+function waitFor(condition, milliseconds) {
+    for (var waited = 0; !condition() && waited < milliseconds; waited += 50)
+        tesselon.wait(50);
+}
+
 var volume = "tesselon-synthetic-ct", tracker = "Simulated Tracker";
 var volumeBefore = tesselon.matrix(volume);
 tesselon.select([volume, tracker]);
@@ -63,7 +68,9 @@ tesselon.check(types.currentIndex === 0 && !types.enabled, "without a reference 
 tesselon.choose(tesselon.widget(panel, "comboBox_tool"), "Pointer");
 
 // A capture while the tracker sends nothing waits visibly and can be cancelled.
+// Stopping runs on the stream's own thread; the tracker may send a last sample until it has stopped.
 tesselon.widget(tracker, "stop").click();
+waitFor(function () { return tesselon.widget(tracker, "start").enabled; }, 5000);
 var capture = tesselon.widget(panel, "createFirst");
 capture.click();
 tesselon.wait(300);
@@ -89,10 +96,6 @@ function restingDivot() {
     var k = pointerDivot();
     tesselon.wait(100);
     return k >= 0 && pointerDivot() === k && taken.indexOf(k) < 0 ? k : -1;
-}
-function waitFor(condition, milliseconds) {
-    for (var waited = 0; !condition() && waited < milliseconds; waited += 50)
-        tesselon.wait(50);
 }
 tesselon.setParameter(tracker, "PointerMotion", "Visiting Divots");
 for (var waited = 0; taken.length < 4 && waited < 40000; waited += 100) {
