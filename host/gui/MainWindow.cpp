@@ -41,6 +41,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace Tesselon {
 namespace {
@@ -105,6 +106,8 @@ MainWindow::MainWindow(Session& session, std::vector<AlgorithmControllerFactory*
     session.algorithmCreated.connect(this, &MainWindow::showPanel);
     session.algorithmRemoved.connect(this, &MainWindow::removePanel);
     m_application->removalRequested.connect(this, &MainWindow::closeAlgorithm);
+    m_application->subPanelShown.connect(this, &MainWindow::showSubPanel);
+    m_application->subPanelRemoved.connect(this, &MainWindow::removeSubPanel);
 }
 
 MainWindow::~MainWindow()
@@ -397,7 +400,9 @@ void MainWindow::showPanel(Algorithm* algorithm)
     if (auto* panel = dynamic_cast<StreamController*>(controller))
         takeRecordings(*panel);
     controller->setApplicationController(m_application.get());
+    m_creatingPanel = true;
     controller->init();
+    m_creatingPanel = false;
     auto* decorator = new DefaultControllerDecorator(controller);
     // A stream's algorithm panel is the panel of the stream it made, which stays among the data.
     decorator->setClosable(!dynamic_cast<StreamAlgorithm*>(algorithm));
@@ -405,6 +410,35 @@ void MainWindow::showPanel(Algorithm* algorithm)
             [this, algorithm] { closeAlgorithm(algorithm); });
     m_panels.push_back({algorithm, controller, decorator});
     addToPanelArea(decorator);
+    for (Panel& subPanel : std::exchange(m_pendingSubPanels, {})) {
+        m_panels.push_back(subPanel);
+        addToPanelArea(subPanel.widget);
+    }
+}
+
+void MainWindow::showSubPanel(AlgorithmController* panel, const std::string& title)
+{
+    auto* decorator = new DefaultControllerDecorator(panel);
+    decorator->setTitleOverride(QString::fromStdString(title));
+    const Panel subPanel{panel->algorithm(), panel, decorator, nullptr, true};
+    if (m_creatingPanel) {
+        m_pendingSubPanels.push_back(subPanel);
+        return;
+    }
+    m_panels.push_back(subPanel);
+    addToPanelArea(decorator);
+}
+
+void MainWindow::removeSubPanel(AlgorithmController* panel)
+{
+    const auto lentPanel = [panel](const Panel& p) { return p.lent && p.controller == panel; };
+    if (const auto found = std::ranges::find_if(m_panels, lentPanel); found != m_panels.end())
+        erasePanel(found);
+    if (const auto pending = std::ranges::find_if(m_pendingSubPanels, lentPanel);
+        pending != m_pendingSubPanels.end()) {
+        giveBack(*pending);
+        m_pendingSubPanels.erase(pending);
+    }
 }
 
 void MainWindow::showStreamPanel(TrackingStream& stream)
@@ -450,10 +484,25 @@ void MainWindow::removePanel(Algorithm* algorithm)
 
 void MainWindow::erasePanel(std::vector<Panel>::iterator panel)
 {
-    if (!dynamic_cast<QWidget*>(panel->controller))
-        delete panel->controller;
-    delete panel->widget;
+    // Out of the list first: deleting a panel may remove the sub-panels it lent.
+    const Panel erased = *panel;
     m_panels.erase(panel);
+    if (erased.lent) {
+        giveBack(erased);
+        return;
+    }
+    if (!dynamic_cast<QWidget*>(erased.controller))
+        delete erased.controller;
+    delete erased.widget;
+}
+
+void MainWindow::giveBack(const Panel& subPanel)
+{
+    if (QWidget* content = subPanel.controller->widget()) {
+        content->hide();
+        content->setParent(nullptr);
+    }
+    delete subPanel.widget;
 }
 
 QImage MainWindow::screenshot()

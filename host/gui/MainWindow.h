@@ -69,6 +69,8 @@ public:
         AlgorithmController* controller;
         QWidget* widget;
         const Data* stream = nullptr;
+        /// A panel that another panel owns and shows through the window: its widget is only lent.
+        bool lent = false;
     };
     /// The open panels, oldest first.
     const std::vector<Panel>& panels() const { return m_panels; }
@@ -91,6 +93,10 @@ private:
     /// The panel of a stream the user connected or opened, which no algorithm made.
     void showStreamPanel(TrackingStream& stream);
     void addToPanelArea(QWidget* decorated);
+    void showSubPanel(AlgorithmController* panel, const std::string& title);
+    void removeSubPanel(AlgorithmController* panel);
+    /// Takes a lent panel's widget out of its frame, which goes.
+    void giveBack(const Panel& subPanel);
     /// Recordings made in a stream's panel join the data.
     void takeRecordings(StreamController& panel);
     void openRecording(const std::string& path);
@@ -104,6 +110,9 @@ private:
     std::unique_ptr<ApplicationController> m_application;
     std::unique_ptr<ScriptHost> m_scriptHost;
     std::vector<Panel> m_panels;
+    // Sub-panels that panels show while the window creates them, added after their owner.
+    std::vector<Panel> m_pendingSubPanels;
+    bool m_creatingPanel = false;
     std::map<const Data*, std::unique_ptr<TrackedToolsDisplay>> m_toolDisplays;
     std::shared_ptr<const Mesh> m_toolMesh;
 

@@ -264,7 +264,7 @@ QJSValue ScriptApi::menu(const QJSValue& pathValue)
     std::vector<const QWidget*> panelsBefore;
     for (const MainWindow::Panel& panel : m_window.panels())
         panelsBefore.push_back(panel.widget);
-    const std::size_t dialogsBefore = m_closedDialogs.size();
+    const auto dialogsBefore = m_closedDialogs.size();
     action->trigger();
     // A panel added to the window is shown by a queued call: let it run, so the panel is as a user sees it.
     QApplication::processEvents();
