@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 namespace Tesselon {
 
@@ -23,14 +24,16 @@ PathDeviationReadout::PathDeviationReadout(QWidget* parent)
     m_text->setWordWrap(true);
     m_file->setPlaceholderText(tr("CSV file to record to"));
     m_record->setCheckable(true);
-    auto* choose = named(new QPushButton(QStringLiteral("…"), this), "pushButton_chooseReadoutFile");
+    auto* choose = named(new QToolButton(this), "toolButton_chooseReadoutFile");
+    choose->setText(QStringLiteral("…"));
     auto* layout = new QGridLayout(this);
     layout->addWidget(m_text, 0, 0, 1, 3);
     layout->addWidget(m_file, 1, 0);
     layout->addWidget(choose, 1, 1);
     layout->addWidget(m_record, 1, 2);
+    layout->setColumnStretch(0, 1);
     connect(m_record, &QPushButton::toggled, this, &PathDeviationReadout::onRecord);
-    connect(choose, &QPushButton::clicked, this, &PathDeviationReadout::chooseFile);
+    connect(choose, &QToolButton::clicked, this, &PathDeviationReadout::chooseFile);
 }
 
 void PathDeviationReadout::showDeviation(const Spline* path,

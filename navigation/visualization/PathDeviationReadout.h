@@ -22,12 +22,15 @@ class Spline;
 class PathDeviationReadout : public QGroupBox
 {
     Q_OBJECT
+    /// Rows written since the last Record, for scripts.
+    Q_PROPERTY(int recordedRows READ recordedRows)
 
 public:
     explicit PathDeviationReadout(QWidget* parent = nullptr);
 
     /// Shows (and records) the figures of the tool pose against the path; either may be missing.
     void showDeviation(const Spline* path, const std::optional<Eigen::Matrix4d>& toolToWorld);
+    int recordedRows() const { return m_recorder.rows(); }
 
 private:
     void onRecord(bool record);

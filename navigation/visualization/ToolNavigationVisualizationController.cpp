@@ -605,7 +605,11 @@ QVariantMap ToolNavigationVisualizationController::scene() const
                                  {"radius", ring->radius()},
                                  {"opacity", ring->opacity()},
                                  {"visible", ring->isVisible()}});
-    QVariantMap scene{{"state", m_state}, {"rings", rings}};
+    QVariantList tool;
+    if (m_toolMesh)
+        for (const double value : m_toolMesh->object()->matrix().reshaped())
+            tool.append(value);
+    QVariantMap scene{{"state", m_state}, {"rings", rings}, {"tool", tool}};
     scene["tipRing"] = m_tipRing ? QVariant(QVariantMap{{"centre", list(m_tipRing->center())},
                                                         {"radius", m_tipRing->radius()},
                                                         {"color", list(m_tipRing->color())},

@@ -87,9 +87,10 @@ public:
     void updateState(const Eigen::Matrix4d& toolPose);
     int state() const { return m_state; }
 
-    /// What the 3D view shows of the navigation, for scripts: {state, rings: [{centre, radius, opacity,
-    /// visible}], tipRing: {centre, radius, color} or null, target: {centre, color} or null, centerLine:
-    /// {visible, label, points}}; centres and colours as [x, y, z].
+    /// What the 3D view shows of the navigation, for scripts: {state, tool: its mesh's matrix (16 numbers,
+    /// column-major), rings: [{centre, radius, opacity, visible}], tipRing: {centre, radius, color, visible}
+    /// or null, target: {centre, color} or null, centerLine: {visible, label, points}}; centres and colours
+    /// as [x, y, z].
     Q_INVOKABLE QVariantMap scene() const;
 
 public slots:
