@@ -43,6 +43,19 @@ std::vector<Eigen::Vector3d> curvedPath()
     return points;
 }
 
+/// Times `update` after each sample of the needle moving along the path.
+template <class Update>
+void timeUpdates(benchmark::State& state, ManualTrackingStream& stream, Update update)
+{
+    const auto poses = needlePoses();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        stream.emitInstruments({poses[i]});
+        update();
+        i = (i + 1) % poses.size();
+    }
+}
+
 /// One update of the tool visualization's panel alone: the baseline the navigation adds to.
 void ToolVisualizationUpdate(benchmark::State& state)
 {
@@ -54,13 +67,7 @@ void ToolVisualizationUpdate(benchmark::State& state)
     panel.setApplicationController(&application);
     panel.init();
     panel.onCompute();
-    const auto poses = needlePoses();
-    int i = 0;
-    for (auto _ : state) {
-        stream.emitInstruments({poses[static_cast<std::size_t>(i)]});
-        panel.updateVisualization();
-        i = (i + 1) % kPoses;
-    }
+    timeUpdates(state, stream, [&panel] { panel.updateVisualization(); });
 }
 BENCHMARK(ToolVisualizationUpdate);
 
@@ -82,13 +89,7 @@ void NavigationUpdate(benchmark::State& state)
     panel.init();
     panel.findChild<QSpinBox*>("spinBox_number")->setValue(static_cast<int>(state.range(0)));
     panel.findChild<QComboBox*>("comboBox_visibility")->setCurrentIndex(state.range(1) ? 3 : 0);
-    const auto poses = needlePoses();
-    int i = 0;
-    for (auto _ : state) {
-        stream.emitInstruments({poses[static_cast<std::size_t>(i)]});
-        panel.onVisualizationUpdated();
-        i = (i + 1) % kPoses;
-    }
+    timeUpdates(state, stream, [&panel] { panel.onVisualizationUpdated(); });
     state.SetLabel(state.range(1) ? "fading" : "all rings");
 }
 BENCHMARK(NavigationUpdate)->ArgsProduct({{10, 100}, {0, 1}})->ArgNames({"rings", "fading"});

@@ -69,17 +69,16 @@ int linkedRingIndex(const std::vector<Eigen::Vector3d>& centres, const Eigen::Ve
     return std::max(passed - 2, 0);
 }
 
-Eigen::Matrix4d ringCamera(const Eigen::Vector3d& ringCentre, const Eigen::Vector3d& target,
-                           const Eigen::Matrix4d& toolToWorld)
+std::optional<Eigen::Matrix4d> ringCamera(const Eigen::Vector3d& ringCentre, const Eigen::Vector3d& target,
+                                          const Eigen::Matrix4d& toolToWorld)
 {
     const Eigen::Vector3d z = normalizedIfPositive(ringCentre - target);
     const Eigen::Vector3d x = normalizedIfPositive(z.cross(-toolToWorld.block<3, 1>(0, 1)));
     const Eigen::Vector3d y = normalizedIfPositive(z.cross(x));
+    if (x.isZero() || z.isZero())
+        return std::nullopt;
     Eigen::Matrix4d camera = Eigen::Matrix4d::Identity();
-    camera.block<3, 1>(0, 0) = x;
-    camera.block<3, 1>(0, 1) = y;
-    camera.block<3, 1>(0, 2) = z;
-    camera.block<3, 1>(0, 3) = ringCentre;
+    camera.topRows<3>() << x, y, z, ringCentre;
     return camera;
 }
 

@@ -2,6 +2,7 @@
 
 #include <Eigen/Core>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -38,8 +39,9 @@ std::vector<double> fadingOpacities(const std::vector<Eigen::Vector3d>& centres,
 int linkedRingIndex(const std::vector<Eigen::Vector3d>& centres, const Eigen::Vector3d& tip);
 
 /// The camera pose (cameraToWorld) on a ring: at the ring centre looking towards the target (the camera
-/// looks along its -z), its up the tool's y axis as seen from there.
-Eigen::Matrix4d ringCamera(const Eigen::Vector3d& ringCentre, const Eigen::Vector3d& target,
-                           const Eigen::Matrix4d& toolToWorld);
+/// looks along its -z), its up the tool's y axis as seen from there. None when the ring is on the target or
+/// the tool's y axis points at it, where no such pose exists.
+std::optional<Eigen::Matrix4d> ringCamera(const Eigen::Vector3d& ringCentre, const Eigen::Vector3d& target,
+                                          const Eigen::Matrix4d& toolToWorld);
 
 }  // namespace Tesselon

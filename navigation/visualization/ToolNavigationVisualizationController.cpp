@@ -471,11 +471,13 @@ std::optional<Eigen::Matrix4d> ToolNavigationVisualizationController::linkToRing
     if (index < 0 || (m_animation && m_animation->state() == Animation::Running))
         return std::nullopt;
     const GlCircle* ring = m_rings[static_cast<std::size_t>(index)].get();
-    const Eigen::Matrix4d camera = ringCamera(ring->center(), m_pathPoints.back(), toolPose);
+    const std::optional<Eigen::Matrix4d> camera = ringCamera(ring->center(), m_pathPoints.back(), toolPose);
+    if (!camera)
+        return std::nullopt;
     const GlCircle* previous = std::exchange(m_linkedRing, ring);
     if (!previous || previous == ring)
         return camera;
-    startRingGlide(*previous, *ring, camera);
+    startRingGlide(*previous, *ring, *camera);
     return std::nullopt;
 }
 

@@ -132,3 +132,10 @@ var rows = widget("groupBox_readout").recordedRows;
 tesselon.check(rows > 0 && record.text === "Record", "rows recorded: " + rows);
 tesselon.wait(300);
 tesselon.check(widget("groupBox_readout").recordedRows === rows, "and none after Stop recording");
+
+// Closing the panel takes its tool panel and everything it drew with it.
+widget("closePanel").click();
+tesselon.wait(100);
+var open = tesselon.panels().map(function (p) { return p.title; });
+tesselon.check(open.indexOf("Navigation Visualization") < 0 && open.indexOf("Tool Visualization") < 0,
+               "closing leaves " + open.join(", "));
