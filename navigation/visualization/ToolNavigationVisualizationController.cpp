@@ -96,7 +96,6 @@ ToolNavigationVisualizationController::ToolNavigationVisualizationController(
       m_toolPanel(std::make_unique<ToolVisualizationController>(&algorithm->toolVisualization()))
 {
     m_form.setupUi(this);
-    m_toolPanel->hide();
     m_centerLine.setShowDistanceLabel(true);
 }
 
