@@ -4,7 +4,6 @@
 #include "host/core/config/Properties.h"
 #include "host/core/geometry/MeshCreator.h"
 #include "host/core/io/MeshIO.h"
-#include "host/gl/Animations.h"
 #include "host/gl/ApplicationController.h"
 #include "host/gl/GlCircle.h"
 #include "host/gl/GlManipulator.h"
@@ -38,7 +37,6 @@ const Eigen::Vector3d red(1.0, 0.0, 0.0);
 const Eigen::Vector3d green(0.0, 1.0, 0.0);
 const Eigen::Vector3d cyan(0.0, 1.0, 1.0);
 const Eigen::Vector3d white(1.0, 1.0, 1.0);
-constexpr int ringGlideMs = 500;
 
 std::unique_ptr<InteractiveObject> interactive(std::unique_ptr<GlObject> object)
 {
@@ -93,7 +91,11 @@ ToolNavigationVisualizationController::ToolNavigationVisualizationController(
     ToolNavigationVisualizationAlgorithm* algorithm)
     : AlgorithmController(algorithm),
       m_algorithm(algorithm),
-      m_toolPanel(std::make_unique<ToolVisualizationController>(&algorithm->toolVisualization()))
+      m_toolPanel(std::make_unique<ToolVisualizationController>(&algorithm->toolVisualization())),
+      m_ringLink([this](const Eigen::Matrix4d& camera) {
+          if (GlVolumeView* view3D = view())
+              view3D->setMatrix(camera);
+      })
 {
     m_form.setupUi(this);
     m_centerLine.setShowDistanceLabel(true);
@@ -102,9 +104,6 @@ ToolNavigationVisualizationController::ToolNavigationVisualizationController(
 ToolNavigationVisualizationController::~ToolNavigationVisualizationController()
 {
     signalReceiver()->disconnectAll();
-    // A glide still running would move the camera for a panel that is gone.
-    if (m_animation)
-        m_animation->cancel();
     removeTipRing();
     removeTargetSphere();
     removePathRings();
@@ -466,33 +465,11 @@ std::optional<Eigen::Matrix4d> ToolNavigationVisualizationController::linkToRing
         m_toolMesh->object()->setOpacity(0.5);
     }
     enablePathChanges(false);
-    const int index = linkedRingIndex(circlesPos(), translationOf(toolPose));
-    if (index < 0 || (m_animation && m_animation->state() == Animation::Running))
-        return std::nullopt;
-    const GlCircle* ring = m_rings[static_cast<std::size_t>(index)].get();
-    const std::optional<Eigen::Matrix4d> camera = ringCamera(ring->center(), m_pathPoints.back(), toolPose);
-    if (!camera)
-        return std::nullopt;
-    const GlCircle* previous = std::exchange(m_linkedRing, ring);
-    if (!previous || previous == ring)
-        return camera;
-    startRingGlide(*previous, *ring, *camera);
-    return std::nullopt;
-}
-
-void ToolNavigationVisualizationController::startRingGlide(const GlCircle& from, const GlCircle& to,
-                                                           const Eigen::Matrix4d& camera)
-{
-    const Eigen::Vector3d start = from.center();
-    const Eigen::Vector3d displacement = to.center() - start;
-    m_animation = Animations::runAnimation(
-        [this, start, displacement, camera](double t) {
-            Eigen::Matrix4d step = camera;
-            step.topRightCorner<3, 1>() = start + t * displacement;
-            if (GlVolumeView* view3D = view())
-                view3D->setMatrix(step);
-        },
-        ringGlideMs, QEasingCurve::Linear);
+    std::vector<const GlCircle*> rings;
+    for (const auto& ring : m_rings)
+        rings.push_back(ring.get());
+    return m_ringLink.follow(rings, m_pathPoints.empty() ? Eigen::Vector3d::Zero() : m_pathPoints.back(),
+                             toolPose);
 }
 
 void ToolNavigationVisualizationController::updateState(const Eigen::Matrix4d& toolPose)
@@ -584,7 +561,7 @@ void ToolNavigationVisualizationController::removeTipRing()
 
 void ToolNavigationVisualizationController::removePathRings()
 {
-    m_linkedRing = nullptr;
+    m_ringLink.forget();
     if (GlVolumeView* view3D = view())
         for (const auto& ring : m_rings)
             view3D->removeObject(ring.get());

@@ -3,6 +3,7 @@
 #include "host/core/geometry/Spline.h"
 #include "host/gl/GlSpline.h"
 #include "host/gui/AlgorithmController.h"
+#include "navigation/visualization/RingCameraLink.h"
 #include "navigation/visualization/ToolNavigationVisualizationForm.h"
 
 #include <Eigen/Core>
@@ -18,7 +19,6 @@
 
 namespace Tesselon {
 
-class Animation;
 class GlCircle;
 class GlVolumeView;
 class InteractiveObject;
@@ -115,7 +115,6 @@ private:
     void removePathRings();
     void removeTargetSphere();
     bool targetContains(const Eigen::Vector3d& point) const;
-    void startRingGlide(const GlCircle& from, const GlCircle& to, const Eigen::Matrix4d& camera);
 
     ToolNavigationVisualizationAlgorithm* m_algorithm;
     ToolNavigationVisualizationForm m_form;
@@ -133,8 +132,7 @@ private:
     std::unique_ptr<InteractiveObject> m_toolMesh;
     GlSpline m_centerLine{"Center line"};
     int m_state = 0;
-    const GlCircle* m_linkedRing = nullptr;
-    std::shared_ptr<Animation> m_animation;
+    RingCameraLink m_ringLink;
 };
 
 }  // namespace Tesselon
