@@ -84,6 +84,13 @@ tesselon.wait(200);
 var tool = panel.scene().tool, camera = tesselon.camera();
 tesselon.check(near(column(camera, 3), sub(column(tool, 3), column(tool, 2)), 1e-6) &&
                near(column(camera, 2), column(tool, 2), 1e-6), "the camera rides on the needle's tip");
+// A rotation offset of 90° turns the tool and the camera about the needle's axis.
+widget("spinBox_rotOffset").value = 90;
+tesselon.wait(200);
+var turned = panel.scene().tool;
+tesselon.check(near(column(turned, 0), column(tool, 1), 0.01) && near(column(turned, 2), column(tool, 2), 0.01) &&
+               near(column(tesselon.camera(), 0), column(turned, 0), 1e-6), "the offset turns tool and camera");
+widget("spinBox_rotOffset").value = 0;
 // Needle side: 30 mm up the shaft.
 widget("comboBox_link").currentIndex = 2;
 tesselon.wait(200);
