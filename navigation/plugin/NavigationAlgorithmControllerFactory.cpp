@@ -12,6 +12,8 @@
 #include "navigation/streams/CombinedTrackingStreamController.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStreamController.h"
+#include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
+#include "navigation/visualization/ToolNavigationVisualizationController.h"
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
 #include "navigation/visualization/ToolVisualizationController.h"
 
@@ -46,6 +48,7 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
              &createFor<TrackingToolCalibrationWizardAlgorithm, TrackingToolCalibrationWizard>,
              &createFor<LiveTrackingPointRegistrationAlgorithm, LiveTrackingPointRegistrationController>,
              &createFor<ToolVisualizationAlgorithm, ToolVisualizationController>,
+             &createFor<ToolNavigationVisualizationAlgorithm, ToolNavigationVisualizationController>,
          })
         if (AlgorithmController* controller = create(algorithm))
             return controller;
