@@ -98,6 +98,23 @@ void addPlannedPath(AnnotationModel& annotations, const Data& volume, const Eige
     add(std::make_unique<GlSpline>("Planned path"));
 }
 
+// The registration pointer and the needle come calibrated, as a tool's definition file gives it, so the
+// example can be registered and navigated at once: the tip at the origin, the needle's z axis up its shaft.
+// The wizard calibrates the needle anew.
+void calibrateAsDefined(TrackingStream& tracker)
+{
+    auto& calibrations = tracker.components().getOrCreate<InstrumentCalibrationDataComponent>();
+    if (const auto pointer = SimulatedInstrument::create("Pointer", 0))
+        calibrations.setCalibration(
+            "Pointer", Eigen::Affine3d(Eigen::Translation3d(pointer->tipOffset())).matrix(), 0.0);
+    if (const auto needle = SimulatedInstrument::create("Needle", 0)) {
+        const Eigen::Quaterniond upTheShaft =
+            Eigen::Quaterniond::FromTwoVectors(Eigen::Vector3d::UnitZ(), -needle->needleAxis());
+        calibrations.setCalibration("Needle",
+                                    (Eigen::Translation3d(needle->tipOffset()) * upTheShaft).matrix(), 0.0);
+    }
+}
+
 // The session without a workspace: the synthetic volume (written to a temporary file, so a saved workspace
 // can load it again) with a planned path into its lesion, the simulated tracker where the volume's phantom
 // lies in front of it, its needle following the plan, and the slice views through the lesion.
@@ -116,10 +133,7 @@ void openExampleSession(Session& session, ApplicationController& application)
     if (auto* simulated = dynamic_cast<SimulatedTracker*>(tracker))
         simulated->setPlannedPath("Needle", {toTracker * entry, toTracker * lesion});
     application.display().centreSlicesAt(lesion);
-    // The registration pointer comes with its tip calibrated, as a tool's definition file gives it.
-    if (const auto pointer = SimulatedInstrument::create("Pointer", 0))
-        tracker->components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
-            "Pointer", Eigen::Affine3d(Eigen::Translation3d(pointer->tipOffset())).matrix(), 0.0);
+    calibrateAsDefined(*tracker);
     Properties kalman;
     kalman.setParam(NavigationIds::SmoothedStream::mode, NavigationIds::SmoothedStream::kalmanFilter);
     session.createAlgorithm(NavigationIds::smoothedStream, {tracker}, &kalman);
