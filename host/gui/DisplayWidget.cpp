@@ -282,7 +282,8 @@ long long DisplayWidget::frameCount(const GlView* view) const
 bool DisplayWidget::eventFilter(QObject* watched, QEvent* event)
 {
     const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
-                       event->type() == QEvent::MouseButtonRelease;
+                       event->type() == QEvent::MouseButtonRelease ||
+                       event->type() == QEvent::MouseButtonDblClick;
     for (int index = 0; index < viewCount; ++index) {
         if (watched != m_widgets[index])
             continue;
@@ -309,6 +310,9 @@ bool DisplayWidget::handleMouse(int index, QMouseEvent* event)
                 return false;
             return clickButton(index, event->pos()) ||
                    (index > 0 && pressInteractions(index, event->localPos()));
+        case QEvent::MouseButtonDblClick:
+            return event->button() == Qt::LeftButton && index > 0 &&
+                   doubleClickInteractions(index, event->localPos());
         case QEvent::MouseMove:
             if (!grabbedHere || !m_grabbed)
                 return false;
@@ -337,6 +341,15 @@ bool DisplayWidget::pressInteractions(int index, const QPointF& position)
             return true;
         }
     return false;
+}
+
+bool DisplayWidget::doubleClickInteractions(int index, const QPointF& position)
+{
+    const auto* view = static_cast<const GlSliceView*>(viewAt(index));
+    const Eigen::Vector3d world = worldAt(index, position);
+    const std::vector<ViewInteraction*> interactions = m_model->interactions();
+    return std::any_of(interactions.begin(), interactions.end(),
+                       [&](ViewInteraction* interaction) { return interaction->doubleClick(*view, world); });
 }
 
 void DisplayWidget::scrollSlice(int index, int wheelAngle)

@@ -85,6 +85,7 @@ private:
     /// The point on a slice view's plane under a pixel of its widget.
     Eigen::Vector3d worldAt(int index, const QPointF& position) const;
     bool pressInteractions(int index, const QPointF& position);
+    bool doubleClickInteractions(int index, const QPointF& position);
     bool handleMouse(int index, QMouseEvent* event);
     void scrollSlice(int index, int wheelAngle);
 

@@ -1,13 +1,18 @@
 #include "host/app/Session.h"
 
+#include "host/app/MarkupAnnotations.h"
 #include "host/core/model/Algorithm.h"
 #include "host/core/plugin/PluginLoader.h"
-#include "host/gl/GlPoint.h"
+#include "host/gl/GlLine.h"
+#include "host/gl/GlSpline.h"
 #include "host/stream/TrackingSequence.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/igtl/IgtlAddress.h"
 #include "navigation/plugin/NavigationIds.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/TextFile.h"
+
+#include <fmt/format.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -90,6 +95,55 @@ TEST_F(SessionTest, AWorkspaceRestoresEverySourceAndAlgorithmToTheSameFile)
     EXPECT_EQ(bytesOf(folder.filePath("again.workspace")), bytesOf(folder.filePath("saved.workspace")));
 }
 
+// Kind, name and points of each markup, to compare sessions.
+std::vector<std::string> describe(const std::vector<GlPointBasedAnnotation*>& markups)
+{
+    std::vector<std::string> described;
+    for (const GlPointBasedAnnotation* one : markups) {
+        described.push_back(MarkupAnnotations::kindOf(*one) + " " + one->name());
+        for (const Eigen::Vector3d& point : one->points())
+            described.back() += fmt::format(" ({} {} {})", point.x(), point.y(), point.z());
+    }
+    return described;
+}
+
+template <class T>
+std::unique_ptr<GlPointBasedAnnotation> drawn(const std::vector<Eigen::Vector3d>& points)
+{
+    auto object = std::make_unique<T>("ignored");
+    object->setPoints(points);
+    return object;
+}
+
+TEST_F(SessionTest, AWorkspaceKeepsLoadedAndDrawnAnnotationsAsTheyAreNow)
+{
+    QTemporaryDir folder;
+    const std::string plan = Tesselon::Test::writeTextFile(folder, "plan.mrk.json", R"({"markups": [
+        {"type": "Line", "name": "Planned line", "controlPoints": [{"position": [1, 2, 3]}, {"position": [4, 5, 6]}]},
+        {"type": "Curve", "controlPoints": [{"position": [0, 0, 0]}, {"position": [0, 1, 0]}, {"position": [1, 1, 0]}]},
+        {"type": "Fiducial", "controlPoints": [{"position": [9, 9, 9]}]}]})");
+    m_session.openVolume(phantomVolume);
+    const auto loaded = m_session.openMarkups(plan);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(m_session.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {0.1, 0, 1e-300}}))->name(), "Line 1");
+    EXPECT_EQ(m_session.addDrawnAnnotation(drawn<GlSpline>({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}))->name(),
+              "Curve 1");
+    GlPointBasedAnnotation* second = m_session.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {2, 0, 0}}));
+    EXPECT_EQ(second->name(), "Line 2");
+    second->setPoint(1, {3, 0, 0});
+    EXPECT_EQ(m_session.takeMarkups(loaded[2]).get(), loaded[2]) << "a removed markup of the file stays out";
+    EXPECT_EQ(m_session.takeMarkups(loaded[2]), nullptr);
+    m_session.saveWorkspace(folder.filePath("saved.workspace").toStdString());
+
+    Session restored(s_plugins->algorithmFactories());
+    restored.openWorkspace(folder.filePath("saved.workspace").toStdString());
+    EXPECT_EQ(describe(restored.markups()), describe(m_session.markups()));
+    EXPECT_EQ(describe(restored.markups()).back(), "Line Line 2 (0 0 0) (3 0 0)") << "saved with its edit";
+    restored.saveWorkspace(folder.filePath("again.workspace").toStdString());
+    EXPECT_EQ(bytesOf(folder.filePath("again.workspace")), bytesOf(folder.filePath("saved.workspace")));
+    EXPECT_EQ(restored.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {1, 0, 0}}))->name(), "Line 3");
+}
+
 TEST_F(SessionTest, AnnouncesEachAdditionWithItsSourceAndEachRemovalNewestFirst)
 {
     std::vector<std::string> events;
@@ -124,6 +178,7 @@ TEST_F(SessionTest, AnnouncesEachAdditionWithItsSourceAndEachRemovalNewestFirst)
 TEST_F(SessionTest, RefusesWhatItCannotAddAndAddsNothing)
 {
     EXPECT_THROW(m_session.openMarkups(landmarks), std::runtime_error) << "markups need a volume";
+    EXPECT_THROW(m_session.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {1, 0, 0}})), std::runtime_error);
     EXPECT_THROW(m_session.openVolume(dataFolder + "/missing.mha"), std::runtime_error);
     EXPECT_THROW(m_session.connectIgtl(IgtlAddress::parse("localhost:0")), std::invalid_argument);
     Data* tracker = m_session.connectSimulatedTracker();
