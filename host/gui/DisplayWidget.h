@@ -86,6 +86,8 @@ private:
     Eigen::Vector3d worldAt(int index, const QPointF& position) const;
     bool pressInteractions(int index, const QPointF& position);
     bool doubleClickInteractions(int index, const QPointF& position);
+    /// The crosshair click: the slice planes other than the clicked one move to pass through the point.
+    void moveOtherSlicesThrough(int index, const Eigen::Vector3d& world);
     bool handleMouse(int index, QMouseEvent* event);
     void scrollSlice(int index, int wheelAngle);
 
