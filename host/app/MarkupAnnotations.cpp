@@ -55,7 +55,10 @@ std::unique_ptr<GlPointBasedAnnotation> objectFrom(const Markup& markup, std::si
                                              typeNames[static_cast<int>(markup.type)], markup.points.size()));
     auto object = objectOf(markup.type);
     object->setPoints(pathPoints(markup));
-    object->setColor(markup.type == Markup::Type::Fiducial ? pointColour : pathColour);
+    if (markup.type == Markup::Type::Fiducial)
+        object->setColor(pointColour);
+    else
+        MarkupAnnotations::setPathColour(*object);
     return object;
 }
 
@@ -84,6 +87,11 @@ std::vector<std::unique_ptr<GlPointBasedAnnotation>> MarkupAnnotations::read(con
         objects.push_back(std::move(object));
     }
     return objects;
+}
+
+void MarkupAnnotations::setPathColour(GlPointBasedAnnotation& annotation)
+{
+    annotation.setColor(pathColour);
 }
 
 std::string MarkupAnnotations::kindOf(const GlPointBasedAnnotation& annotation)
@@ -125,7 +133,7 @@ std::unique_ptr<GlPointBasedAnnotation> MarkupAnnotations::fromConfiguration(con
         throw std::runtime_error(
             fmt::format("\"{}\" has {} points; a line or curve needs two or more.", name, points.size()));
     object->setPoints(points);
-    object->setColor(pathColour);
+    setPathColour(*object);
     return object;
 }
 

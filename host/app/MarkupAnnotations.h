@@ -23,6 +23,8 @@ public:
     /// cannot be read or a line or curve has fewer than two points; nothing is returned then.
     static std::vector<std::unique_ptr<GlPointBasedAnnotation>> read(const std::string& path);
 
+    /// Gives a line or curve the colour of planned paths.
+    static void setPathColour(GlPointBasedAnnotation& annotation);
     /// "Line" for a `GlLine`, "Curve" for a `GlSpline`, "Points" for the rest: the kind a drawn
     /// annotation's name and saved configuration give.
     static std::string kindOf(const GlPointBasedAnnotation& annotation);

@@ -185,6 +185,7 @@ GlPointBasedAnnotation* Session::addDrawnAnnotation(std::unique_ptr<GlPointBased
     for (const auto& item : m_markups)
         highest = std::max(highest, drawnNumber(item.object->name(), kind));
     annotation->setName(fmt::format("{} {}", kind, highest + 1));
+    MarkupAnnotations::setPathColour(*annotation);
     const std::string name = annotation->name();
     return addMarkups(std::move(annotation), {DataSource::DrawnAnnotation, name, Properties()});
 }

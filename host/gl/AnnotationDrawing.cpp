@@ -10,7 +10,7 @@ namespace Tesselon {
 namespace {
 
 constexpr const char* category = "AnnotationDrawing";
-// The colour of a path while it is drawn; the finished one takes the colour of paths.
+// The colour of a path while it is drawn, apart from the finished ones.
 const Eigen::Vector3d drawingColour(1.0, 0.55, 0.1);
 
 }  // namespace
@@ -69,8 +69,8 @@ std::string AnnotationDrawing::prompt() const
     return placed == 0 ? "Click the curve's first point in a slice view (Escape cancels)."
            : placed == 1
                ? "Click the curve's next point in a slice view (Escape cancels)."
-               : "Click the curve's next point; double-click, press Enter or choose Draw Curve again to "
-                 "finish it (Escape cancels).";
+               : "Click the curve's next point; double-click, Enter or Draw Curve again ends it (Escape "
+                 "cancels).";
 }
 
 bool AnnotationDrawing::press(const GlSliceView&, const Eigen::Vector3d& world, double)

@@ -21,7 +21,7 @@ tesselon.check(near(line.points[0], onAxial(-20, -10)) && near(line.points[1], o
 
 tesselon.menu("Annotations;Draw Curve");
 [onAxial(-20, 0), onAxial(0, 10), onAxial(20, 0)].forEach(function (p) { tesselon.click(0, p); });
-tesselon.check(prompt.text.indexOf("double-click, press Enter or choose Draw Curve again") > 0, "prompt: " + prompt.text);
+tesselon.check(prompt.text.indexOf("double-click, Enter or Draw Curve again ends it") > 0, "prompt: " + prompt.text);
 tesselon.check(!annotation("Curve 1"), "a curve goes on until it is finished");
 tesselon.menu("Annotations;Draw Curve");
 var curve = annotation("Curve 1");
