@@ -178,8 +178,8 @@ std::vector<GlPointBasedAnnotation*> Session::openMarkups(const std::string& pat
 GlPointBasedAnnotation* Session::addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation)
 {
     requireVolume(m_volume);
-    if (!annotation)
-        throw std::invalid_argument("No drawn annotation to add.");
+    if (!annotation || annotation->points().size() < 2)
+        throw std::invalid_argument("A drawn line or curve needs two points or more.");
     const std::string kind = MarkupAnnotations::kindOf(*annotation);
     int highest = 0;
     for (const auto& item : m_markups)

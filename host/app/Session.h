@@ -53,7 +53,7 @@ public:
     /// a volume.
     std::vector<GlPointBasedAnnotation*> openMarkups(const std::string& path);
     /// Adds a line or curve the user drew on the volume, named "Line 1", "Curve 1", ... after the highest
-    /// such number in use; throws without a volume.
+    /// such number in use; throws without a volume or two points.
     GlPointBasedAnnotation* addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation);
     /// Announces the markup's removal and hands it over; null for markups the session does not hold.
     std::unique_ptr<GlPointBasedAnnotation> takeMarkups(const GlPointBasedAnnotation* markups);

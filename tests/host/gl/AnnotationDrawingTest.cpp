@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace Tesselon {
 namespace {
@@ -36,54 +37,41 @@ protected:
         [this](const std::string& prompt) { m_prompts.push_back(prompt); }};
 };
 
-TEST_F(AnnotationDrawingTest, ALineTakesTheNextTwoClicksFirstAndEndsWithTheSecond)
+TEST_F(AnnotationDrawingTest, TakesClicksFirstWhileDrawingAndHandsOnALineAtItsSecondPointACurveWhenFinished)
 {
     EXPECT_FALSE(click({0, 0, 0})) << "idle, clicks pass by";
     PointPickInteraction panelPick(m_display, [](const Eigen::Vector3d&) {});
     panelPick.arm();
     m_drawing.start(Kind::Line);
-    ASSERT_FALSE(m_display.interactions().empty());
     EXPECT_EQ(m_display.interactions().front(), &m_drawing) << "asked before the panels' interactions";
     EXPECT_EQ(m_display.view3D()->objects().size(), 1u) << "what is drawn shows at once";
-    EXPECT_TRUE(click({1, 2, 3}));
-    EXPECT_TRUE(click({4, 5, 6}));
-    ASSERT_EQ(m_finished.size(), 1u);
+    EXPECT_TRUE(click({1, 2, 3}) && click({4, 5, 6}));
+    EXPECT_FALSE(m_drawing.isDrawing() || offered());
+    m_drawing.start(Kind::Curve);
+    for (const Eigen::Vector3d& point : Points{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}})
+        click(point);
+    EXPECT_TRUE(m_drawing.isDrawing()) << "a curve goes on until it is finished";
+    m_drawing.finish();
+    ASSERT_EQ(m_finished.size(), 2u);
     EXPECT_NE(dynamic_cast<GlLine*>(m_finished[0].get()), nullptr);
     EXPECT_EQ(m_finished[0]->points(), (Points{{1, 2, 3}, {4, 5, 6}}));
-    EXPECT_FALSE(m_drawing.isDrawing() || offered());
-    EXPECT_TRUE(m_display.view3D()->objects().empty());
-    EXPECT_EQ(m_prompts,
-              (std::vector<std::string>{"Click the line's start in a slice view (Escape cancels).",
-                                        "Click the line's end in a slice view (Escape cancels).", ""}));
+    EXPECT_NE(dynamic_cast<GlSpline*>(m_finished[1].get()), nullptr);
+    EXPECT_EQ(m_finished[1]->points().size(), 3u);
+    EXPECT_EQ(m_prompts.back(), "") << "the status bar prompt goes";
 }
 
-TEST_F(AnnotationDrawingTest, ACurveEndsOnADoubleClickOrFinishAndNeedsTwoPoints)
+TEST_F(AnnotationDrawingTest, DropsTooFewPointsAndWhatANewStartOrACancelInterrupts)
 {
-    for (const bool doubleClick : {true, false}) {
-        m_drawing.start(Kind::Curve);
-        for (const Eigen::Vector3d& point : Points{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}})
-            click(point);
-        EXPECT_TRUE(m_drawing.isDrawing()) << "a curve goes on until it is finished";
-        if (doubleClick)
-            EXPECT_TRUE(m_drawing.doubleClick(view(), {1, 1, 0}));
-        else
-            m_drawing.finish();
-        ASSERT_EQ(m_finished.size(), 1u);
-        EXPECT_NE(dynamic_cast<GlSpline*>(m_finished[0].get()), nullptr);
-        EXPECT_EQ(m_finished[0]->points().size(), 3u) << "the double-click adds no point of its own";
-        m_finished.clear();
-    }
-
     Tesselon::Test::LogCapture log;
-    m_drawing.start(Kind::Curve);
-    click({0, 0, 0});
-    m_drawing.finish();
-    m_drawing.start(Kind::Curve);
-    click({0, 0, 0});
-    m_drawing.start(Kind::Line);
-    click({0, 0, 0});
+    for (const auto& interrupt :
+         std::vector<std::function<void()>>{[&] { m_drawing.finish(); }, [&] { m_drawing.start(Kind::Line); },
+                                            [&] { m_drawing.cancel(); }}) {
+        m_drawing.start(Kind::Curve);
+        click({0, 0, 0});
+        interrupt();
+    }
     m_drawing.cancel();
-    EXPECT_TRUE(m_finished.empty()) << "one point is too few; a new start or a cancel drops the points";
+    EXPECT_TRUE(m_finished.empty());
     EXPECT_TRUE(log->contains("A line or curve needs two points; nothing was drawn."));
     EXPECT_FALSE(m_drawing.isDrawing() || offered() || m_drawing.doubleClick(view(), {0, 0, 0}));
     EXPECT_TRUE(m_display.view3D()->objects().empty());

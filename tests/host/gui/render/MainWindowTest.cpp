@@ -4,21 +4,16 @@
 #include "host/core/model/SharedImageSet.h"
 #include "host/core/plugin/PluginLoader.h"
 #include "host/gl/ApplicationController.h"
-#include "host/gl/GlPointBasedAnnotation.h"
-#include "host/gui/AnnotationTools.h"
+#include "host/gl/GlSpline.h"
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/StreamController.h"
 #include "host/stream/TrackingStream.h"
 #include "navigation/plugin/NavigationIds.h"
 #include "tests/support/SampleRecorder.h"
-#include "tests/support/TextFile.h"
 #include "tests/support/WaitUntil.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -84,36 +79,21 @@ TEST(MainWindow, ShowsItsSessionAsItChangesAndOffersItsAlgorithmsForTheSelection
     EXPECT_TRUE(window.findChildren<StreamController*>().isEmpty());
 }
 
-TEST(MainWindow, LinesAndCurvesAreAnnotationsOfTheVolumeUntilTheSessionOrTheModelRemovesThem)
+TEST(MainWindow, CurvesAreAnnotationsOfTheVolumeUntilTheSessionOrTheModelRemovesThem)
 {
-    QTemporaryDir folder;
-    const std::string plan = Tesselon::Test::writeTextFile(
-        folder, "plan.mrk.json",
-        R"({"markups": [{"type": "Line", "controlPoints": [{"position": [0, 0, 0]}, {"position": [0, 0, 9]}]},
-                               {"type": "Fiducial", "controlPoints": [{"position": [1, 2, 3]}]}]})");
     PluginLoader plugins;
     Session session(plugins.algorithmFactories());
     MainWindow window(session, plugins.controllerFactories());
     Data* volume = session.openVolume(std::string(TESSELON_TEST_DATA_DIR) + "/phantom-volume.mha");
-    session.openMarkups(plan);
+    session.openMarkups(std::string(TESSELON_TEST_DATA_DIR) + "/phantom-landmarks.csv");
+    for (int i = 0; i < 2; ++i) {
+        auto curve = std::make_unique<GlSpline>();
+        curve->setPoints({{0, 0, 0}, {0, 0, 9}});
+        session.addDrawnAnnotation(std::move(curve));
+    }
     AnnotationModel& model = window.application().annotations();
-    ASSERT_EQ(model.getAnnotations(volume).size(), 1u) << "the line; the points are no annotation";
-
-    // Drawn with the menu: clicks in a slice view, then the entry again.
-    QAction* drawCurve = window.findChild<AnnotationTools*>()->menu()->actions().at(1);
-    drawCurve->trigger();
-    auto* prompt = window.findChild<QLabel*>("annotationPrompt");
-    EXPECT_EQ(prompt->text(), "Click the curve's first point in a slice view (Escape cancels).");
-    const GlSliceView& axial = *window.views().viewSlice(0);
-    for (const Eigen::Vector3d& point : std::vector<Eigen::Vector3d>{{0, 0, 0}, {5, 0, 0}, {5, 5, 0}})
-        window.views().interactions().front()->press(axial, point, 1.0);
-    drawCurve->trigger();
-    const auto annotations = model.getAnnotations(volume);
-    ASSERT_EQ(annotations.size(), 2u);
-    EXPECT_EQ(annotations[1]->object()->name(), "Curve 1");
-    EXPECT_TRUE(prompt->isHidden());
-
-    model.remove(annotations[0], true);
+    ASSERT_EQ(model.getAnnotations(volume).size(), 2u) << "the curves; points are no annotation";
+    model.remove(model.getAnnotations(volume)[0], true);
     QApplication::processEvents();
     EXPECT_EQ(session.markups().size(), 2u)
         << "removed from the model, out of the session and its workspaces";
