@@ -17,12 +17,13 @@ enum class DataSource
     RecordingSequence,  ///< one transform of a tracking recording file, named in the configuration
     AlgorithmOutput,    ///< made by an algorithm, which makes it again: never saved
     LiveRecording,      ///< recorded from a stream in the window: nothing could load it again, never saved
+    DrawnAnnotation,    ///< a line or curve drawn on the volume, kept whole in the configuration
 };
 
 /// The names workspace files give the sources, in the enumeration's order; files keep them forever.
 inline constexpr std::string_view dataSourceNames[] = {
-    "volume", "recording",         "markups", "simulatedTracker",
-    "igtl",   "recordingSequence", "output",  "liveRecording"};
+    "volume", "recording",     "markups",        "simulatedTracker", "igtl", "recordingSequence",
+    "output", "liveRecording", "drawnAnnotation"};
 
 constexpr std::string_view dataSourceName(DataSource source)
 {

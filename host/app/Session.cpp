@@ -1,12 +1,12 @@
 #include "host/app/Session.h"
 
+#include "host/app/MarkupAnnotations.h"
 #include "host/core/base/Log.h"
 #include "host/core/io/ImageVolumeFile.h"
-#include "host/core/io/PointListFile.h"
 #include "host/core/io/TrackingRecordingFile.h"
 #include "host/core/model/AlgorithmFactory.h"
 #include "host/core/model/SharedImageSet.h"
-#include "host/gl/GlPoint.h"
+#include "host/gl/GlPointBasedAnnotation.h"
 #include "host/stream/StreamAlgorithm.h"
 #include "host/stream/TrackingSequence.h"
 #include "host/stream/igtl/IgtlAddress.h"
@@ -17,6 +17,7 @@
 #include <fmt/core.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 
@@ -26,6 +27,27 @@ namespace {
 constexpr std::string_view category = "Session";
 // The configuration key naming the transform of a recording that a sequence holds.
 constexpr const char* transformKey = "transform";
+// The configuration key naming which markup of a file holding several an entry is, from 0.
+constexpr const char* markupKey = "markup";
+
+void requireVolume(const SharedImageSet* volume)
+{
+    if (!volume)
+        throw std::runtime_error("Open a volume first: markups are points on a volume.");
+}
+
+/// The N of a name "<kind> N", or 0 for other names.
+int drawnNumber(const std::string& name, const std::string& kind)
+{
+    const std::string prefix = kind + " ";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::string digits = name.substr(prefix.size());
+    if (digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return 0;
+    return std::stoi(digits);
+}
 
 template <class T>
 std::unique_ptr<T> startedStream(std::unique_ptr<T> stream)
@@ -138,20 +160,56 @@ TrackingStream* Session::connectIgtl(const IgtlAddress& address)
     return addData(startedStream(std::move(stream)), DataSource::Igtl, address.toString());
 }
 
-GlPoint* Session::openMarkups(const std::string& path)
+std::vector<GlPointBasedAnnotation*> Session::openMarkups(const std::string& path)
 {
-    if (!m_volume)
-        throw std::runtime_error("Open a volume first: markups are points on a volume.");
-    const PointList points = PointListFile::read(path);
-    auto markups = std::make_unique<GlPoint>();
-    markups->setName(std::filesystem::path(path).filename().string());
-    for (const PointList::Point& point : points.points)
-        markups->addPoint(point.position);
-    markups->setColor(Eigen::Vector3d(0.3, 0.8, 1.0));
-    m_markups.push_back({std::move(markups), {DataSource::Markups, path, Properties()}});
-    GlPoint* added = m_markups.back().object.get();
+    requireVolume(m_volume);
+    auto objects = MarkupAnnotations::read(path);
+    std::vector<GlPointBasedAnnotation*> added;
+    for (std::size_t index = 0; index < objects.size(); ++index) {
+        // Each markup of a file holding several is its own entry, so that removing one keeps it removed.
+        Workspace::DataEntry entry{DataSource::Markups, path, Properties()};
+        if (objects.size() > 1)
+            entry.configuration.setParam(markupKey, static_cast<int>(index));
+        added.push_back(addMarkups(std::move(objects[index]), std::move(entry)));
+    }
+    return added;
+}
+
+GlPointBasedAnnotation* Session::addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation)
+{
+    requireVolume(m_volume);
+    if (!annotation || annotation->points().size() < 2)
+        throw std::invalid_argument("A drawn line or curve needs two points or more.");
+    const std::string kind = MarkupAnnotations::kindOf(*annotation);
+    int highest = 0;
+    for (const auto& item : m_markups)
+        highest = std::max(highest, drawnNumber(item.object->name(), kind));
+    annotation->setName(fmt::format("{} {}", kind, highest + 1));
+    MarkupAnnotations::setPathColour(*annotation);
+    const std::string name = annotation->name();
+    return addMarkups(std::move(annotation), {DataSource::DrawnAnnotation, name, Properties()});
+}
+
+GlPointBasedAnnotation* Session::addMarkups(std::unique_ptr<GlPointBasedAnnotation> markups,
+                                            Workspace::DataEntry entry)
+{
+    Log::info(category, fmt::format("Added \"{}\" to the markups.", markups->name()));
+    m_markups.push_back({std::move(markups), std::move(entry)});
+    GlPointBasedAnnotation* added = m_markups.back().object.get();
     markupsAdded(added);
     return added;
+}
+
+std::unique_ptr<GlPointBasedAnnotation> Session::takeMarkups(const GlPointBasedAnnotation* markups)
+{
+    const auto found = std::find_if(m_markups.begin(), m_markups.end(),
+                                    [markups](const auto& item) { return item.object.get() == markups; });
+    if (found == m_markups.end())
+        return nullptr;
+    std::unique_ptr<GlPointBasedAnnotation> taken = std::move(found->object);
+    m_markups.erase(found);
+    markupsRemoved(taken.get());
+    return taken;
 }
 
 std::vector<Data*> Session::data() const
@@ -167,7 +225,7 @@ DataSource Session::sourceOf(const Data& data) const
     throw std::out_of_range("The data \"" + data.name() + "\" is not in the session.");
 }
 
-std::vector<GlPoint*> Session::markups() const
+std::vector<GlPointBasedAnnotation*> Session::markups() const
 {
     return objectsOf(m_markups);
 }
@@ -248,8 +306,14 @@ Workspace Session::workspace() const
         savedIndex[i] = static_cast<int>(workspace.data.size());
         workspace.data.push_back(std::move(entry));
     }
-    for (const auto& markups : m_markups)
+    for (const auto& markups : m_markups) {
         workspace.data.push_back(markups.entry);
+        // Saved as it is now, edits included; the name also tells messages which one it is.
+        if (markups.entry.type == DataSource::DrawnAnnotation) {
+            workspace.data.back().source = markups.object->name();
+            workspace.data.back().configuration = MarkupAnnotations::toConfiguration(*markups.object);
+        }
+    }
     for (const auto& item : m_algorithms) {
         Workspace::AlgorithmEntry entry = item.entry;
         entry.inputs.clear();
@@ -292,7 +356,8 @@ Data* Session::restoreData(const Workspace::DataEntry& entry)
         case DataSource::Recording:
             return openRecording(entry.source);
         case DataSource::Markups:
-            openMarkups(entry.source);
+        case DataSource::DrawnAnnotation:
+            restoreMarkups(entry);
             return nullptr;
         case DataSource::SimulatedTracker:
             return connectSimulatedTracker(&entry.configuration);
@@ -308,6 +373,25 @@ Data* Session::restoreData(const Workspace::DataEntry& entry)
             break;
     }
     throw std::runtime_error("its algorithm makes it again.");
+}
+
+void Session::restoreMarkups(const Workspace::DataEntry& entry)
+{
+    requireVolume(m_volume);
+    if (entry.type == DataSource::DrawnAnnotation) {
+        addMarkups(MarkupAnnotations::fromConfiguration(entry.configuration), entry);
+        return;
+    }
+    int index = -1;
+    if (!entry.configuration.param(markupKey, index)) {
+        openMarkups(entry.source);
+        return;
+    }
+    auto objects = MarkupAnnotations::read(entry.source);
+    if (index < 0 || static_cast<std::size_t>(index) >= objects.size())
+        throw std::runtime_error(
+            fmt::format("the file holds {} markups, not markup {}.", objects.size(), index));
+    addMarkups(std::move(objects[static_cast<std::size_t>(index)]), entry);
 }
 
 void Session::openWorkspace(const std::string& path)

@@ -16,7 +16,7 @@ class Algorithm;
 class AlgorithmFactory;
 class Configurable;
 class Data;
-class GlPoint;
+class GlPointBasedAnnotation;
 class SharedImageSet;
 class TrackingRecording;
 class TrackingSequence;
@@ -24,9 +24,10 @@ class TrackingStream;
 struct IgtlAddress;
 
 /// What the user works on, without widgets: the data with where each entry came from, the markups on the
-/// volume, the algorithms created with their inputs and configuration, and the workspace that saves and
-/// restores all of it. The main window, the command line and scripts drive it; the window shows it by
-/// listening to its signals, which it emits on the thread that drives it.
+/// volume (points, and the lines and curves of planned paths, loaded or drawn), the algorithms created with
+/// their inputs and configuration, and the workspace that saves and restores all of it. The main window, the
+/// command line and scripts drive it; the window shows it by listening to its signals, which it emits on the
+/// thread that drives it.
 class Session
 {
 public:
@@ -48,15 +49,21 @@ public:
         std::vector<std::unique_ptr<TrackingSequence>> sequences);
     TrackingStream* connectSimulatedTracker(const Properties* configuration = nullptr);
     TrackingStream* connectIgtl(const IgtlAddress& address);
-    /// Markups are points on the volume; throws without a volume.
-    GlPoint* openMarkups(const std::string& path);
+    /// One object per markup of the file (see `MarkupAnnotations::read`), all on the volume; throws without
+    /// a volume.
+    std::vector<GlPointBasedAnnotation*> openMarkups(const std::string& path);
+    /// Adds a line or curve the user drew on the volume, named "Line 1", "Curve 1", ... after the highest
+    /// such number in use; throws without a volume or two points.
+    GlPointBasedAnnotation* addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation);
+    /// Announces the markup's removal and hands it over; null for markups the session does not hold.
+    std::unique_ptr<GlPointBasedAnnotation> takeMarkups(const GlPointBasedAnnotation* markups);
 
     std::vector<Data*> data() const;
     /// Throws std::out_of_range for data the session does not hold.
     DataSource sourceOf(const Data& data) const;
     /// The first volume opened: markups lie on it and the views show it. Null before one.
     SharedImageSet* volume() const { return m_volume; }
-    std::vector<GlPoint*> markups() const;
+    std::vector<GlPointBasedAnnotation*> markups() const;
 
     const std::vector<AlgorithmFactory*>& algorithmFactories() const { return m_algorithmFactories; }
     /// The algorithms offered for this selection, by menu category, as their compatibility functions answer.
@@ -86,8 +93,8 @@ public:
 
     Signal<Data*, DataSource> dataAdded;
     Signal<Data*> dataRemoved;
-    Signal<GlPoint*> markupsAdded;
-    Signal<GlPoint*> markupsRemoved;
+    Signal<GlPointBasedAnnotation*> markupsAdded;
+    Signal<GlPointBasedAnnotation*> markupsRemoved;
     Signal<Algorithm*> algorithmCreated;
     Signal<Algorithm*> algorithmRemoved;
 
@@ -103,6 +110,9 @@ private:
     template <class T>
     T* addData(std::unique_ptr<T> data, DataSource source, std::string location = {});
     Data* restoreData(const Workspace::DataEntry& entry);
+    void restoreMarkups(const Workspace::DataEntry& entry);
+    GlPointBasedAnnotation* addMarkups(std::unique_ptr<GlPointBasedAnnotation> markups,
+                                       Workspace::DataEntry entry);
     TrackingSequence* addRecordingSequence(const TrackingRecording& recording, const std::string& path,
                                            const std::string& transform);
     std::vector<int> indicesOf(const DataList& inputs) const;
@@ -110,7 +120,7 @@ private:
 
     std::vector<AlgorithmFactory*> m_algorithmFactories;
     std::vector<Item<Data, Workspace::DataEntry>> m_data;
-    std::vector<Item<GlPoint, Workspace::DataEntry>> m_markups;
+    std::vector<Item<GlPointBasedAnnotation, Workspace::DataEntry>> m_markups;
     std::vector<Item<Algorithm, Workspace::AlgorithmEntry>> m_algorithms;
     SharedImageSet* m_volume = nullptr;
 };

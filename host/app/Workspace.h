@@ -15,8 +15,8 @@ class Workspace
 public:
     struct DataEntry
     {
-        /// Volumes, recordings and markups name a file in `source`; the simulated tracker needs none; an
-        /// OpenIGTLink server has HOST:PORT there.
+        /// Volumes, recordings and markups name a file in `source`, a drawn annotation its name; the
+        /// simulated tracker needs none; an OpenIGTLink server has HOST:PORT there.
         DataSource type = DataSource::Volume;
         std::string source;
         Properties configuration;

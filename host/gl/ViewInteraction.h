@@ -19,6 +19,8 @@ public:
     /// The mouse moved with the button held to `world`, on the plane of the pressed view.
     virtual void drag(const Eigen::Vector3d&) {}
     virtual void release() {}
+    /// A left double-click at `world`, whose first click came as a press already. True takes it.
+    virtual bool doubleClick(const GlSliceView&, const Eigen::Vector3d&) { return false; }
 };
 
 }  // namespace Tesselon

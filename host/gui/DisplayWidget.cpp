@@ -282,7 +282,8 @@ long long DisplayWidget::frameCount(const GlView* view) const
 bool DisplayWidget::eventFilter(QObject* watched, QEvent* event)
 {
     const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
-                       event->type() == QEvent::MouseButtonRelease;
+                       event->type() == QEvent::MouseButtonRelease ||
+                       event->type() == QEvent::MouseButtonDblClick;
     for (int index = 0; index < viewCount; ++index) {
         if (watched != m_widgets[index])
             continue;
@@ -307,8 +308,15 @@ bool DisplayWidget::handleMouse(int index, QMouseEvent* event)
         case QEvent::MouseButtonPress:
             if (event->button() != Qt::LeftButton)
                 return false;
-            return clickButton(index, event->pos()) ||
-                   (index > 0 && pressInteractions(index, event->localPos()));
+            if (clickButton(index, event->pos()) ||
+                (index > 0 && pressInteractions(index, event->localPos())))
+                return true;
+            if (index > 0)
+                moveOtherSlicesThrough(index, worldAt(index, event->localPos()));
+            return false;
+        case QEvent::MouseButtonDblClick:
+            return event->button() == Qt::LeftButton && index > 0 &&
+                   doubleClickInteractions(index, event->localPos());
         case QEvent::MouseMove:
             if (!grabbedHere || !m_grabbed)
                 return false;
@@ -337,6 +345,30 @@ bool DisplayWidget::pressInteractions(int index, const QPointF& position)
             return true;
         }
     return false;
+}
+
+bool DisplayWidget::doubleClickInteractions(int index, const QPointF& position)
+{
+    const auto* view = static_cast<const GlSliceView*>(viewAt(index));
+    const Eigen::Vector3d world = worldAt(index, position);
+    const std::vector<ViewInteraction*> interactions = m_model->interactions();
+    return std::any_of(interactions.begin(), interactions.end(),
+                       [&](ViewInteraction* interaction) { return interaction->doubleClick(*view, world); });
+}
+
+void DisplayWidget::moveOtherSlicesThrough(int index, const Eigen::Vector3d& world)
+{
+    // Along their normals only, so that each keeps what it frames and the clicked view stays as it is.
+    for (int other = 1; other < viewCount; ++other) {
+        if (other == index)
+            continue;
+        GlView* view = viewAt(other);
+        Eigen::Matrix4d planeToWorld = view->matrix();
+        const Eigen::Vector3d normal = planeToWorld.block<3, 1>(0, 2).normalized();
+        planeToWorld.topRightCorner<3, 1>() +=
+            normal * normal.dot(world - planeToWorld.topRightCorner<3, 1>());
+        view->setMatrix(planeToWorld);
+    }
 }
 
 void DisplayWidget::scrollSlice(int index, int wheelAngle)

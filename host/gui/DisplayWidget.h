@@ -85,6 +85,9 @@ private:
     /// The point on a slice view's plane under a pixel of its widget.
     Eigen::Vector3d worldAt(int index, const QPointF& position) const;
     bool pressInteractions(int index, const QPointF& position);
+    bool doubleClickInteractions(int index, const QPointF& position);
+    /// The crosshair click: the slice planes other than the clicked one move to pass through the point.
+    void moveOtherSlicesThrough(int index, const Eigen::Vector3d& world);
     bool handleMouse(int index, QMouseEvent* event);
     void scrollSlice(int index, int wheelAngle);
 

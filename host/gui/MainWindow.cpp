@@ -10,6 +10,7 @@
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/GlPoint.h"
 #include "host/gl/ViewGroup.h"
+#include "host/gui/AnnotationTools.h"
 #include "host/gui/DefaultAlgorithmController.h"
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/DisplayWidget.h"
@@ -95,7 +96,7 @@ MainWindow::MainWindow(Session& session, std::vector<AlgorithmControllerFactory*
 
     for (Data* data : session.data())
         showData(data, session.sourceOf(*data));
-    for (GlPoint* markups : session.markups())
+    for (GlPointBasedAnnotation* markups : session.markups())
         showMarkups(markups);
     for (Algorithm* algorithm : session.algorithms())
         showPanel(algorithm);
@@ -118,7 +119,8 @@ MainWindow::~MainWindow()
         erasePanel(std::prev(m_panels.end()));
     m_toolDisplays.clear();
     m_status->setStreams({});
-    for (GlPoint* markups : m_session.markups())
+    delete m_annotationTools;
+    for (GlPointBasedAnnotation* markups : m_session.markups())
         views().viewGroup()->removeObject(markups);
     delete m_display;
 }
@@ -215,6 +217,7 @@ void MainWindow::buildMenus()
     QAction* console = findChild<QDockWidget*>("ScriptConsoleDock")->toggleViewAction();
     console->setText(tr("&Script console"));
     view->addAction(console);
+    m_annotationTools = new AnnotationTools(m_session, *m_application, *this);
     rebuildAlgorithmMenus();
 }
 
@@ -311,15 +314,22 @@ void MainWindow::forgetData(Data* data)
     refreshDataList();
 }
 
-void MainWindow::showMarkups(GlPoint* markups)
+void MainWindow::showMarkups(GlPointBasedAnnotation* markups)
 {
-    views().viewGroup()->addObject(markups);
+    // Lines and curves are annotations, where the panels look for planned paths; points are not.
+    if (dynamic_cast<GlPoint*>(markups))
+        views().viewGroup()->addObject(markups);
+    else
+        m_annotationTools->show(*markups);
     refreshDataList();
 }
 
-void MainWindow::forgetMarkups(GlPoint* markups)
+void MainWindow::forgetMarkups(GlPointBasedAnnotation* markups)
 {
-    views().viewGroup()->removeObject(markups);
+    if (dynamic_cast<GlPoint*>(markups))
+        views().viewGroup()->removeObject(markups);
+    else
+        m_annotationTools->forget(*markups);
     refreshDataList();
 }
 
@@ -332,7 +342,7 @@ void MainWindow::refreshDataList()
         auto* row = new QListWidgetItem(dataLabel(*data), m_dataList);
         row->setSelected(std::find(selected.begin(), selected.end(), data) != selected.end());
     }
-    for (const GlPoint* markups : m_session.markups())
+    for (const GlPointBasedAnnotation* markups : m_session.markups())
         new QListWidgetItem(QString("%1  [Annotation]").arg(QString::fromStdString(markups->name())),
                             m_dataList);
     rebuildAlgorithmMenus();

@@ -21,10 +21,11 @@ namespace Tesselon {
 class Algorithm;
 class AlgorithmController;
 class AlgorithmControllerFactory;
+class AnnotationTools;
 class ApplicationController;
 class DisplayWidget;
 class DisplayWidgetMulti;
-class GlPoint;
+class GlPointBasedAnnotation;
 class LogView;
 class Mesh;
 class ScriptHost;
@@ -34,9 +35,9 @@ class TrackedToolsDisplay;
 class TrackingStatusWidget;
 class TrackingStream;
 
-/// The host's main window, showing a `Session`: its data list, the File actions, the algorithm menus
-/// offered for the selected data, each created algorithm's panel in the side area, the views with the
-/// volume, markups and tracked tools, the log, a tracking lamp per instrument and a script console.
+/// The host's main window, showing a `Session`: its data list, the File actions, the Annotations menu, the
+/// algorithm menus offered for the selected data, each created algorithm's panel in the side area, the views
+/// with the volume, markups and tracked tools, the log, a tracking lamp per instrument and a script console.
 class MainWindow : public QMainWindow, public SignalReceiver
 {
     Q_OBJECT
@@ -83,8 +84,8 @@ private:
     void buildDocks();
     void showData(Data* data, DataSource source);
     void forgetData(Data* data);
-    void showMarkups(GlPoint* markups);
-    void forgetMarkups(GlPoint* markups);
+    void showMarkups(GlPointBasedAnnotation* markups);
+    void forgetMarkups(GlPointBasedAnnotation* markups);
     void showPanel(Algorithm* algorithm);
     void removePanel(Algorithm* algorithm);
     /// Removes the algorithm from the session, and with it its panel, once the caller has returned.
@@ -123,6 +124,8 @@ private:
     LogView* m_log;
     TrackingStatusWidget* m_status;
     std::vector<QMenu*> m_algorithmMenus;
+    // A child of the window, deleted before the views it draws in.
+    AnnotationTools* m_annotationTools = nullptr;
 };
 
 }  // namespace Tesselon

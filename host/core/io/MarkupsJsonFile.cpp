@@ -26,7 +26,8 @@ const QString schemaUrl = QStringLiteral(
     "markups-schema-v1.0.3.json#");
 // Any 1.x schema: later minor versions only add optional keys.
 const QString schemaMarker = QStringLiteral("markups-schema-v1.");
-constexpr std::array<std::string_view, 4> pointTypes = {"Fiducial", "Line", "Curve", "ClosedCurve"};
+// In the order of `Markup::Type`.
+constexpr std::array<std::string_view, 4> markupTypes = {"Fiducial", "Line", "Curve", "ClosedCurve"};
 
 int lineAt(std::string_view text, int offset)
 {
@@ -49,19 +50,18 @@ class Reader
 public:
     Reader(std::string_view text, std::string_view source) : m_text(text), m_source(source) {}
 
-    PointList read()
+    std::vector<Markup> read()
     {
         const QJsonObject root = parse();
         checkSchema(root);
         const QJsonValue markups = root.value("markups");
         if (!markups.isArray())
             fail("markups", "an array of markups", markups);
-        PointList list;
-        list.sourceName = m_source;
+        std::vector<Markup> result;
         const QJsonArray array = markups.toArray();
         for (int index = 0; index < array.size(); ++index)
-            readMarkup(array[index], fmt::format("markups[{}]", index), list);
-        return list;
+            result.push_back(readMarkup(array[index], fmt::format("markups[{}]", index)));
+        return result;
     }
 
 private:
@@ -85,12 +85,14 @@ private:
             fail("@schema", "the URL of a markups schema version 1", schema);
     }
 
-    void readMarkup(const QJsonValue& value, const std::string& path, PointList& list) const
+    Markup readMarkup(const QJsonValue& value, const std::string& path) const
     {
         if (!value.isObject())
             fail(path, "a markup object", value);
         const QJsonObject markup = value.toObject();
-        checkType(markup.value("type"), path + ".type");
+        Markup result;
+        result.type = typeOf(markup.value("type"), path + ".type");
+        result.name = optionalString(markup.value("name"), path + ".name");
         checkUnits(markup.value("coordinateUnits"), path + ".coordinateUnits");
         const bool ras = isRas(markup.value("coordinateSystem"), path + ".coordinateSystem");
         const QJsonValue points = markup.value("controlPoints");
@@ -98,14 +100,23 @@ private:
             fail(path + ".controlPoints", "an array of control points", points);
         const QJsonArray array = points.toArray();
         for (int index = 0; index < array.size(); ++index)
-            readPoint(array[index], fmt::format("{}.controlPoints[{}]", path, index), ras, list);
+            readPoint(array[index], fmt::format("{}.controlPoints[{}]", path, index), ras, result.points);
+        return result;
     }
 
-    void checkType(const QJsonValue& type, const std::string& path) const
+    Markup::Type typeOf(const QJsonValue& type, const std::string& path) const
     {
-        const std::string name = type.toString().toStdString();
-        if (std::find(pointTypes.begin(), pointTypes.end(), name) == pointTypes.end())
+        const auto found = std::find(markupTypes.begin(), markupTypes.end(), type.toString().toStdString());
+        if (found == markupTypes.end())
             fail(path, "Fiducial, Line, Curve or ClosedCurve", type);
+        return static_cast<Markup::Type>(found - markupTypes.begin());
+    }
+
+    std::string optionalString(const QJsonValue& value, const std::string& path) const
+    {
+        if (!value.isUndefined() && !value.isString())
+            fail(path, "a string", value);
+        return value.toString().toStdString();
     }
 
     void checkUnits(const QJsonValue& units, const std::string& path) const
@@ -123,7 +134,8 @@ private:
         fail(path, "\"LPS\" or \"RAS\"", system);
     }
 
-    void readPoint(const QJsonValue& value, const std::string& path, bool ras, PointList& list) const
+    void readPoint(const QJsonValue& value, const std::string& path, bool ras,
+                   std::vector<PointList::Point>& points) const
     {
         if (!value.isObject())
             fail(path, "a control point object", value);
@@ -133,10 +145,7 @@ private:
         Eigen::Vector3d position = readPosition(point.value("position"), path + ".position");
         if (ras)
             position.head<2>() = -position.head<2>();
-        const QJsonValue label = point.value("label");
-        if (!label.isUndefined() && !label.isString())
-            fail(path + ".label", "a string", label);
-        list.points.push_back({position, label.toString().toStdString()});
+        points.push_back({position, optionalString(point.value("label"), path + ".label")});
     }
 
     bool isPlaceholder(const QJsonValue& status, const std::string& path) const
@@ -213,6 +222,15 @@ std::string MarkupsJsonFile::toText(const PointList& points, std::string_view ta
 }
 
 PointList MarkupsJsonFile::fromText(std::string_view text, std::string_view sourceName)
+{
+    PointList list;
+    list.sourceName = sourceName;
+    for (Markup& markup : markupsFromText(text, sourceName))
+        list.points.insert(list.points.end(), markup.points.begin(), markup.points.end());
+    return list;
+}
+
+std::vector<Markup> MarkupsJsonFile::markupsFromText(std::string_view text, std::string_view sourceName)
 {
     return Reader(text, sourceName).read();
 }

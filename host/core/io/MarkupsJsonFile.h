@@ -1,9 +1,11 @@
 #pragma once
 
+#include "host/core/io/Markup.h"
 #include "host/core/io/PointList.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tesselon {
 
@@ -21,8 +23,9 @@ namespace Tesselon {
 ///         }]
 ///     }
 ///
-/// Reading accepts markups of type Fiducial, Line, Curve and ClosedCurve and joins their control points,
-/// in order, into one list. A markup without "coordinateSystem" is in LPS; RAS positions (x, y, z) become
+/// Reading accepts markups of type Fiducial, Line, Curve and ClosedCurve, each with an optional string
+/// "name", and gives them one by one or joins their control points, in order, into one list. A markup without
+/// "coordinateSystem" is in LPS; RAS positions (x, y, z) become
 /// (-x, -y, z). Points whose "positionStatus" is "undefined" are placeholders without a position and are
 /// left out. A point without "label" gets an empty one. Other keys (ids, orientations, display settings,
 /// measurements) are ignored. Every failure throws `PointListFileError` naming the source, and the line for
@@ -35,6 +38,8 @@ public:
     static std::string toText(const PointList& points, std::string_view targetName = "");
     /// `sourceName` names the text in error messages and becomes the list's source name.
     static PointList fromText(std::string_view text, std::string_view sourceName = "");
+    /// The markups one by one, in the file's order; fails as `fromText` does.
+    static std::vector<Markup> markupsFromText(std::string_view text, std::string_view sourceName = "");
 };
 
 }  // namespace Tesselon

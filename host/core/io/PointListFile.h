@@ -1,8 +1,10 @@
 #pragma once
 
+#include "host/core/io/Markup.h"
 #include "host/core/io/PointList.h"
 
 #include <string>
+#include <vector>
 
 namespace Tesselon {
 
@@ -13,6 +15,8 @@ class PointListFile
 {
 public:
     static PointList read(const std::string& path);
+    /// The file's markups one by one; a comma-separated file is one unnamed Fiducial markup.
+    static std::vector<Markup> readMarkups(const std::string& path);
     /// Writes atomically: the file is either replaced whole or left as it was.
     static void write(const PointList& points, const std::string& path);
 };

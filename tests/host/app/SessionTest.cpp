@@ -1,13 +1,18 @@
 #include "host/app/Session.h"
 
+#include "host/app/MarkupAnnotations.h"
 #include "host/core/model/Algorithm.h"
 #include "host/core/plugin/PluginLoader.h"
-#include "host/gl/GlPoint.h"
+#include "host/gl/GlLine.h"
+#include "host/gl/GlSpline.h"
 #include "host/stream/TrackingSequence.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/igtl/IgtlAddress.h"
 #include "navigation/plugin/NavigationIds.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/TextFile.h"
+
+#include <fmt/format.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,6 +32,23 @@ QByteArray bytesOf(const QString& path)
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll();
+}
+
+// Kind and name of each markup, to compare sessions.
+std::vector<std::string> describe(const std::vector<GlPointBasedAnnotation*>& markups)
+{
+    std::vector<std::string> described;
+    for (const GlPointBasedAnnotation* one : markups)
+        described.push_back(MarkupAnnotations::kindOf(*one) + " " + one->name());
+    return described;
+}
+
+template <class T>
+std::unique_ptr<GlPointBasedAnnotation> drawn(const std::vector<Eigen::Vector3d>& points)
+{
+    auto object = std::make_unique<T>("ignored");
+    object->setPoints(points);
+    return object;
 }
 
 class SessionTest : public testing::Test
@@ -64,6 +86,15 @@ TEST_F(SessionTest, AWorkspaceRestoresEverySourceAndAlgorithmToTheSameFile)
     // Nothing listens there; the stream keeps trying, and the address is what is saved.
     m_session.connectIgtl({"127.0.0.1", 1});
     m_session.openMarkups(landmarks);
+    const auto plan =
+        m_session.openMarkups(Tesselon::Test::writeTextFile(folder, "plan.mrk.json", R"({"markups": [
+        {"type": "Line", "name": "Planned line", "controlPoints": [{"position": [1, 2, 3]}, {"position": [4, 5, 6]}]},
+        {"type": "Curve", "controlPoints": [{"position": [0, 0, 0]}, {"position": [0, 1, 0]}, {"position": [1, 1, 0]}]},
+        {"type": "Fiducial", "controlPoints": [{"position": [9, 9, 9]}]}]})"));
+    m_session.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {0.1, 0, 1e-300}}));
+    m_session.addDrawnAnnotation(drawn<GlSpline>({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}));
+    m_session.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {2, 0, 0}}))->setPoint(1, {3, 0, 0});
+    EXPECT_EQ(m_session.takeMarkups(plan[2]).get(), plan[2]) << "a removed markup of a file stays out";
     const std::vector<TrackingSequence*> loaded = m_session.openRecordingAsSequences(recording);
     ASSERT_EQ(loaded.size(), 1u) << "one per instrument";
     EXPECT_EQ(loaded[0]->name(), "pivot-recording-1151.txt Tool");
@@ -86,8 +117,15 @@ TEST_F(SessionTest, AWorkspaceRestoresEverySourceAndAlgorithmToTheSameFile)
     restored.openWorkspace(folder.filePath("saved.workspace").toStdString());
     restored.saveWorkspace(folder.filePath("again.workspace").toStdString());
     EXPECT_EQ(restored.data().size(), 6u) << "all but the live recording, which nothing could load again";
-    EXPECT_EQ(restored.markups().size(), 1u);
     EXPECT_EQ(bytesOf(folder.filePath("again.workspace")), bytesOf(folder.filePath("saved.workspace")));
+    EXPECT_EQ(
+        describe(restored.markups()),
+        (std::vector<std::string>{"Points phantom-landmarks.csv", "Line Planned line",
+                                  "Curve plan.mrk.json 2", "Line Line 1", "Curve Curve 1", "Line Line 2"}));
+    for (std::size_t i = 0; i < restored.markups().size(); ++i)
+        EXPECT_EQ(restored.markups()[i]->points(), m_session.markups()[i]->points())
+            << "exactly, edits included";
+    EXPECT_EQ(restored.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {1, 0, 0}}))->name(), "Line 3");
 }
 
 TEST_F(SessionTest, AnnouncesEachAdditionWithItsSourceAndEachRemovalNewestFirst)
@@ -124,6 +162,7 @@ TEST_F(SessionTest, AnnouncesEachAdditionWithItsSourceAndEachRemovalNewestFirst)
 TEST_F(SessionTest, RefusesWhatItCannotAddAndAddsNothing)
 {
     EXPECT_THROW(m_session.openMarkups(landmarks), std::runtime_error) << "markups need a volume";
+    EXPECT_THROW(m_session.addDrawnAnnotation(drawn<GlLine>({{0, 0, 0}, {1, 0, 0}})), std::runtime_error);
     EXPECT_THROW(m_session.openVolume(dataFolder + "/missing.mha"), std::runtime_error);
     EXPECT_THROW(m_session.connectIgtl(IgtlAddress::parse("localhost:0")), std::invalid_argument);
     Data* tracker = m_session.connectSimulatedTracker();

@@ -36,8 +36,9 @@ TEST(Workspace, RoundTripsThroughItsFile)
 
 TEST(Workspace, NamesEachSourceAsFilesAlwaysHave)
 {
-    const std::string_view names[] = {"volume", "recording",         "markups", "simulatedTracker",
-                                      "igtl",   "recordingSequence", "output",  "liveRecording"};
+    const std::string_view names[] = {"volume",           "recording",     "markups",
+                                      "simulatedTracker", "igtl",          "recordingSequence",
+                                      "output",           "liveRecording", "drawnAnnotation"};
     for (int source = 0; source < static_cast<int>(std::size(names)); ++source) {
         const auto type = static_cast<DataSource>(source);
         EXPECT_EQ(dataSourceName(type), names[source]);

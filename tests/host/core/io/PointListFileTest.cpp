@@ -111,6 +111,7 @@ TEST(MarkupsJsonFile, HonoursTheCoordinateSystemJoinsPointTypesWritesLpsAndNames
          "malformed JSON: illegal number"},
         {"label number", markups(fiducial, R"({"label": 7, "position": [1, 2, 3]})"), 0,
          "controlPoints[0].label: expected a string, found 7"},
+        {"name number", markups(fiducial + R"("name": 7, )", ""), 0, "markups[0].name: expected a string"},
         {"odd status", markups(fiducial, R"({"position": [1, 2, 3], "positionStatus": "maybe"})"), 0,
          "positionStatus: expected \"defined\", \"preview\" or \"undefined\""},
     };

@@ -4,6 +4,7 @@
 
 #include "host/core/geometry/MeshCreator.h"
 
+#include "host/gl/AnnotationDrawing.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/GlMesh.h"
 #include "host/gl/GlPoint.h"
@@ -69,6 +70,24 @@ TEST_F(DisplayWidgetShown, ClickOnAButtonClicksItAndOnlyIt)
     EXPECT_EQ(clicks, 1);
     click(view, {10, 10});
     EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(DisplayWidgetShown, ClicksPlaceACurvesPointsWhileItIsDrawnAndMoveTheOtherSlicesOtherwise)
+{
+    std::vector<std::unique_ptr<GlPointBasedAnnotation>> drawn;
+    AnnotationDrawing drawing(
+        model, [&](std::unique_ptr<GlPointBasedAnnotation> curve) { drawn.push_back(std::move(curve)); },
+        [](const std::string&) {});
+    drawing.start(AnnotationDrawing::Kind::Curve);
+    QWidget* axial = widget.viewWidget(model.viewSlice(0));
+    const Eigen::Matrix4d coronal = model.viewSlice(1)->matrix();
+    click(axial, {150, 200});
+    click(axial, {250, 200});
+    send(axial, QEvent::MouseButtonDblClick, {250, 200}, Qt::LeftButton);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0]->points().size(), 2u);
+    EXPECT_EQ(model.viewSlice(1)->matrix(), coronal)
+        << "the clicks placed points instead of moving the slices";
 }
 
 TEST_F(DisplayWidgetShown, DraggingAndWheelingThe3DViewMoveTheModelCameraWhichThenStays)

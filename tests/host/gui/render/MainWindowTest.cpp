@@ -3,6 +3,8 @@
 #include "host/app/Session.h"
 #include "host/core/model/SharedImageSet.h"
 #include "host/core/plugin/PluginLoader.h"
+#include "host/gl/ApplicationController.h"
+#include "host/gl/GlSpline.h"
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/StreamController.h"
 #include "host/stream/TrackingStream.h"
@@ -10,6 +12,7 @@
 #include "tests/support/SampleRecorder.h"
 #include "tests/support/WaitUntil.h"
 
+#include <QApplication>
 #include <QListWidget>
 
 #include <gtest/gtest.h>
@@ -74,6 +77,29 @@ TEST(MainWindow, ShowsItsSessionAsItChangesAndOffersItsAlgorithmsForTheSelection
     EXPECT_EQ(list->count(), 0);
     EXPECT_TRUE(window.findChildren<DefaultControllerDecorator*>().isEmpty());
     EXPECT_TRUE(window.findChildren<StreamController*>().isEmpty());
+}
+
+TEST(MainWindow, CurvesAreAnnotationsOfTheVolumeUntilTheSessionOrTheModelRemovesThem)
+{
+    PluginLoader plugins;
+    Session session(plugins.algorithmFactories());
+    MainWindow window(session, plugins.controllerFactories());
+    Data* volume = session.openVolume(std::string(TESSELON_TEST_DATA_DIR) + "/phantom-volume.mha");
+    session.openMarkups(std::string(TESSELON_TEST_DATA_DIR) + "/phantom-landmarks.csv");
+    for (int i = 0; i < 2; ++i) {
+        auto curve = std::make_unique<GlSpline>();
+        curve->setPoints({{0, 0, 0}, {0, 0, 9}});
+        session.addDrawnAnnotation(std::move(curve));
+    }
+    AnnotationModel& model = window.application().annotations();
+    ASSERT_EQ(model.getAnnotations(volume).size(), 2u) << "the curves; points are no annotation";
+    model.remove(model.getAnnotations(volume)[0], true);
+    QApplication::processEvents();
+    EXPECT_EQ(session.markups().size(), 2u)
+        << "removed from the model, out of the session and its workspaces";
+    session.clear();
+    EXPECT_TRUE(model.getAnnotations().empty());
+    EXPECT_TRUE(window.views().view3D()->objects().empty());
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST_F(ScriptHostTest, ErrorsNameTheLineOfTheScriptThatFailedAndWhatWasWrong)
         {"tesselon.menu('Tools;Calibrate');",
          "t.js:1: Error: No menu entry \"Tools;Calibrate\" for the selection none: the menu bar offers "
          "\"File\", "
-         "\"View\", \"Streaming\", \"Registration\", \"Visualization\"."},
+         "\"View\", \"Annotations\", \"Streaming\", \"Registration\", \"Visualization\"."},
         {"tesselon.parameter('Tool Visualization', 'mesh');",
          "t.js:1: Error: tesselon.parameter(panel, key): \"Tool Visualization\" is no open panel; the panels "
          "are none."},
