@@ -462,11 +462,6 @@ QJSValue ScriptApi::sliceView(const QJSValue& index)
     return view ? ScriptValues::numbers(m_engine, view->matrix().data(), 16) : QJSValue(QJSValue::NullValue);
 }
 
-QJSValue ScriptApi::camera()
-{
-    return ScriptValues::numbers(m_engine, m_window.views().view3D()->matrix().data(), 16);
-}
-
 QJSValue ScriptApi::matrix(const QJSValue& data)
 {
     const Data* found = dataOf(data);

@@ -65,8 +65,6 @@ public:
     Q_INVOKABLE QJSValue calibration(const QJSValue& stream = {}, const QJSValue& instrument = {});
     /// The pose of slice view 0 (axial), 1 (coronal) or 2 (sagittal): 16 numbers, column-major.
     Q_INVOKABLE QJSValue sliceView(const QJSValue& index = {});
-    /// The pose of the 3D view's camera (cameraToWorld, looking along its -z axis): 16 numbers, column-major.
-    Q_INVOKABLE QJSValue camera();
     /// The pose of data (its matrix into the world): 16 numbers, column-major.
     Q_INVOKABLE QJSValue matrix(const QJSValue& data = {});
     /// Moves the three slice planes to pass through a world point [x, y, z].
