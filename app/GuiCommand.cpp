@@ -7,8 +7,13 @@
 #include "host/core/base/Log.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/model/SharedImageSet.h"
+#include "host/gl/AnnotationModel.h"
+#include "host/gl/ApplicationController.h"
 #include "host/gl/DisplayWidgetMulti.h"
+#include "host/gl/GlLine.h"
+#include "host/gl/GlManipulator.h"
 #include "host/gl/GlSliceView.h"
+#include "host/gl/GlSpline.h"
 #include "host/gui/MainWindow.h"
 #include "host/gui/ScriptHost.h"
 #include "host/stream/InstrumentCalibrationDataComponent.h"
@@ -43,18 +48,6 @@ void processEventsFor(int milliseconds)
     }
 }
 
-Eigen::Vector3d meanToolPosition(const TrackingStream& stream)
-{
-    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
-    int count = 0;
-    for (const TrackingInstrument& instrument : stream.instruments())
-        if (instrument.visible) {
-            sum += instrument.matrix.topRightCorner<3, 1>();
-            ++count;
-        }
-    return count ? Eigen::Vector3d(sum / count) : Eigen::Vector3d::Zero();
-}
-
 // The dark look of a navigation workstation, for the whole application.
 void useWorkstationLook()
 {
@@ -77,25 +70,51 @@ void useWorkstationLook()
     QApplication::setPalette(palette);
 }
 
-// The session without a workspace: the synthetic volume (written to a temporary file, so a saved workspace
-// can load it again) and the simulated tracker moved so that its tools are in the volume, with the slice
-// views through the lesion.
-void openExampleSession(Session& session, DisplayWidgetMulti& views)
+// The example's planned path runs from the skin in front of the lesion, tilted towards the feet, into the
+// lesion: the direction of advance in the volume.
+const Eigen::Vector3d plannedDirection = Eigen::Vector3d(0.0, 0.9, -0.436).normalized();
+
+// Stands in for a registration: the tracker is placed so that the simulated needle's own plan, which its
+// path-following motion sets out along, is the example's planned path into the lesion.
+Eigen::Matrix4d trackerOnPlan(const Eigen::Vector3d& lesion)
 {
-    const Eigen::Vector3d centre = Eigen::Vector3d::Zero();
-    const std::string volumePath = QDir::temp().filePath("tesselon-synthetic-ct.mha").toStdString();
-    ImageVolumeFile::write(*SyntheticPhantom::create(centre), volumePath);
-    session.openVolume(volumePath);
-    TrackingStream* tracker = session.connectSimulatedTracker();
-    processEventsFor(200);
-    // Stands in for a registration: the tracker's working volume is moved onto the lesion.
+    const SimulatedInstrument::PlannedPath plan = SimulatedInstrument::create("Needle", 0)->plannedPath();
+    const Eigen::Quaterniond rotation =
+        Eigen::Quaterniond::FromTwoVectors(plan.target - plan.entry, plannedDirection);
     Eigen::Matrix4d trackerToWorld = Eigen::Matrix4d::Identity();
-    trackerToWorld.topRightCorner<3, 1>() =
-        centre + SyntheticPhantom::lesionOffset() - meanToolPosition(*tracker);
-    tracker->setMatrix(trackerToWorld);
-    // The slice views cut through the lesion, where the tools work.
-    const Eigen::Vector3d lesion = centre + SyntheticPhantom::lesionOffset();
-    views.centreSlicesAt(lesion);
+    trackerToWorld.topLeftCorner<3, 3>() = rotation.toRotationMatrix();
+    trackerToWorld.topRightCorner<3, 1>() = lesion - rotation * plan.target;
+    return trackerToWorld;
+}
+
+// The plan as the navigation views take it, annotations of the volume: a line for the bullseye view and
+// the same path as a curve for the navigation rings.
+void addPlannedPath(AnnotationModel& annotations, const Data& volume, const Eigen::Vector3d& entry,
+                    const Eigen::Vector3d& target)
+{
+    auto add = [&](std::unique_ptr<GlPointBasedAnnotation> path) {
+        path->setPoints({entry, target});
+        path->setColor(Eigen::Vector3d(1.0, 0.8, 0.2));
+        GlManipulator* manipulator = AnnotationModel::createDefaultManipulator(path.get()).release();
+        annotations.add(std::make_unique<InteractiveObject>(path.release(), manipulator, true), &volume);
+    };
+    add(std::make_unique<GlLine>("Planned line"));
+    add(std::make_unique<GlSpline>("Planned path"));
+}
+
+// The session without a workspace: the synthetic volume (written to a temporary file, so a saved workspace
+// can load it again), the simulated tracker placed so that its needle follows the planned path into the
+// lesion, and the slice views through the lesion.
+void openExampleSession(Session& session, ApplicationController& application)
+{
+    const Eigen::Vector3d lesion = SyntheticPhantom::lesionOffset();
+    const std::string volumePath = QDir::temp().filePath("tesselon-synthetic-ct.mha").toStdString();
+    ImageVolumeFile::write(*SyntheticPhantom::create(Eigen::Vector3d::Zero()), volumePath);
+    const SharedImageSet* volume = session.openVolume(volumePath);
+    TrackingStream* tracker = session.connectSimulatedTracker();
+    tracker->setMatrix(trackerOnPlan(lesion));
+    addPlannedPath(application.annotations(), *volume, lesion - 80.0 * plannedDirection, lesion);
+    application.display().centreSlicesAt(lesion);
     // The registration pointer comes with its tip calibrated, as a tool's definition file gives it.
     if (const auto pointer = SimulatedInstrument::create("Pointer", 0))
         tracker->components().getOrCreate<InstrumentCalibrationDataComponent>().setCalibration(
@@ -167,7 +186,7 @@ int GuiCommand::showWindow(HostContext& context, const std::string& workspace, c
     MainWindow window(session, context.plugins().controllerFactories());
     try {
         if (workspace.empty())
-            openExampleSession(session, window.views());
+            openExampleSession(session, window.application());
         else
             session.openWorkspace(workspace);
     } catch (const std::exception& error) {

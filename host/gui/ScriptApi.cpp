@@ -5,7 +5,12 @@
 #include "host/core/base/Log.h"
 #include "host/core/config/Properties.h"
 #include "host/core/model/Algorithm.h"
+#include "host/gl/ApplicationController.h"
 #include "host/gl/DisplayWidgetMulti.h"
+#include "host/gl/GlLine.h"
+#include "host/gl/GlPoint.h"
+#include "host/gl/GlSpline.h"
+#include "host/gl/GlVolumeView.h"
 #include "host/gui/AlgorithmController.h"
 #include "host/gui/DefaultControllerDecorator.h"
 #include "host/gui/DisplayWidget.h"
@@ -65,6 +70,17 @@ QStringList actionTexts(const QList<QAction*>& actions)
         if (!action->isSeparator() && action->isEnabled())
             texts << plainMenuText(action->text());
     return texts;
+}
+
+QString kindOf(const GlObject& object)
+{
+    if (dynamic_cast<const GlLine*>(&object))
+        return "line";
+    if (dynamic_cast<const GlSpline*>(&object))
+        return "curve";
+    if (dynamic_cast<const GlPoint*>(&object))
+        return "points";
+    return "object";
 }
 
 QString titleOf(const MainWindow::Panel& panel)
@@ -469,6 +485,59 @@ QJSValue ScriptApi::matrix(const QJSValue& data)
         return QJSValue(QJSValue::NullValue);
     const Eigen::Matrix4d pose = found->matrix();
     return ScriptValues::numbers(m_engine, pose.data(), 16);
+}
+
+QJSValue ScriptApi::camera()
+{
+    return ScriptValues::numbers(m_engine, m_window.views().view3D()->matrix().data(), 16);
+}
+
+QJSValue ScriptApi::annotations(const QJSValue& data)
+{
+    const AnnotationModel& model = m_window.application().annotations();
+    std::vector<InteractiveObject*> listed = model.getAnnotations();
+    if (!data.isUndefined()) {
+        const Data* parent = dataOf(data);
+        if (!parent)
+            return QJSValue(QJSValue::NullValue);
+        listed = model.getAnnotations(parent);
+    }
+    QJSValue list = m_engine.newArray(static_cast<uint>(listed.size()));
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        const GlObject* object = listed[i]->object();
+        QJSValue entry = m_engine.newObject();
+        entry.setProperty("name", QString::fromStdString(object->name()));
+        entry.setProperty("kind", kindOf(*object));
+        QJSValue points = m_engine.newArray();
+        if (const auto* annotation = dynamic_cast<const GlPointBasedAnnotation*>(object))
+            for (std::size_t k = 0; k < annotation->points().size(); ++k)
+                points.setProperty(static_cast<quint32>(k),
+                                   ScriptValues::numbers(m_engine, annotation->points()[k].data(), 3));
+        entry.setProperty("points", points);
+        const Data* parent = model.parent(listed[i]);
+        entry.setProperty("parent", parent ? QJSValue(QString::fromStdString(parent->name()))
+                                           : QJSValue(QJSValue::NullValue));
+        entry.setProperty("visible", object->isVisible());
+        list.setProperty(static_cast<quint32>(i), entry);
+    }
+    return list;
+}
+
+void ScriptApi::removeAnnotation(const QJSValue& name)
+{
+    constexpr const char* call = "tesselon.removeAnnotation(name)";
+    if (!isText(name, call, "name"))
+        return;
+    AnnotationModel& model = m_window.application().annotations();
+    QStringList names;
+    for (InteractiveObject* annotation : model.getAnnotations()) {
+        if (annotation->object()->name() == name.toString().toStdString()) {
+            model.remove(annotation, true);
+            return;
+        }
+        names << QString::fromStdString(annotation->object()->name());
+    }
+    fail(QString("No annotation named \"%1\"; there are: %2.").arg(name.toString(), names.join(", ")));
 }
 
 void ScriptApi::centreSlices(const QJSValue& point)

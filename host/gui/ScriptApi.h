@@ -67,6 +67,14 @@ public:
     Q_INVOKABLE QJSValue sliceView(const QJSValue& index = {});
     /// The pose of data (its matrix into the world): 16 numbers, column-major.
     Q_INVOKABLE QJSValue matrix(const QJSValue& data = {});
+    /// The 3D view's camera pose (view to world; it looks along its -z): 16 numbers, column-major.
+    Q_INVOKABLE QJSValue camera();
+    /// [{name, kind, points: [[x, y, z], ...], parent, visible}] of the annotations (lines, curves, objects
+    /// panels placed), oldest first; `kind` is "line", "curve", "points" or "object", `parent` the name of
+    /// the data it is attached to or null. With data: only those attached to it.
+    Q_INVOKABLE QJSValue annotations(const QJSValue& data = {});
+    /// Removes and deletes the first annotation of that name, as closing it in the window would.
+    Q_INVOKABLE void removeAnnotation(const QJSValue& name = {});
     /// Moves the three slice planes to pass through a world point [x, y, z].
     Q_INVOKABLE void centreSlices(const QJSValue& point = {});
     /// Clicks the left button in slice view 0, 1 or 2 where a world point [x, y, z] appears (projected

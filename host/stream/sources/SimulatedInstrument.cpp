@@ -180,15 +180,24 @@ SimulatedMotion SimulatedInstrument::motionOfKind(SimulatedMotion::Kind kind) co
                 SimulatedMotion::Spin{m_pivotPoint, m_tipToMarker, m_needleAxis, shaft, 150.0, 6.0});
         case Kind::Wander:
             return SimulatedMotion(SimulatedMotion::Wander{rest, m_wanderSeed, 60.0, 15.0});
-        case Kind::Path:
-            // As a needle is pushed in and drawn back along a planned path.
-            return SimulatedMotion(SimulatedMotion::Path{m_pivotPoint, m_pivotPoint + 80.0 * shaft,
-                                                         m_tipToMarker, orientation, 10.0});
+        case Kind::Path: {
+            // As a needle is pushed in and drawn back along a planned path, entering a little off it.
+            const PlannedPath plan = plannedPath();
+            const Eigen::Vector3d offPlan = 2.0 * shaft.unitOrthogonal();
+            return SimulatedMotion(
+                SimulatedMotion::Path{plan.entry + offPlan, plan.target, m_tipToMarker, orientation, 10.0});
+        }
         case Kind::DivotTour:
             return SimulatedMotion(
                 SimulatedMotion::DivotTour{SimulatedPhantom::divotsInTracker(), m_tipToMarker, orientation});
     }
     return m_scripted;
+}
+
+SimulatedInstrument::PlannedPath SimulatedInstrument::plannedPath() const
+{
+    const Eigen::Vector3d shaft = m_scripted.restingPose().linear() * m_needleAxis;
+    return {m_pivotPoint, m_pivotPoint + 80.0 * shaft};
 }
 
 Eigen::Matrix4d SimulatedInstrument::trueMarkerToTracker(double timeSeconds) const

@@ -48,9 +48,19 @@ public:
     /// The kind of motion scripted for the tool.
     SimulatedMotion::Kind scriptedKind() const { return m_scripted.kind(); }
     /// The tool moving this way: its scripted motion if of this kind, otherwise one about its resting pose
-    /// with the tip at `pivotPoint` (turning about its shaft, sliding 80 mm along it and back, hand-held
+    /// with the tip at `pivotPoint` (turning about its shaft, sliding along `plannedPath` and back, hand-held
     /// about the resting pose, a tour of the `SimulatedPhantom`'s divots).
     SimulatedMotion motionOfKind(SimulatedMotion::Kind kind) const;
+
+    /// A straight plan in the tracker frame, for the motion that follows a path.
+    struct PlannedPath
+    {
+        Eigen::Vector3d entry;
+        Eigen::Vector3d target;
+    };
+    /// From `pivotPoint` 80 mm along the resting shaft. The motion that follows it enters 2 mm off the plan
+    /// and converges on the target, as a needle steered in by hand does.
+    PlannedPath plannedPath() const;
 
     Eigen::Matrix4d trueMarkerToTracker(double timeSeconds) const;
     Eigen::Vector3d trueTipInTracker(double timeSeconds) const;
