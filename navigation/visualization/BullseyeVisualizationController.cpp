@@ -201,12 +201,13 @@ void BullseyeVisualizationController::createPathLine(const Eigen::Vector3d& star
 
 void BullseyeVisualizationController::loadAllMeshes()
 {
-    m_bullseye = loadMesh(m_algorithm->bullseyeMeshPath, bullseyeColor);
-    m_toolRing = loadMesh(m_algorithm->toolRingMeshPath, toolColor);
+    m_bullseye = loadMesh(m_algorithm->bullseyeMeshPath, bullseyeColor, "Bullseye");
+    m_toolRing = loadMesh(m_algorithm->toolRingMeshPath, toolColor, "Bullseye tool ring");
 }
 
 std::unique_ptr<InteractiveObject> BullseyeVisualizationController::loadMesh(const std::string& path,
-                                                                             const Eigen::Vector3d& color)
+                                                                             const Eigen::Vector3d& color,
+                                                                             const std::string& name)
 {
     std::shared_ptr<const Mesh> mesh;
     try {
@@ -217,6 +218,7 @@ std::unique_ptr<InteractiveObject> BullseyeVisualizationController::loadMesh(con
         return nullptr;
     }
     auto object = std::make_unique<GlMesh>(std::move(mesh));
+    object->setName(name);
     object->setUseFaceNormals(m_algorithm->toolVisAlg().useFaceNormals);
     object->setColor(color, 1.0);
     object->setMaterial({color, color, color, 100.0});

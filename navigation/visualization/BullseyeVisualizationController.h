@@ -57,7 +57,8 @@ private:
     bool readPlannedPath();
     void createPathLine(const Eigen::Vector3d& start, const Eigen::Vector3d& direction);
     void loadAllMeshes();
-    std::unique_ptr<InteractiveObject> loadMesh(const std::string& path, const Eigen::Vector3d& color);
+    std::unique_ptr<InteractiveObject> loadMesh(const std::string& path, const Eigen::Vector3d& color,
+                                                const std::string& name);
     void createTipPoint();
     void addSceneToViews();
     void createOverlay();

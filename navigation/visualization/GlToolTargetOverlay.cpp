@@ -17,7 +17,7 @@ const Eigen::Vector4d red(1, 0, 0, 1);
 const Eigen::Vector4d green(0, 1, 0, 1);
 constexpr double lineWidth = 2.0;
 constexpr std::size_t maxReadoutLines = 4;
-// Smaller than the depth: the figures are secondary, and long lines would cover the scale.
+// Smaller than the depth: the figures are secondary.
 constexpr int readoutFontSize = 11;
 constexpr int readoutLineHeight = readoutFontSize + 4;
 
@@ -107,11 +107,11 @@ void GlToolTargetOverlay::drawDepthText(int width)
 
 void GlToolTargetOverlay::drawReadout(int height)
 {
-    // Below the top whisker, so the scale's end stays readable.
-    int top = height - m_topMargin - 4;
+    // Right-aligned just left of the gauge: inside it the scale's axis would run through the text.
+    int top = height - m_topMargin;
     for (const std::string& line : m_readout) {
         painter().drawText(
-            whiteText(line, readoutFontSize, Eigen::Vector2d(2, top), GL::AlignLeft, GL::AlignTop));
+            whiteText(line, readoutFontSize, Eigen::Vector2d(-4, top), GL::AlignRight, GL::AlignTop));
         top -= readoutLineHeight;
     }
 }

@@ -24,8 +24,8 @@ public:
     /// Scales that are not positive and finite are logged and the whole layout is left unchanged.
     void setVisParams(int fontSize, int textOffset, int topMargin, int whiskerMargin, double barHeightInMM,
                       double barWidthInMM);
-    /// Short lines of figures drawn at the top left (at most four: the gauge has room for no more); empty
-    /// draws none.
+    /// Short lines of figures drawn from the top left corner, right-aligned outside the gauge (at most four:
+    /// the gauge has room for no more); empty draws none.
     void setReadout(std::vector<std::string> lines);
 
     void render(const GL::Viewport& viewport) override;
