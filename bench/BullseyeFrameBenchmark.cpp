@@ -10,6 +10,7 @@
 #include "host/gui/VtkViewRenderer.h"
 #include "navigation/visualization/GlToolTargetOverlay.h"
 
+#include "bench/support/FrameLoop.h"
 #include "bench/support/SphereVolume.h"
 
 #include <benchmark/benchmark.h>
@@ -106,14 +107,7 @@ void BullseyeView3DFrame(benchmark::State& state)
     // it draws without (0). 8 shows what multisampling would cost.
     VtkOffscreenWindow window(kFrameSize, kFrameSize);
     window.setMultiSamples(static_cast<int>(state.range(2)));
-    window.show(&renderer);
-    window.render();  // the first frame uploads the volume and compiles the shaders
-    int frame = 0;
-    for (auto _ : state) {
-        scene.moveTool(frame++);
-        window.render();
-    }
-    window.show(nullptr);
+    Bench::timeFrames(state, window, renderer, [&scene](int frame) { scene.moveTool(frame); });
 }
 BENCHMARK(BullseyeView3DFrame)
     ->ArgsProduct({{0, 1}, {0, 100}, {0, 8}})
