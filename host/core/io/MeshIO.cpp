@@ -1,6 +1,7 @@
 #include "host/core/io/MeshIO.h"
 
 #include "host/core/io/FileAccess.h"
+#include "host/core/io/FileFormatError.h"
 #include "host/core/io/MeshFileError.h"
 
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <vector>
 
@@ -53,16 +55,66 @@ std::string checkedFormat(std::string_view formatHint, const std::string& source
     return format;
 }
 
-// assimp's PLY reader never returns from a header that lacks its end line.
-void requirePlyHeaderEnd(std::string_view bytes, const std::string& source)
+// Where the PLY header's "end_header" line ends; assimp's PLY reader never returns from a header without it.
+std::size_t plyHeaderEnd(std::string_view bytes, const std::string& source)
 {
     constexpr std::string_view end = "\nend_header";
     for (auto at = bytes.find(end); at != std::string_view::npos; at = bytes.find(end, at + 1)) {
         const std::size_t next = at + end.size();
         if (next == bytes.size() || bytes[next] == '\n' || bytes[next] == '\r')
-            return;
+            return next;
     }
     throw MeshFileError(source, 0, "the PLY header has no \"end_header\" line; expected one before the data");
+}
+
+std::vector<std::string_view> words(std::string_view line)
+{
+    std::vector<std::string_view> result;
+    for (std::size_t at = 0; (at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos;) {
+        const std::size_t stop = std::min(line.find_first_of(" \t\r", at), line.size());
+        result.push_back(line.substr(at, stop - at));
+        at = stop;
+    }
+    return result;
+}
+
+// One header line: a malformed one makes assimp read the data wrongly (a mangled list property had it ask
+// for 32 GB), and an element count beyond the data's size makes it allocate what the header claims.
+void requireSoundPlyHeaderLine(std::string_view line, int number, std::size_t dataBytes,
+                               const std::string& source)
+{
+    const std::vector<std::string_view> word = words(line);
+    const std::string_view keyword = word.empty() ? std::string_view() : word[0];
+    if (word.empty() || keyword == "format" || keyword == "comment" || keyword == "obj_info")
+        return;
+    if (keyword == "property" && (word.size() == 3 || (word.size() == 5 && word[1] == "list")))
+        return;
+    if (keyword == "element" && word.size() == 3) {
+        std::size_t count = 0;
+        const auto [end, error] = std::from_chars(word[2].data(), word[2].data() + word[2].size(), count);
+        if (error == std::errc() && end == word[2].data() + word[2].size() && count <= dataBytes)
+            return;
+        throw MeshFileError(
+            source, number,
+            fmt::format("the PLY header declares {} \"{}\" elements, but only {} bytes of data follow",
+                        FileFormatError::excerpt(word[2]), FileFormatError::excerpt(word[1]), dataBytes));
+    }
+    throw MeshFileError(source, number,
+                        fmt::format("\"{}\" is not a PLY header line; expected format, comment, element or "
+                                    "property",
+                                    FileFormatError::excerpt(line)));
+}
+
+void requireSoundPlyHeader(std::string_view bytes, const std::string& source)
+{
+    const std::size_t headerEnd = plyHeaderEnd(bytes, source);
+    const std::size_t dataBytes = bytes.size() - headerEnd;
+    const std::string_view header = bytes.substr(0, headerEnd);
+    int number = 1;
+    // The first line is the magic word, which assimp checks; the last is "end_header".
+    for (std::size_t start = header.find('\n') + 1, stop;
+         (stop = header.find('\n', start)) != std::string_view::npos; start = stop + 1)
+        requireSoundPlyHeaderLine(header.substr(start, stop - start), ++number, dataBytes, source);
 }
 
 Eigen::Matrix4d toEigen(const aiMatrix4x4& m)
@@ -209,7 +261,7 @@ Mesh MeshIO::load(std::string_view bytes, std::string_view formatHint, const std
     if (bytes.empty())
         throw MeshFileError(source, 0, fmt::format("is empty; expected {} data", format));
     if (format == "ply")
-        requirePlyHeaderEnd(bytes, source);
+        requireSoundPlyHeader(bytes, source);
     Assimp::Importer importer;
     const aiScene* scene = importScene(importer, bytes, format, source);
     SceneMerger merger(*scene, source);

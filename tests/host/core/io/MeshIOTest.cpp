@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -93,13 +94,17 @@ TEST(MeshIO, ObjCubeIsClosedAndOutwardPlyPolygonsAreTriangulatedMalformedMeshesN
         {"stl claims more triangles than it holds", "stl", binaryStl(MeshCreator::createSphere(1, 1, 3), 9)},
         {"ply face without corners", "ply", plyHeader + "0 0 0\n"},  // assimp aborts on it unchecked
         {"ply header only", "ply", "ply\nformat ascii 1.0\nend_header\n"},
+        {"ply mangled header line", "ply",
+         std::regex_replace(plyHeader, std::regex("property float y"), "property&float y") + "0 0 0\n"},
+        {"ply more elements than bytes", "ply",
+         std::regex_replace(plyHeader, std::regex("vertex 3"), "vertex 99999999999") + "0 0 0\n"},
         {"ply header without its end", "ply",
          plyHeader.substr(0, plyHeader.size() - 11) + "0 0 0\n"},  // hung
     };
     for (const auto& [what, format, bytes] : cases) {
         SCOPED_TRACE(what);
         EXPECT_THAT([&] { MeshIO::load(bytes, format, "probe.bin"); },
-                    testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin: ")));
+                    testing::ThrowsMessage<MeshFileError>(testing::StartsWith("probe.bin")));
     }
 }
 
