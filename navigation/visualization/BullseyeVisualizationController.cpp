@@ -51,12 +51,6 @@ std::unique_ptr<InteractiveObject> withoutManipulator(std::unique_ptr<GlObject> 
     return std::make_unique<InteractiveObject>(object.release(), nullptr, true);
 }
 
-template <class T>
-T& objectOf(const std::unique_ptr<InteractiveObject>& interactive)
-{
-    return static_cast<T&>(*interactive->object());
-}
-
 /// The figures the overlay shows beside its depth, shortest first.
 std::vector<std::string> overlayReadout(const PathDeviation& deviation)
 {
@@ -135,7 +129,8 @@ void BullseyeVisualizationController::updateVisualization()
     const std::optional<Eigen::Matrix4d> toolToWorld = m_algorithm->lastToolMatrix();
     if (!m_running || !toolToWorld)
         return;
-    objectOf<GlPoint>(m_tipPoint).setPoint(Eigen::Vector3d(toolToWorld->topRightCorner<3, 1>()));
+    static_cast<GlPoint*>(m_tipPoint->object())
+        ->setPoint(Eigen::Vector3d(toolToWorld->topRightCorner<3, 1>()));
     if (m_toolRing) {
         const Eigen::Affine3d ringToTool(
             Eigen::Translation3d(0.0, 0.0, m_algorithm->annotationLineDistance() + 1.0));
