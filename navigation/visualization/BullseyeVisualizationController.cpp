@@ -154,7 +154,7 @@ bool BullseyeVisualizationController::createScene()
         return false;
     loadAllMeshes();
     createTipPoint();
-    addSceneToViews();
+    placeSceneInViews(true);
     createOverlay();
     return true;
 }
@@ -237,15 +237,17 @@ void BullseyeVisualizationController::createTipPoint()
     m_viewObjects.push_back(m_tipPoint->object());
 }
 
-void BullseyeVisualizationController::addSceneToViews()
+void BullseyeVisualizationController::placeSceneInViews(bool place)
 {
     ApplicationController* application = applicationController();
     if (!application)
         return;
+    GlView& view = *application->display().view3D();
+    ViewGroup& allViews = *application->display().viewGroup(0);
     for (GlObject* object : m_viewObjects)
-        application->display().view3D()->addObject(object);
+        place ? view.addObject(object) : view.removeObject(object);
     for (GlObject* object : m_groupObjects)
-        application->display().viewGroup(0)->addObject(object);
+        place ? allViews.addObject(object) : allViews.removeObject(object);
 }
 
 void BullseyeVisualizationController::createOverlay()
@@ -284,15 +286,10 @@ void BullseyeVisualizationController::showReadout(const Eigen::Matrix4d& toolToW
 
 void BullseyeVisualizationController::removeSceneFromViews()
 {
-    ApplicationController* application = applicationController();
-    if (!application)
-        return;
-    for (GlObject* object : m_viewObjects)
-        application->display().view3D()->removeObject(object);
-    for (GlObject* object : m_groupObjects)
-        application->display().viewGroup(0)->removeObject(object);
+    placeSceneInViews(false);
+    // Only a panel with views has an overlay.
     if (m_overlay)
-        application->display().view3D()->removeOverlay(m_overlay);
+        applicationController()->display().view3D()->removeOverlay(m_overlay);
     m_overlay = nullptr;
 }
 

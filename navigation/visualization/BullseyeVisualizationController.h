@@ -60,7 +60,8 @@ private:
     std::unique_ptr<InteractiveObject> loadMesh(const std::string& path, const Eigen::Vector3d& color,
                                                 const std::string& name);
     void createTipPoint();
-    void addSceneToViews();
+    /// Adds the scene's objects to their views, or with false removes them.
+    void placeSceneInViews(bool place);
     void createOverlay();
     void setSceneVisible(bool visible);
     void showReadout(const Eigen::Matrix4d& toolToWorld);
