@@ -19,6 +19,8 @@
 #include "host/stream/InstrumentCalibrationDataComponent.h"
 #include "host/stream/TrackingStream.h"
 #include "host/stream/sources/SimulatedInstrument.h"
+#include "host/stream/sources/SimulatedPhantom.h"
+#include "host/stream/sources/SimulatedTracker.h"
 #include "navigation/plugin/NavigationIds.h"
 
 #include <QApplication>
@@ -74,17 +76,11 @@ void useWorkstationLook()
 // lesion: the direction of advance in the volume.
 const Eigen::Vector3d plannedDirection = Eigen::Vector3d(0.0, 0.9, -0.436).normalized();
 
-// Stands in for a registration: the tracker is placed so that the simulated needle's own plan, which its
-// path-following motion sets out along, is the example's planned path into the lesion.
-Eigen::Matrix4d trackerOnPlan(const Eigen::Vector3d& lesion)
+// Where the volume truly lies in front of the simulated tracker: its phantom's beads on the divots the
+// simulated pointer visits. The example starts registered this way; registering again only refines it.
+Eigen::Affine3d volumeToTracker()
 {
-    const SimulatedInstrument::PlannedPath plan = SimulatedInstrument::create("Needle", 0)->plannedPath();
-    const Eigen::Quaterniond rotation =
-        Eigen::Quaterniond::FromTwoVectors(plan.target - plan.entry, plannedDirection);
-    Eigen::Matrix4d trackerToWorld = Eigen::Matrix4d::Identity();
-    trackerToWorld.topLeftCorner<3, 3>() = rotation.toRotationMatrix();
-    trackerToWorld.topRightCorner<3, 1>() = lesion - rotation * plan.target;
-    return trackerToWorld;
+    return SimulatedPhantom::phantomToTracker() * SyntheticPhantom::divotPhantomPlacement().inverse();
 }
 
 // The plan as the navigation views take it, annotations of the volume: a line for the bullseye view and
@@ -103,8 +99,8 @@ void addPlannedPath(AnnotationModel& annotations, const Data& volume, const Eige
 }
 
 // The session without a workspace: the synthetic volume (written to a temporary file, so a saved workspace
-// can load it again), the simulated tracker placed so that its needle follows the planned path into the
-// lesion, and the slice views through the lesion.
+// can load it again) with a planned path into its lesion, the simulated tracker where the volume's phantom
+// lies in front of it, its needle following the plan, and the slice views through the lesion.
 void openExampleSession(Session& session, ApplicationController& application)
 {
     const Eigen::Vector3d lesion = SyntheticPhantom::lesionOffset();
@@ -112,8 +108,13 @@ void openExampleSession(Session& session, ApplicationController& application)
     ImageVolumeFile::write(*SyntheticPhantom::create(Eigen::Vector3d::Zero()), volumePath);
     const SharedImageSet* volume = session.openVolume(volumePath);
     TrackingStream* tracker = session.connectSimulatedTracker();
-    tracker->setMatrix(trackerOnPlan(lesion));
-    addPlannedPath(application.annotations(), *volume, lesion - 80.0 * plannedDirection, lesion);
+    const Eigen::Affine3d toTracker = volumeToTracker();
+    tracker->setMatrix(toTracker.inverse().matrix());
+    const Eigen::Vector3d entry = lesion - 80.0 * plannedDirection;
+    addPlannedPath(application.annotations(), *volume, entry, lesion);
+    // The simulated needle follows the same plan where it lies in front of the tracker.
+    if (auto* simulated = dynamic_cast<SimulatedTracker*>(tracker))
+        simulated->setPlannedPath("Needle", {toTracker * entry, toTracker * lesion});
     application.display().centreSlicesAt(lesion);
     // The registration pointer comes with its tip calibrated, as a tool's definition file gives it.
     if (const auto pointer = SimulatedInstrument::create("Pointer", 0))

@@ -1,11 +1,16 @@
 #include "host/gl/AnnotationModel.h"
 
 #include "host/core/base/Log.h"
+#include "host/core/model/Data.h"
 #include "host/gl/GlManipulator.h"
 #include "host/gl/GlPointBasedAnnotation.h"
 #include "host/gl/PointBasedAnnotationManipulator.h"
 
+#include <Eigen/Geometry>
+#include <Eigen/LU>
+
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace Tesselon {
@@ -32,8 +37,44 @@ InteractiveObject* AnnotationModel::add(std::unique_ptr<InteractiveObject> annot
     }
     InteractiveObject* added = annotation.get();
     m_entries.push_back({std::move(annotation), parent});
+    if (parent)
+        follow(parent);
     annotationAdded.emitSignal(added);
     return added;
+}
+
+void AnnotationModel::follow(const Data* parent)
+{
+    if (!m_followed.insert(parent).second)
+        return;
+    parent->matrixChanged.connect(
+        &m_receiver, [this, parent](const Eigen::Matrix4d& before, const Eigen::Matrix4d& after) {
+            const auto invertible = [](const Eigen::Matrix4d& pose) {
+                return pose.allFinite() && std::abs(pose.topLeftCorner<3, 3>().determinant()) > 1e-12;
+            };
+            if (invertible(before) && invertible(after))
+                moveWith(parent, after * before.inverse());
+            else
+                Log::error(category, "Annotations keep their place: the pose of \"" + parent->name() +
+                                         "\" changed from or to one that cannot be inverted.");
+        });
+}
+
+void AnnotationModel::moveWith(const Data* parent, const Eigen::Matrix4d& motion)
+{
+    for (const Entry& entry : m_entries) {
+        if (entry.parent != parent)
+            continue;
+        GlObject* object = entry.annotation->object();
+        if (auto* annotation = dynamic_cast<GlPointBasedAnnotation*>(object)) {
+            std::vector<Eigen::Vector3d> points = annotation->points();
+            for (Eigen::Vector3d& point : points)
+                point = (motion * point.homogeneous()).head<3>();
+            annotation->setPoints(points);
+        } else if (object) {
+            object->setMatrix(motion * object->matrix());
+        }
+    }
 }
 
 std::unique_ptr<InteractiveObject> AnnotationModel::remove(InteractiveObject* annotation, bool deleteIt)
@@ -46,7 +87,12 @@ std::unique_ptr<InteractiveObject> AnnotationModel::remove(InteractiveObject* an
     annotationAboutToBeRemoved.emitSignal(annotation);
     entry = find(annotation);  // receivers may have added annotations meanwhile
     std::unique_ptr<InteractiveObject> removed = std::move(entry->annotation);
+    const Data* parent = entry->parent;
     m_entries.erase(entry);
+    if (parent && getAnnotations(parent).empty()) {
+        parent->matrixChanged.disconnect(&m_receiver);
+        m_followed.erase(parent);
+    }
     if (deleteIt)
         removed.reset();
     return removed;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "host/core/base/Signal.h"
+#include "host/core/base/SignalReceiver.h"
 #include "host/gl/InteractiveObject.h"
 
+#include <Eigen/Core>
+
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace Tesselon {
@@ -13,8 +17,9 @@ class GlManipulator;
 class GlObject;
 
 /// The annotations of the workspace (lines, splines, meshes placed by panels), each an
-/// `InteractiveObject` owned by the model and optionally attached to the data set it was drawn on.
-/// Lives on the GUI thread.
+/// `InteractiveObject` owned by the model and optionally attached to the data set it was drawn on. An
+/// attached annotation moves with its data set: a plan drawn on an image stays on the anatomy when a
+/// registration moves the image. Lives on the GUI thread, as do the poses of the data sets annotated.
 class AnnotationModel
 {
 public:
@@ -25,7 +30,8 @@ public:
     AnnotationModel& operator=(const AnnotationModel&) = delete;
 
     /// Takes the annotation, attached to `parent` (not owned; null for a top-level annotation), and emits
-    /// `annotationAdded`. Returns it; null input is logged and gives null.
+    /// `annotationAdded`. Returns it; null input is logged and gives null. Remove a data set's annotations
+    /// before the data set goes.
     InteractiveObject* add(std::unique_ptr<InteractiveObject> annotation, const Data* parent = nullptr);
     /// Emits `annotationAboutToBeRemoved`, then takes the annotation out: with `deleteIt` it is deleted and
     /// null returned, otherwise ownership goes back to the caller. Unknown annotations give null.
@@ -58,7 +64,13 @@ private:
     std::vector<Entry>::iterator find(const InteractiveObject* annotation);
     std::vector<Entry>::const_iterator find(const InteractiveObject* annotation) const;
 
+    void follow(const Data* parent);
+    /// Moves the annotations attached to `parent` by `motion` (world to world).
+    void moveWith(const Data* parent, const Eigen::Matrix4d& motion);
+
     std::vector<Entry> m_entries;
+    std::set<const Data*> m_followed;
+    SignalReceiver m_receiver;
 };
 
 }  // namespace Tesselon

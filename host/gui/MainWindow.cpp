@@ -298,6 +298,9 @@ void MainWindow::showData(Data* data, DataSource source)
 void MainWindow::forgetData(Data* data)
 {
     m_toolDisplays.erase(data);
+    AnnotationModel& annotations = m_application->annotations();
+    for (InteractiveObject* annotation : annotations.getAnnotations(data))
+        annotations.remove(annotation, true);
     if (const auto panel = std::find_if(m_panels.begin(), m_panels.end(),
                                         [data](const Panel& p) { return p.stream == data; });
         panel != m_panels.end())

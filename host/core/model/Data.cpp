@@ -1,5 +1,7 @@
 #include "host/core/model/Data.h"
 
+#include <utility>
+
 namespace Tesselon {
 
 Data::Data(std::string name) : m_name(std::move(name)) {}
@@ -26,8 +28,13 @@ Eigen::Matrix4d Data::matrix() const
 
 void Data::setMatrix(const Eigen::Matrix4d& dataToWorld)
 {
-    std::lock_guard lock(m_mutex);
-    m_dataToWorld = dataToWorld;
+    Eigen::Matrix4d before;
+    {
+        std::lock_guard lock(m_mutex);
+        before = std::exchange(m_dataToWorld, dataToWorld);
+    }
+    if (before != dataToWorld)
+        matrixChanged.emitSignal(before, dataToWorld);
 }
 
 }  // namespace Tesselon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/core/base/Signal.h"
 #include "host/core/model/DataComponentList.h"
 
 #include <Eigen/Core>
@@ -40,7 +41,10 @@ public:
 
     /// The data's pose: maps data coordinates into world coordinates (identity by default).
     Eigen::Matrix4d matrix() const;
+    /// Emits `matrixChanged` on the calling thread when the pose changes.
     void setMatrix(const Eigen::Matrix4d& dataToWorld);
+    /// The pose before and after a change. Mutable: watching data does not change it.
+    mutable Signal<Eigen::Matrix4d, Eigen::Matrix4d> matrixChanged;
 
     DataComponentList& components() { return m_components; }
     const DataComponentList& components() const { return m_components; }

@@ -183,9 +183,11 @@ SimulatedMotion SimulatedInstrument::motionOfKind(SimulatedMotion::Kind kind) co
         case Kind::Path: {
             // As a needle is pushed in and drawn back along a planned path, entering a little off it.
             const PlannedPath plan = plannedPath();
-            const Eigen::Vector3d offPlan = 2.0 * shaft.unitOrthogonal();
-            return SimulatedMotion(
-                SimulatedMotion::Path{plan.entry + offPlan, plan.target, m_tipToMarker, orientation, 10.0});
+            const Eigen::Vector3d direction = (plan.target - plan.entry).normalized();
+            const Eigen::Quaterniond alongPlan =
+                Eigen::Quaterniond::FromTwoVectors(shaft, direction) * orientation;
+            return SimulatedMotion(SimulatedMotion::Path{plan.entry + 2.0 * direction.unitOrthogonal(),
+                                                         plan.target, m_tipToMarker, alongPlan, 10.0});
         }
         case Kind::DivotTour:
             return SimulatedMotion(
@@ -196,8 +198,17 @@ SimulatedMotion SimulatedInstrument::motionOfKind(SimulatedMotion::Kind kind) co
 
 SimulatedInstrument::PlannedPath SimulatedInstrument::plannedPath() const
 {
+    if (m_plan)
+        return *m_plan;
     const Eigen::Vector3d shaft = m_scripted.restingPose().linear() * m_needleAxis;
     return {m_pivotPoint, m_pivotPoint + 80.0 * shaft};
+}
+
+SimulatedInstrument SimulatedInstrument::withPlannedPath(const PlannedPath& plan) const
+{
+    SimulatedInstrument planned = *this;
+    planned.m_plan = plan;
+    return planned;
 }
 
 Eigen::Matrix4d SimulatedInstrument::trueMarkerToTracker(double timeSeconds) const

@@ -58,9 +58,12 @@ public:
         Eigen::Vector3d entry;
         Eigen::Vector3d target;
     };
-    /// From `pivotPoint` 80 mm along the resting shaft. The motion that follows it enters 2 mm off the plan
-    /// and converges on the target, as a needle steered in by hand does.
+    /// The plan given with `withPlannedPath`, else from `pivotPoint` 80 mm along the resting shaft. The
+    /// motion that follows it holds the shaft along the plan, enters 2 mm off it and converges on the
+    /// target, as a needle steered in by hand does.
     PlannedPath plannedPath() const;
+    /// The same tool with another plan to follow; its current motion is kept.
+    SimulatedInstrument withPlannedPath(const PlannedPath& plan) const;
 
     Eigen::Matrix4d trueMarkerToTracker(double timeSeconds) const;
     Eigen::Vector3d trueTipInTracker(double timeSeconds) const;
@@ -73,6 +76,7 @@ private:
     std::vector<Eigen::Vector3d> m_fiducials;
     SimulatedMotion m_scripted;
     SimulatedMotion m_motion;
+    std::optional<PlannedPath> m_plan;
     /// Of the hand-held motion made for it; `create` mixes in the tracker's seed.
     std::uint64_t m_wanderSeed;
 };

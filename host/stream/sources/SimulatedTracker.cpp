@@ -193,6 +193,8 @@ void SimulatedTracker::rebuildInstrumentsLocked()
         auto instrument = SimulatedInstrument::create(id, static_cast<std::uint64_t>(m_settings.seed));
         if (!instrument)
             continue;
+        if (const auto plan = m_plannedPaths.find(id); plan != m_plannedPaths.end())
+            instrument = instrument->withPlannedPath(plan->second);
         const auto previous =
             std::find_if(m_instruments.begin(), m_instruments.end(),
                          [&](const InstrumentState& s) { return s.instrument.id().ID() == id; });
@@ -342,9 +344,7 @@ TrackingInstrument SimulatedTracker::measureLocked(InstrumentState& state, bool 
 bool SimulatedTracker::setMotion(const std::string& instrumentId, const SimulatedMotion& motion)
 {
     std::unique_lock lock(m_mutex);
-    const auto found =
-        std::find_if(m_instruments.begin(), m_instruments.end(),
-                     [&](const InstrumentState& s) { return s.instrument.id().ID() == instrumentId; });
+    const auto found = findInstrumentLocked(instrumentId);
     if (found == m_instruments.end()) {
         lock.unlock();
         Log::warning(
@@ -356,12 +356,39 @@ bool SimulatedTracker::setMotion(const std::string& instrumentId, const Simulate
     return true;
 }
 
+bool SimulatedTracker::setPlannedPath(const std::string& instrumentId,
+                                      const SimulatedInstrument::PlannedPath& plan)
+{
+    std::unique_lock lock(m_mutex);
+    const auto found = findInstrumentLocked(instrumentId);
+    const bool sound = plan.entry.allFinite() && plan.target.allFinite() && plan.entry != plan.target;
+    if (found == m_instruments.end() || !sound) {
+        lock.unlock();
+        Log::warning(category,
+                     fmt::format("Ignored a planned path for \"{}\": {}.", instrumentId,
+                                 found == m_instruments.end() ? "no such instrument is simulated"
+                                                              : "its ends must be finite and apart"));
+        return false;
+    }
+    m_plannedPaths[instrumentId] = plan;
+    found->instrument = found->instrument.withPlannedPath(plan);
+    if (chosenMotionLocked(instrumentId) == SimulatedMotion::Kind::Path)
+        found->instrument = found->instrument.withMotion(
+            found->instrument.motionOfKind(SimulatedMotion::Kind::Path).startingAt(m_nextTimeMs / 1000.0));
+    return true;
+}
+
+std::vector<SimulatedTracker::InstrumentState>::iterator SimulatedTracker::findInstrumentLocked(
+    std::string_view instrumentId)
+{
+    return std::find_if(m_instruments.begin(), m_instruments.end(),
+                        [&](const InstrumentState& s) { return s.instrument.id().ID() == instrumentId; });
+}
+
 void SimulatedTracker::dropOut(const std::string& instrumentId, double durationSeconds)
 {
     std::unique_lock lock(m_mutex);
-    const auto found =
-        std::find_if(m_instruments.begin(), m_instruments.end(),
-                     [&](const InstrumentState& s) { return s.instrument.id().ID() == instrumentId; });
+    const auto found = findInstrumentLocked(instrumentId);
     if (found == m_instruments.end() || !isNonNegative(durationSeconds)) {
         lock.unlock();
         Log::warning(category,

@@ -9,6 +9,7 @@
 
 #include <Eigen/Core>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -59,6 +60,12 @@ public:
     /// the motion parameters alone: choosing a motion there, or rebuilding the instruments, replaces it.
     bool setMotion(const std::string& instrumentId, const SimulatedMotion& motion);
 
+    /// Gives an instrument the straight plan that following a path goes along (tracker frame), kept when
+    /// the instruments are rebuilt; an instrument following a path starts along the new plan at the next
+    /// sample. Refuses, with a logged warning, an unknown instrument or a plan whose ends are not finite or
+    /// coincide. Any thread.
+    bool setPlannedPath(const std::string& instrumentId, const SimulatedInstrument::PlannedPath& plan);
+
     /// The simulated instruments (ground truth included), in the order of the samples.
     std::vector<SimulatedInstrument> simulatedInstruments() const;
     std::optional<SimulatedInstrument> simulatedInstrument(std::string_view instrumentId) const;
@@ -102,6 +109,7 @@ private:
     /// Starts the newly chosen motions at the next sample.
     void applyChangedMotionsLocked(const std::vector<SimulatedMotion::Kind>& previous);
     std::optional<SimulatedMotion::Kind> chosenMotionLocked(const std::string& instrumentId) const;
+    std::vector<InstrumentState>::iterator findInstrumentLocked(std::string_view instrumentId);
     void resetSimulationLocked();
     std::shared_ptr<const TrackingStreamData> generateLocked();
     bool isHiddenLocked(const InstrumentState& state, std::size_t index, double time) const;
@@ -125,6 +133,7 @@ private:
     mutable std::mutex m_mutex;
     Settings m_settings;
     std::vector<InstrumentState> m_instruments;
+    std::map<std::string, SimulatedInstrument::PlannedPath> m_plannedPaths;
     std::mt19937_64 m_random;
     double m_nextTimeMs = 0.0;
     double m_latestTime = 0.0;

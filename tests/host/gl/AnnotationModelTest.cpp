@@ -157,3 +157,36 @@ TEST_F(AnnotationModelTest, RemovingAgainFromTheRemovalSignalDoesNotRecurseDestr
     owner.reset();
     EXPECT_EQ(counter.releases, 2);
 }
+
+TEST_F(AnnotationModelTest, AnnotationsMoveWithTheirDataUntilTheLastOneOfItIsRemoved)
+{
+    SharedImageSet image({2, 2, 2}, Eigen::Vector3d(1, 1, 1), std::vector<float>(8, 0.0f));
+    auto* path = new GlLine();
+    path->setPoints({{0, 0, 0}, {10, 0, 0}});
+    auto* mesh = new GlMesh();
+    InteractiveObject* onImage = model.add(annotation(path), &image);
+    model.add(annotation(mesh), &image);
+    auto* unattached = new GlLine();
+    unattached->setPoints({{0, 0, 0}, {10, 0, 0}});
+    model.add(annotation(unattached));
+
+    // A registration turning the image a quarter turn about z and moving it 5 mm along x.
+    Eigen::Affine3d registration =
+        Eigen::Translation3d(5, 0, 0) * Eigen::AngleAxisd(M_PI / 2, Eigen::Vector3d::UnitZ());
+    image.setMatrix(registration.matrix());
+    EXPECT_TRUE(path->points()[1].isApprox(Eigen::Vector3d(5, 10, 0)));
+    EXPECT_TRUE(mesh->matrix().isApprox(registration.matrix()));
+    EXPECT_EQ(unattached->points()[1], Eigen::Vector3d(10, 0, 0));
+
+    // To and from a pose that cannot be inverted nothing moves, and the log says why.
+    LogCapture log;
+    image.setMatrix(Eigen::Matrix4d::Zero());
+    image.setMatrix(Eigen::Matrix4d::Identity());
+    EXPECT_TRUE(path->points()[1].isApprox(Eigen::Vector3d(5, 10, 0)));
+    EXPECT_EQ(log->messages().size(), 2u);
+
+    model.remove(model.getAnnotations(&image)[1], true);
+    model.remove(onImage, true);
+    image.setMatrix(Eigen::Matrix4d::Zero());  // no one follows any more
+    EXPECT_EQ(log->messages().size(), 2u);
+}

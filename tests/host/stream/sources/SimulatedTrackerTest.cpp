@@ -450,6 +450,25 @@ TEST(SimulatedTrackerMotion, ChosenMotionStartsFromItsBeginningAtTheNextSample)
     }
 }
 
+TEST(SimulatedTrackerMotion, FollowingAPlanHoldsTheShaftAlongItEntersOffItAndReachesTheTarget)
+{
+    SimulatedTracker tracker;
+    const SimulatedInstrument::PlannedPath plan{{10, 20, -1300}, {10, 80, -1280}};
+    EXPECT_FALSE(tracker.setPlannedPath("Needle", {plan.entry, plan.entry}));
+    EXPECT_FALSE(tracker.setPlannedPath("Nobody", plan));
+    ASSERT_TRUE(tracker.setPlannedPath("Needle", plan));
+    set(tracker, "NeedleMotion", std::to_string(static_cast<int>(SimulatedMotion::Kind::Path)));
+    set(tracker, "seed", "7");  // rebuilding the instruments keeps the plan
+    const SimulatedInstrument needle = tracker.simulatedInstrument("Needle").value();
+    // In and out in 10 s at 60 Hz: the deepest point is reached after 5 s.
+    const std::vector<Sample> samples = generate(tracker, 301);
+    const Eigen::Matrix4d entering = truth(samples.front(), "Needle");
+    EXPECT_NEAR((tipIn(entering, needle) - plan.entry).norm(), 2.0, 1e-9);
+    EXPECT_TRUE(tipIn(truth(samples.back(), "Needle"), needle).isApprox(plan.target, 1e-9));
+    const Eigen::Vector3d shaft = entering.topLeftCorner<3, 3>() * needle.needleAxis();
+    EXPECT_TRUE(shaft.isApprox((plan.target - plan.entry).normalized(), 1e-9));
+}
+
 TEST(SimulatedTrackerMotion, DivotTourRestsTheMeasuredTipInEachDivotInTurnFromTheFirst)
 {
     SimulatedTracker tracker;
