@@ -14,6 +14,8 @@
 #include "navigation/streams/SmoothedTrackingStreamController.h"
 #include "navigation/visualization/BullseyeVisualizationAlgorithm.h"
 #include "navigation/visualization/BullseyeVisualizationController.h"
+#include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
+#include "navigation/visualization/ToolNavigationVisualizationController.h"
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
 #include "navigation/visualization/ToolVisualizationController.h"
 
@@ -49,6 +51,7 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
              &createFor<TrackingToolCalibrationWizardAlgorithm, TrackingToolCalibrationWizard>,
              &createFor<LiveTrackingPointRegistrationAlgorithm, LiveTrackingPointRegistrationController>,
              &createFor<ToolVisualizationAlgorithm, ToolVisualizationController>,
+             &createFor<ToolNavigationVisualizationAlgorithm, ToolNavigationVisualizationController>,
          })
         if (AlgorithmController* controller = create(algorithm))
             return controller;
