@@ -11,6 +11,7 @@
 #include "host/gui/VtkOffscreenWindow.h"
 #include "host/gui/VtkViewRenderer.h"
 
+#include "bench/support/FrameLoop.h"
 #include "bench/support/SphereVolume.h"
 
 #include <benchmark/benchmark.h>
@@ -97,14 +98,7 @@ void runFrames(benchmark::State& state, Scene& scene, GlView& view)
     renderer.setPlanesCentre(Eigen::Vector3d::Constant(128.0));
     renderer.setSliceViewHalfHeight(140.0);
     VtkOffscreenWindow window(kFrameSize, kFrameSize);
-    window.show(&renderer);
-    window.render();  // the first frame uploads the volume and compiles the shaders
-    int frame = 0;
-    for (auto _ : state) {
-        scene.moveTool(frame++);
-        window.render();
-    }
-    window.show(nullptr);
+    Bench::timeFrames(state, window, renderer, [&scene](int frame) { scene.moveTool(frame); });
 }
 
 /// One frame of the 3D view: three orthogonal volume planes, the tool and the annotations.

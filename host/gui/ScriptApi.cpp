@@ -492,6 +492,20 @@ QJSValue ScriptApi::camera()
     return ScriptValues::numbers(m_engine, m_window.views().view3D()->matrix().data(), 16);
 }
 
+QJSValue ScriptApi::viewObjects()
+{
+    const std::vector<GlObject*>& shown = m_window.views().view3D()->objects();
+    QJSValue list = m_engine.newArray(static_cast<uint>(shown.size()));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        QJSValue entry = m_engine.newObject();
+        entry.setProperty("name", QString::fromStdString(shown[i]->name()));
+        entry.setProperty("kind", kindOf(*shown[i]));
+        entry.setProperty("visible", shown[i]->isVisible());
+        list.setProperty(static_cast<quint32>(i), entry);
+    }
+    return list;
+}
+
 QJSValue ScriptApi::annotations(const QJSValue& data)
 {
     const AnnotationModel& model = m_window.application().annotations();

@@ -69,6 +69,9 @@ public:
     Q_INVOKABLE QJSValue matrix(const QJSValue& data = {});
     /// The 3D view's camera pose (view to world; it looks along its -z): 16 numbers, column-major.
     Q_INVOKABLE QJSValue camera();
+    /// [{name, kind, visible}] of the objects the 3D view shows, annotations and panels' own alike, in the
+    /// order they were added; `kind` as in `annotations`.
+    Q_INVOKABLE QJSValue viewObjects();
     /// [{name, kind, points: [[x, y, z], ...], parent, visible}] of the annotations (lines, curves, objects
     /// panels placed), oldest first; `kind` is "line", "curve", "points" or "object", `parent` the name of
     /// the data it is attached to or null. With data: only those attached to it.

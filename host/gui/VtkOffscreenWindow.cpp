@@ -25,6 +25,11 @@ VtkOffscreenWindow::~VtkOffscreenWindow()
     m_window->Delete();
 }
 
+void VtkOffscreenWindow::setMultiSamples(int samples)
+{
+    m_window->SetMultiSamples(samples);
+}
+
 void VtkOffscreenWindow::show(VtkViewRenderer* renderer)
 {
     if (m_renderer)

@@ -18,6 +18,10 @@ public:
     VtkOffscreenWindow(const VtkOffscreenWindow&) = delete;
     VtkOffscreenWindow& operator=(const VtkOffscreenWindow&) = delete;
 
+    /// Samples per pixel for smoothing edges (VTK's default until set); 0 draws as the window's 3D view does
+    /// on a software renderer.
+    void setMultiSamples(int samples);
+
     /// Shows `renderer`'s view in the window (one at a time); it must stay alive while shown.
     void show(VtkViewRenderer* renderer);
 

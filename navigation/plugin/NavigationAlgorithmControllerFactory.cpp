@@ -12,6 +12,8 @@
 #include "navigation/streams/CombinedTrackingStreamController.h"
 #include "navigation/streams/SmoothedTrackingStream.h"
 #include "navigation/streams/SmoothedTrackingStreamController.h"
+#include "navigation/visualization/BullseyeVisualizationAlgorithm.h"
+#include "navigation/visualization/BullseyeVisualizationController.h"
 #include "navigation/visualization/ToolNavigationVisualizationAlgorithm.h"
 #include "navigation/visualization/ToolNavigationVisualizationController.h"
 #include "navigation/visualization/ToolVisualizationAlgorithm.h"
@@ -40,6 +42,7 @@ AlgorithmController* NavigationAlgorithmControllerFactory::create(Algorithm* alg
 {
     // First match wins: a derived algorithm type must come before its base.
     for (const auto create : {
+             &createFor<BullseyeVisualizationAlgorithm, BullseyeVisualizationController>,
              &createFor<CreateStreamAlgorithm<CombinedTrackingStream, true, true, true>,
                         CombinedTrackingStreamController>,
              &createFor<CreateStreamAlgorithm<SmoothedTrackingStream, true, true, true>,

@@ -16,6 +16,10 @@ const Eigen::Vector4d white(1, 1, 1, 1);
 const Eigen::Vector4d red(1, 0, 0, 1);
 const Eigen::Vector4d green(0, 1, 0, 1);
 constexpr double lineWidth = 2.0;
+constexpr std::size_t maxReadoutLines = 4;
+// Smaller than the depth: the figures are secondary.
+constexpr int readoutFontSize = 11;
+constexpr int readoutLineHeight = readoutFontSize + 4;
 
 void addSegment(std::vector<OverlayVertex>& vertices, const Eigen::Vector2d& from, const Eigen::Vector2d& to,
                 const Eigen::Vector4d& color)
@@ -29,6 +33,20 @@ void addWhisker(std::vector<OverlayVertex>& vertices, int width, int margin, int
                 const Eigen::Vector4d& color)
 {
     addSegment(vertices, Eigen::Vector2d(margin, y), Eigen::Vector2d(width - margin, y), color);
+}
+
+OverlayText whiteText(std::string content, int fontSize, const Eigen::Vector2d& anchor,
+                      GL::HorizontalAlignment horizontal, GL::VerticalAlignment vertical)
+{
+    OverlayText text;
+    text.text = std::move(content);
+    text.fontFamily = "DejaVu Sans";
+    text.fontSize = fontSize;
+    text.color = white;
+    text.anchor = anchor;
+    text.horizontalAlignment = horizontal;
+    text.verticalAlignment = vertical;
+    return text;
 }
 
 bool isPositiveFinite(double value)
@@ -65,25 +83,37 @@ void GlToolTargetOverlay::setVisParams(int fontSize, int textOffset, int topMarg
     m_barWidthInMM = barWidthInMM;
 }
 
+void GlToolTargetOverlay::setReadout(std::vector<std::string> lines)
+{
+    if (lines.size() > maxReadoutLines)
+        lines.resize(maxReadoutLines);
+    m_readout = std::move(lines);
+}
+
 void GlToolTargetOverlay::render(const GL::Viewport& viewport)
 {
     OverlayStateGuard stateGuard(painter());
     painter().begin2D(viewport);
     drawDepthText(viewport.width);
+    drawReadout(viewport.height);
     painter().drawLines(lineVertices(viewport.width, viewport.height), lineWidth);
 }
 
 void GlToolTargetOverlay::drawDepthText(int width)
 {
-    OverlayText text;
-    text.text = fmt::format("{:.2f}", m_pointA.y());
-    text.fontFamily = "DejaVu Sans";
-    text.fontSize = m_fontSize;
-    text.color = white;
-    text.anchor = Eigen::Vector2d(width / 2, 2);
-    text.horizontalAlignment = GL::AlignHCenter;
-    text.verticalAlignment = GL::AlignBottom;
-    painter().drawText(std::move(text));
+    painter().drawText(whiteText(fmt::format("{:.2f}", m_pointA.y()), m_fontSize,
+                                 Eigen::Vector2d(width / 2, 2), GL::AlignHCenter, GL::AlignBottom));
+}
+
+void GlToolTargetOverlay::drawReadout(int height)
+{
+    // Right-aligned just left of the gauge: inside it the scale's axis would run through the text.
+    int top = height - m_topMargin;
+    for (const std::string& line : m_readout) {
+        painter().drawText(
+            whiteText(line, readoutFontSize, Eigen::Vector2d(-4, top), GL::AlignRight, GL::AlignTop));
+        top -= readoutLineHeight;
+    }
 }
 
 std::vector<OverlayVertex> GlToolTargetOverlay::lineVertices(int width, int height) const

@@ -4,6 +4,7 @@
 
 #include <Eigen/Core>
 
+#include <string>
 #include <vector>
 
 namespace Tesselon {
@@ -23,6 +24,9 @@ public:
     /// Scales that are not positive and finite are logged and the whole layout is left unchanged.
     void setVisParams(int fontSize, int textOffset, int topMargin, int whiskerMargin, double barHeightInMM,
                       double barWidthInMM);
+    /// Short lines of figures drawn from the top left corner, right-aligned outside the gauge (at most four:
+    /// the gauge has room for no more); empty draws none.
+    void setReadout(std::vector<std::string> lines);
 
     void render(const GL::Viewport& viewport) override;
 
@@ -30,6 +34,7 @@ private:
     /// The scale and its marks as one line list (pairs of vertices), for a viewport of W x H pixels.
     std::vector<OverlayVertex> lineVertices(int width, int height) const;
     void drawDepthText(int width);
+    void drawReadout(int height);
     /// A point in millimetres mapped onto the scale of height `scaleHeight` in a viewport `width` wide.
     Eigen::Vector2d toPixel(const Eigen::Vector2d& pointInMM, int width, int scaleHeight) const;
 
@@ -41,6 +46,7 @@ private:
     int m_whiskerMargin = 15;
     double m_barHeightInMM = 100.0;
     double m_barWidthInMM = 20.0;
+    std::vector<std::string> m_readout;
 };
 
 }  // namespace Tesselon

@@ -2,7 +2,7 @@
 tesselon.select("Simulated Tracker", "tesselon-synthetic-ct");
 var panel = tesselon.menu("Visualization;Bullseye Visualization");
 tesselon.setParameter(panel, "viewDistance", 150);
-tesselon.widget(panel, "compute").click();
+tesselon.widget("Tool Visualization", "pushButton_startStop").click();
 tesselon.wait(500);
 
 var needle = tesselon.instruments("Simulated Tracker").filter(function (i) { return i.id === "Needle"; })[0];
