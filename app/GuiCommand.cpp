@@ -7,11 +7,8 @@
 #include "host/core/base/Log.h"
 #include "host/core/io/ImageVolumeFile.h"
 #include "host/core/model/SharedImageSet.h"
-#include "host/gl/AnnotationModel.h"
-#include "host/gl/ApplicationController.h"
 #include "host/gl/DisplayWidgetMulti.h"
 #include "host/gl/GlLine.h"
-#include "host/gl/GlManipulator.h"
 #include "host/gl/GlSliceView.h"
 #include "host/gl/GlSpline.h"
 #include "host/gui/MainWindow.h"
@@ -83,19 +80,16 @@ Eigen::Affine3d volumeToTracker()
     return SimulatedPhantom::phantomToTracker() * SyntheticPhantom::divotPhantomPlacement().inverse();
 }
 
-// The plan as the navigation views take it, annotations of the volume: a line for the bullseye view and
-// the same path as a curve for the navigation rings.
-void addPlannedPath(AnnotationModel& annotations, const Data& volume, const Eigen::Vector3d& entry,
-                    const Eigen::Vector3d& target)
+// The plan as the navigation views take it, on the volume: a line for the bullseye view and the same path
+// as a curve for the navigation rings. Saved with the workspace as lines drawn on the volume are.
+void addPlannedPath(Session& session, const Eigen::Vector3d& entry, const Eigen::Vector3d& target)
 {
-    auto add = [&](std::unique_ptr<GlPointBasedAnnotation> path) {
+    auto add = [&](std::unique_ptr<GlPointBasedAnnotation> path, const std::string& name) {
         path->setPoints({entry, target});
-        path->setColor(Eigen::Vector3d(1.0, 0.8, 0.2));
-        GlManipulator* manipulator = AnnotationModel::createDefaultManipulator(path.get()).release();
-        annotations.add(std::make_unique<InteractiveObject>(path.release(), manipulator, true), &volume);
+        session.addDrawnAnnotation(std::move(path), name);
     };
-    add(std::make_unique<GlLine>("Planned line"));
-    add(std::make_unique<GlSpline>("Planned path"));
+    add(std::make_unique<GlLine>(), "Planned line");
+    add(std::make_unique<GlSpline>(), "Planned path");
 }
 
 // The registration pointer and the needle come calibrated, as a tool's definition file gives it, so the
@@ -118,21 +112,21 @@ void calibrateAsDefined(TrackingStream& tracker)
 // The session without a workspace: the synthetic volume (written to a temporary file, so a saved workspace
 // can load it again) with a planned path into its lesion, the simulated tracker where the volume's phantom
 // lies in front of it, its needle following the plan, and the slice views through the lesion.
-void openExampleSession(Session& session, ApplicationController& application)
+void openExampleSession(Session& session, DisplayWidgetMulti& views)
 {
     const Eigen::Vector3d lesion = SyntheticPhantom::lesionOffset();
     const std::string volumePath = QDir::temp().filePath("tesselon-synthetic-ct.mha").toStdString();
     ImageVolumeFile::write(*SyntheticPhantom::create(Eigen::Vector3d::Zero()), volumePath);
-    const SharedImageSet* volume = session.openVolume(volumePath);
+    session.openVolume(volumePath);
     TrackingStream* tracker = session.connectSimulatedTracker();
     const Eigen::Affine3d toTracker = volumeToTracker();
     tracker->setMatrix(toTracker.inverse().matrix());
     const Eigen::Vector3d entry = lesion - 80.0 * plannedDirection;
-    addPlannedPath(application.annotations(), *volume, entry, lesion);
+    addPlannedPath(session, entry, lesion);
     // The simulated needle follows the same plan where it lies in front of the tracker.
     if (auto* simulated = dynamic_cast<SimulatedTracker*>(tracker))
         simulated->setPlannedPath("Needle", {toTracker * entry, toTracker * lesion});
-    application.display().centreSlicesAt(lesion);
+    views.centreSlicesAt(lesion);
     calibrateAsDefined(*tracker);
     Properties kalman;
     kalman.setParam(NavigationIds::SmoothedStream::mode, NavigationIds::SmoothedStream::kalmanFilter);
@@ -201,7 +195,7 @@ int GuiCommand::showWindow(HostContext& context, const std::string& workspace, c
     MainWindow window(session, context.plugins().controllerFactories());
     try {
         if (workspace.empty())
-            openExampleSession(session, window.application());
+            openExampleSession(session, window.views());
         else
             session.openWorkspace(workspace);
     } catch (const std::exception& error) {

@@ -175,7 +175,8 @@ std::vector<GlPointBasedAnnotation*> Session::openMarkups(const std::string& pat
     return added;
 }
 
-GlPointBasedAnnotation* Session::addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation)
+GlPointBasedAnnotation* Session::addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation,
+                                                    const std::string& name)
 {
     requireVolume(m_volume);
     if (!annotation || annotation->points().size() < 2)
@@ -184,10 +185,10 @@ GlPointBasedAnnotation* Session::addDrawnAnnotation(std::unique_ptr<GlPointBased
     int highest = 0;
     for (const auto& item : m_markups)
         highest = std::max(highest, drawnNumber(item.object->name(), kind));
-    annotation->setName(fmt::format("{} {}", kind, highest + 1));
+    annotation->setName(name.empty() ? fmt::format("{} {}", kind, highest + 1) : name);
     MarkupAnnotations::setPathColour(*annotation);
-    const std::string name = annotation->name();
-    return addMarkups(std::move(annotation), {DataSource::DrawnAnnotation, name, Properties()});
+    const std::string named = annotation->name();
+    return addMarkups(std::move(annotation), {DataSource::DrawnAnnotation, named, Properties()});
 }
 
 GlPointBasedAnnotation* Session::addMarkups(std::unique_ptr<GlPointBasedAnnotation> markups,

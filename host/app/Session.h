@@ -52,9 +52,10 @@ public:
     /// One object per markup of the file (see `MarkupAnnotations::read`), all on the volume; throws without
     /// a volume.
     std::vector<GlPointBasedAnnotation*> openMarkups(const std::string& path);
-    /// Adds a line or curve the user drew on the volume, named "Line 1", "Curve 1", ... after the highest
-    /// such number in use; throws without a volume or two points.
-    GlPointBasedAnnotation* addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation);
+    /// Adds a line or curve the user drew (or a plan made) on the volume, named `name`, or without one
+    /// "Line 1", "Curve 1", ... after the highest such number in use; throws without a volume or two points.
+    GlPointBasedAnnotation* addDrawnAnnotation(std::unique_ptr<GlPointBasedAnnotation> annotation,
+                                               const std::string& name = {});
     /// Announces the markup's removal and hands it over; null for markups the session does not hold.
     std::unique_ptr<GlPointBasedAnnotation> takeMarkups(const GlPointBasedAnnotation* markups);
 
