@@ -43,6 +43,9 @@ void applyMaterial(const GlMesh& mesh, vtkActor* actor)
 {
     vtkProperty* property = actor->GetProperty();
     applyTerms(mesh.material(), property);
+    // Without a back material only the outside is drawn: seen from outside a closed mesh looks the same,
+    // and a camera riding inside a tool (a navigation view down the needle) sees past it.
+    property->SetBackfaceCulling(!mesh.backMaterial());
     if (mesh.usesFaceNormals())
         property->SetInterpolationToFlat();
     else

@@ -8,6 +8,7 @@
 #include "host/gl/GlCircle.h"
 #include "host/gl/GlManipulator.h"
 #include "host/gl/GlMesh.h"
+#include "host/gl/InteractiveObject.h"
 #include "host/stream/TrackingStream.h"
 #include "navigation/visualization/NavigationGeometry.h"
 #include "navigation/visualization/PathDeviationReadout.h"
@@ -423,6 +424,7 @@ void ToolNavigationVisualizationController::onVisualizationUpdated()
         camera = linkToRings(toolPose);
     if (GlVolumeView* view3D = view(); view3D && camera)
         view3D->setMatrix(*camera);
+    showToolPanelMesh(link == "None");
     if (m_tipRing) {
         place(*m_tipRing, circleOnSpline(tip));
         updateCirclesRadius(true);
@@ -435,6 +437,15 @@ void ToolNavigationVisualizationController::onVisualizationUpdated()
         m_tipRing->setColor(m_state == 0 ? red : green);
     m_form.groupBox_readout->showDeviation(m_spline ? &m_curve : nullptr, toolPose);
     emit changed();
+}
+
+void ToolNavigationVisualizationController::showToolPanelMesh(bool show)
+{
+    // A camera riding on the tool would sit inside the tool panel's opaque mesh; the navigation's own
+    // see-through tool stands in for it then.
+    for (InteractiveObject* object : m_toolPanel->toolObjects())
+        if (auto* mesh = dynamic_cast<GlMesh*>(object->object()))
+            mesh->setVisible(show);
 }
 
 std::optional<Eigen::Matrix4d> ToolNavigationVisualizationController::linkToNeedleTip(

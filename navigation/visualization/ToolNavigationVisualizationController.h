@@ -109,6 +109,8 @@ signals:
     void changed();
 
 private:
+    /// The tool panel's own tool mesh, which a camera riding on the tool would sit inside.
+    void showToolPanelMesh(bool show);
     GlVolumeView* view() const;
     void connectWidgets();
     void removeTipRing();

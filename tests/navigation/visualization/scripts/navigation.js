@@ -18,19 +18,7 @@ function watch(ms, done) {
     return false;
 }
 
-// The needle's tip comes from its calibration: pivot, turn, finish.
-tesselon.select(tracker);
-var wizard = tesselon.menu("Streaming;Tracking Tool Calibration");
-tesselon.choose(tesselon.widget(wizard, "instrumentsComboBox"), "Needle");
-tesselon.widget(wizard, "nextButton").click();
-[["Pivoting About Tip", 6500], ["Turning About Shaft", 4000]].forEach(function (step) {
-    tesselon.setParameter(tracker, "NeedleMotion", step[0]);
-    tesselon.widget(wizard, "startStopButton").click();
-    tesselon.wait(step[1]);
-    tesselon.widget(wizard, "startStopButton").click();
-    tesselon.widget(wizard, "nextButton").click();
-});
-tesselon.widget(wizard, "nextButton").click();
+// The example's needle comes calibrated, tip and axis.
 tesselon.check(tesselon.calibration(tracker, "Needle") !== null, "the needle is calibrated");
 
 tesselon.setParameter(tracker, "NeedleMotion", "Following Path");
