@@ -68,8 +68,10 @@ int DemoCommand::run()
         "In the window, `build/bin/tesselon gui` (under `xvfb-run -a` without a display), the simulated\n"
         "tracker's tools can be steered, recorded and calibrated (Streaming > Tracking Tool Calibration\n"
         "guides it step by step), streams combined and smoothed, the example CT registered by touching its\n"
-        "phantom's divots (Registration > Tracker-Volume Registration), and a tool followed with the slice\n"
-        "views; `--script FILE.js` drives it (README, \"Scripting the window\").\n");
+        "phantom's divots (Registration > Tracker-Volume Registration), a tool followed with the slice\n"
+        "views, and the needle guided down the CT's planned path into the lesion, with rings along the path\n"
+        "(Visualization > Navigation Visualization) or looking down it (Visualization > Bullseye\n"
+        "Visualization); `--script FILE.js` drives it (README, \"Scripting the window\").\n");
     return m_gui ? showWindow() : 0;
 }
 

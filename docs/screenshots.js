@@ -84,3 +84,27 @@ tesselon.widget(registration, "pickTarget").click();
 tesselon.click(0, lesion);
 tesselon.widget(registration, "pairTable").selectRow(0);
 tesselon.screenshot("docs/panel-registration.png", "Tracker-Volume Registration");
+
+// Navigating the needle down the example's planned path: the navigation rings, then the bullseye view.
+tesselon.setParameter("Simulated Tracker", "NeedleMotion", "Following Path");
+tesselon.select("Simulated Tracker");
+var navigation = tesselon.menu("Visualization;Navigation Visualization");
+tesselon.choose(tesselon.widget("Tool Visualization", "comboBox_tool"), "Needle");
+tesselon.widget("Tool Visualization", "pushButton_startStop").click();
+tesselon.choose(tesselon.widget(navigation, "comboBox_splines"), "Planned path");
+tesselon.widget(navigation, "pushButton_selectSpline").click();
+tesselon.choose(tesselon.widget(navigation, "comboBox_link"), "Needle side");
+tesselon.wait(3500);
+tesselon.screenshot("docs/panel-navigation.png", "Navigation Visualization");
+tesselon.screenshot("docs/view-navigation.png");
+tesselon.widget(navigation, "closePanel").click();
+tesselon.wait(200);
+
+tesselon.select(["Simulated Tracker", "tesselon-synthetic-ct"]);
+var bullseye = tesselon.menu("Visualization;Bullseye Visualization");
+tesselon.choose(tesselon.widget("Tool Visualization", "comboBox_tool"), "Needle");
+tesselon.widget("Tool Visualization", "pushButton_startStop").click();
+tesselon.widget(bullseye, "pushButton_startStop").click();
+tesselon.wait(3000);
+tesselon.screenshot("docs/panel-bullseye.png", "Bullseye Visualization");
+tesselon.screenshot("docs/view-bullseye.png");
